@@ -1,0 +1,38 @@
+// The one object that owns the whole emulator state. There are no globals: a test can build as
+// many machines as it likes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cpu/state.h"
+#include "machine/bus.h"
+
+namespace tolvan {
+
+struct MachineControl {
+    // 0 when both ROM images loaded in full; otherwise no instruction runs (see power_on).
+    std::int32_t power_on_status = 0;
+    // Keeps slices from nesting inside modal loops, and suspends them during the RAM size
+    // confirmation.
+    int slice_busy = 0;
+    std::string ram_file_name;
+    std::string error_text;
+    int error_flag = 0;
+};
+
+struct UnassemblerSettings {
+    std::uint16_t from = 0;
+    std::uint16_t to = 0;
+    std::string file_name;
+    int more_information = 0;  // source format instead of a listing
+};
+
+struct Emulator {
+    Cpu cpu;
+    Bus bus;
+    MachineControl control;
+    UnassemblerSettings unassembler;
+};
+
+}  // namespace tolvan

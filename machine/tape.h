@@ -1,0 +1,39 @@
+// The tape interface, replaced by two host files: bits sent through port F are assembled into
+// the SAVE file, and the firmware's load routine is handed the LOAD file byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tolvan {
+
+inline constexpr std::uint8_t kTapeEndOfFile = 0x1A;
+inline constexpr std::uint8_t kCarriageReturn = 0x0D;
+inline constexpr std::uint8_t kLineFeed = 0x0A;
+inline constexpr std::size_t kFileNameCapacity = 255;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+struct Tape {
+    std::string save_file_name;
+    FileHandle save_file;
+    std::string load_file_name;
+    FileHandle load_file;
+    std::int32_t shift_register = 0;
+    std::int32_t bit_counter = 0;
+    int start_flag = 0;
+};
+
+// One OUTF: takes the port F tape bit while port B enables tape output.
+void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f);
+void tape_emit_byte(Tape& tape, std::uint8_t value);
+void tape_load_open(Tape& tape);
+// The next byte of the LOAD file, one line feed skipped; the end mark once the file is done.
+std::uint8_t tape_load_byte(Tape& tape);
+
+}  // namespace tolvan
