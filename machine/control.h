@@ -2,9 +2,11 @@
 // report through which an operation tells the front end that something failed.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
+#include "machine/display.h"
 #include "machine/emulator.h"
 
 namespace tolvan {
@@ -26,11 +28,29 @@ inline constexpr int kRamImageMissing = 4;
 inline constexpr int kHighRomShort = 5;
 inline constexpr int kHighRomMissing = 6;
 
+// The firmware passes this address once per keyboard scan; a held key is let go after three.
+inline constexpr std::uint16_t kKeyReleaseAddress = 0x1330;
+inline constexpr int kKeyReleasePasses = 3;
+inline constexpr int kStepsPerSlice = 10000;
+// A slice never runs much longer than the timer period that calls it, so that a large
+// MaxDelay slows the machine down without freezing the window.
+inline constexpr std::chrono::milliseconds kSlicePeriod{10};
+inline constexpr int kStepsBetweenClockChecks = 32;
+
+inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la RAM";
+
+// Loads the configuration, both ROM images and the RAM image named by the configuration.
 // Returns the status of all three files (the RAM image codes included); the power-on status
-// kept in the state holds the ROM result only.
-int power_on(Emulator& emulator, const std::string& ram_file_name);
+// kept in the state holds the ROM result only. On any failure PC restarts at 0.
+int power_on(Emulator& emulator);
 void after_load_reset(Emulator& emulator);
-void save_ram_image(Emulator& emulator, const std::string& ram_file_name);
+// Writes the RAM image (atomically: a failed write leaves the previous file intact), then the
+// configuration beside it, whether or not the image could be written.
+void save_ram_image(Emulator& emulator);
 void report_error(Emulator& emulator, std::string_view message);
+
+// One execution slice: up to kStepsPerSlice instructions, stopping early when the firmware
+// switches the display on; draws the LCD then if a display byte changed.
+void run_slice(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

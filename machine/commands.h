@@ -1,0 +1,25 @@
+// The machine-control commands that the window's menu and the headless front end share.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/emulator.h"
+
+namespace tolvan {
+
+// Where Simple Reset restarts the firmware: its warm start.
+inline constexpr std::uint16_t kWarmStartAddress = 0x0018;
+
+// What window creation and Load RAM do: clear the key-down flag, the scan-pass counter and the
+// error flag, power on, and unless an error was reported, the after-load reset.
+void start_machine(Emulator& emulator);
+// Simple Reset: the firmware restarts at its warm start with BRK pending.
+void simple_reset(Emulator& emulator);
+// All Reset: the firmware restarts at 0 with nothing pending.
+void all_reset(Emulator& emulator);
+// Break (Basic): BRK pressed.
+void press_break(Emulator& emulator);
+// A confirmed change of the RAM size option; memory is untouched and the firmware restarts.
+void change_ram_size(Emulator& emulator, std::int8_t kilobytes);
+
+}  // namespace tolvan
