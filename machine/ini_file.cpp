@@ -122,7 +122,9 @@ std::string replaced_value(std::string_view line, std::string_view value) {
 
 IniFile IniFile::parse(std::string_view text) {
     IniFile file;
-    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+    // Some editors put a byte order mark first; a repeated one would otherwise come back as the
+    // first mark of the saved file and change its first line when read again.
+    while (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
         text.remove_prefix(kUtf8ByteOrderMark.size());
     }
     while (!text.empty()) {

@@ -55,6 +55,7 @@ TEST(IniFileRead, CrLfLineEndsAndByteOrderMark) {
     EXPECT_EQ(file.get("S", "k", ""), "v");
     EXPECT_EQ(file.get("S", "last", ""), "no line end");
     EXPECT_EQ(file.text(), "[S]\nk=v\nlast=no line end\n");
+    EXPECT_EQ(IniFile::parse("\xEF\xBB\xBF\xEF\xBB\xBF[S]\nk=v\n").get("S", "k", ""), "v");
 }
 
 TEST(IniFileRead, LongValuesAreCutTo255Characters) {
