@@ -17,6 +17,10 @@ constexpr std::string_view kBlanks = " \t\r\f\v";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kReadChunk = 4096;
 
+struct StreamCloser {
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+};
+
 std::string_view trim_left(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
     return first == std::string_view::npos ? std::string_view{} : text.substr(first);
@@ -138,8 +142,7 @@ IniFile IniFile::parse(std::string_view text) {
 }
 
 std::optional<IniFile> IniFile::load(const std::string& path) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
-                                                                 &std::fclose);
+    const std::unique_ptr<std::FILE, StreamCloser> stream(std::fopen(path.c_str(), "rb"));
     if (!stream) {
         if (errno == ENOENT) return IniFile{};
         return std::nullopt;
@@ -147,8 +150,9 @@ std::optional<IniFile> IniFile::load(const std::string& path) {
     std::string text;
     char chunk[kReadChunk];
     std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, stream.get())) > 0)
+    while ((count = std::fread(chunk, 1, sizeof chunk, stream.get())) > 0) {
         text.append(chunk, count);
+    }
     if (std::ferror(stream.get())) return std::nullopt;
     return parse(text);
 }
