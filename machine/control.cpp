@@ -71,7 +71,18 @@ void report_error(Emulator& emulator, std::string_view message) {
     emulator.control.error_flag = 1;
 }
 
-void run_slice(Emulator& emulator, Display& display) {
+void observed_step(Emulator& emulator, const StepObserver& observer) {
+    if (!observer.after_step) {
+        step(emulator.cpu, emulator.bus);
+        return;
+    }
+    const std::uint16_t address = emulator.cpu.pc;
+    const std::uint8_t opcode = read_program_byte(emulator.bus.memory, address);
+    step(emulator.cpu, emulator.bus);
+    observer.after_step(observer.context, emulator, address, opcode);
+}
+
+void run_slice(Emulator& emulator, Display& display, const StepObserver& observer) {
     MachineControl& control = emulator.control;
     if (control.slice_busy) return;
     control.slice_busy = 1;
@@ -83,17 +94,19 @@ void run_slice(Emulator& emulator, Display& display) {
     Bus& bus = emulator.bus;
     // With no delay a slice takes well under a period; only a delayed one needs the clock.
     const bool watch_clock = cpu.max_delay > 0;
+    const int clock_interval =
+        cpu.max_delay >= kDelayCheckedEveryStep ? 1 : kStepsBetweenClockChecks;
     const auto deadline = std::chrono::steady_clock::now() + kSlicePeriod;
     for (int n = 1; n <= kStepsPerSlice; ++n) {
         if (cpu.pc == kKeyReleaseAddress) release_key_after_scans(bus.keyboard);
-        step(cpu, bus);
+        observed_step(emulator, observer);
         if (bus.ports.refresh_request) {
             bus.ports.refresh_request = 0;
             if (bus.memory.lcd_redraw) draw_lcd(display, bus.memory);
             bus.memory.lcd_redraw = 0;
             break;
         }
-        if (watch_clock && n % kStepsBetweenClockChecks == 0 &&
+        if (watch_clock && n % clock_interval == 0 &&
             std::chrono::steady_clock::now() > deadline) {
             break;
         }

@@ -36,6 +36,8 @@ inline constexpr int kStepsPerSlice = 10000;
 // MaxDelay slows the machine down without freezing the window.
 inline constexpr std::chrono::milliseconds kSlicePeriod{10};
 inline constexpr int kStepsBetweenClockChecks = 32;
+// From this MaxDelay on a single step takes microseconds: the clock is read after every step.
+inline constexpr std::int32_t kDelayCheckedEveryStep = 10000;
 
 inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la RAM";
 
@@ -49,8 +51,19 @@ void after_load_reset(Emulator& emulator);
 void save_ram_image(Emulator& emulator);
 void report_error(Emulator& emulator, std::string_view message);
 
+// Called after every instruction step of a slice, with the address and opcode it executed; for
+// tracing. Costs one predictable branch per step when absent.
+struct StepObserver {
+    void (*after_step)(void* context, const Emulator& emulator, std::uint16_t address,
+                       std::uint8_t opcode) = nullptr;
+    void* context = nullptr;
+};
+
+// One instruction step, reported to the observer if there is one.
+void observed_step(Emulator& emulator, const StepObserver& observer);
+
 // One execution slice: up to kStepsPerSlice instructions, stopping early when the firmware
 // switches the display on; draws the LCD then if a display byte changed.
-void run_slice(Emulator& emulator, Display& display);
+void run_slice(Emulator& emulator, Display& display, const StepObserver& observer = {});
 
 }  // namespace tolvan

@@ -1,0 +1,199 @@
+// Power-on with its status codes and fallbacks, the after-load reset, Save RAM and the
+// execution slice, with ROM images written by the tests.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "machine/commands.h"
+#include "machine/configuration.h"
+#include "machine/control.h"
+#include "rom_images.h"
+#include "scratch_directory.h"
+
+namespace tolvan {
+namespace {
+
+using testing::RomImages;
+
+// Firmware that loops forever at 0x0000: JP 0000.
+constexpr std::initializer_list<std::uint8_t> kIdleLoop = {0x79, 0x00, 0x00};
+
+class ControlTest : public testing::ScratchDirectoryTest {
+protected:
+    std::unique_ptr<Emulator> emulator = std::make_unique<Emulator>();
+    Display display;
+    RomImages roms;
+
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        display.case_bitmap = Image(kClientWidth, kClientHeight, rgb(1, 2, 3));
+        display.pixel_bitmap = Image(kPixelBitmapWidth, kPixelBitmapHeight, kLcdBackground);
+    }
+    void write_file(const std::string& name, std::size_t size, std::uint8_t fill = 0) {
+        std::ofstream(name, std::ios::binary) << std::string(size, static_cast<char>(fill));
+    }
+    void write_configuration(const std::string& text) { testing::write_text("Tolvan.ini", text); }
+};
+
+TEST_F(ControlTest, MissingRomsStopExecution) {
+    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, kHighRomMissing);
+    write_file("TOLVANH.ROM", kHighRomSize);
+    power_on(*emulator);
+    EXPECT_EQ(emulator->control.power_on_status, kLowRomMissing);
+    emulator->cpu.pc = 0x1234;
+    run_slice(*emulator, display);
+    EXPECT_EQ(emulator->cpu.pc, 0x1234) << "no instruction runs";
+}
+
+TEST_F(ControlTest, ShortRomsHaveTheirCodesAndLongOnesAreCut) {
+    write_file("TOLVANL.ROM", kLowRomSize - 1, 0xAA);
+    write_file("TOLVANH.ROM", kHighRomSize + 10, 0xBB);
+    power_on(*emulator);
+    EXPECT_EQ(emulator->control.power_on_status, kLowRomShort);
+    EXPECT_EQ(emulator->bus.memory.image[0x1FFE], 0xAA);
+    EXPECT_EQ(emulator->bus.memory.image[0x1FFF], 0x00);
+    write_file("TOLVANL.ROM", kLowRomSize + 1, 0xAA);
+    write_file("TOLVANH.ROM", kHighRomSize - 1);
+    power_on(*emulator);
+    EXPECT_EQ(emulator->control.power_on_status, kHighRomShort);
+}
+
+TEST_F(ControlTest, ProgramCounterFromTheConfigurationNeedsAllThreeFiles) {
+    roms.write();
+    write_configuration("[Registres]\nPC=4660\n");
+    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, kPowerOnOk);
+    EXPECT_EQ(emulator->cpu.pc, 0) << "a missing RAM image restarts the firmware at 0";
+    write_file("TOLVAN.RAM", kRamImageSize - 1, 0x11);
+    EXPECT_EQ(power_on(*emulator), kRamImageShort);
+    EXPECT_EQ(emulator->cpu.pc, 0);
+    write_file("TOLVAN.RAM", kRamImageSize, 0x22);
+    EXPECT_EQ(power_on(*emulator), kPowerOnOk);
+    EXPECT_EQ(emulator->cpu.pc, 4660);
+    EXPECT_EQ(emulator->bus.memory.image[0x7FFF], 0x22);
+}
+
+TEST_F(ControlTest, RamImageNameComesFromTheConfiguration) {
+    roms.write();
+    write_configuration("[Fichiers]\nFileRAM=other.ram\n");
+    write_file("other.ram", kRamImageSize, 0x5A);
+    emulator->control.ram_file_name = "ignored.ram";
+    EXPECT_EQ(power_on(*emulator), kPowerOnOk);
+    EXPECT_EQ(emulator->bus.memory.image[0x2000], 0x5A);
+}
+
+TEST_F(ControlTest, AfterLoadResetRestoresTheTimingBookkeeping) {
+    write_configuration("[Horloge]\nMaxHorloge002=77\n");
+    emulator->cpu.counter_512ms = 5;
+    emulator->cpu.elapsed_2ms = 1;
+    emulator->bus.keyboard.break_counter = 2;
+    emulator->bus.memory.lcd_redraw = 0;
+    start_machine(*emulator);
+    EXPECT_EQ(emulator->cpu.max_horloge002, 20);
+    EXPECT_EQ(emulator->cpu.counter_512ms, 0);
+    EXPECT_EQ(emulator->cpu.elapsed_2ms, 0);
+    EXPECT_EQ(emulator->bus.keyboard.break_counter, 0);
+    EXPECT_EQ(emulator->bus.memory.lcd_redraw, 1);
+}
+
+TEST_F(ControlTest, SliceStopsRightAfterTheDisplayIsSwitchedOn) {
+    // LIP 5F; ORIM 01 (display on in the port C byte); OUTC; RA; JP 0005.
+    roms.place(0x0000, {0x12, 0x5F, 0x61, 0x01, 0xDF, 0x23, 0x79, 0x00, 0x05});
+    roms.write();
+    start_machine(*emulator);
+    emulator->bus.memory.lcd_redraw = 0;
+    run_slice(*emulator, display);
+    EXPECT_EQ(emulator->cpu.pc, 0x0005) << "the slice ends after OUTC";
+    EXPECT_EQ(emulator->bus.ports.refresh_request, 0);
+    EXPECT_EQ(display.client.at(kLcdLeft, kLcdTop), 0u) << "nothing drawn with the flag clear";
+    emulator->bus.memory.lcd_redraw = 1;
+    emulator->cpu.pc = 0;
+    run_slice(*emulator, display);
+    EXPECT_EQ(display.client.at(kLcdLeft, kLcdTop), kLcdBackground) << "the LCD was drawn";
+    EXPECT_EQ(emulator->bus.memory.lcd_redraw, 0);
+}
+
+TEST_F(ControlTest, BusySliceDoesNothing) {
+    roms.place(0x0000, kIdleLoop);
+    roms.write();
+    start_machine(*emulator);
+    emulator->control.slice_busy = 1;
+    run_slice(*emulator, display);
+    EXPECT_EQ(emulator->cpu.counter_512ms, 0);
+    emulator->control.slice_busy = 0;
+    run_slice(*emulator, display);
+    EXPECT_EQ(emulator->control.slice_busy, 0);
+    EXPECT_GT(emulator->cpu.counter_512ms + emulator->cpu.elapsed_512ms, 0);
+}
+
+TEST_F(ControlTest, HeldKeyIsReleasedAtTheThirdScanPass) {
+    // 0x1330: TEST 8; OUTC (display on, ending the slice); JP 1330.
+    roms.place(0x0000, {0x79, 0x13, 0x30});
+    roms.place(0x1330, {0x6B, 0x08, 0xDF, 0x79, 0x13, 0x30});
+    roms.write();
+    start_machine(*emulator);
+    emulator->cpu.iram[kPortCByte] = kPortCDisplayOn;
+    Keyboard& keyboard = emulator->bus.keyboard;
+    post_key(keyboard, 24);
+    run_slice(*emulator, display);
+    run_slice(*emulator, display);
+    EXPECT_EQ(keyboard.key_down, 1) << "taken by TEST 8, held for two passes";
+    EXPECT_EQ(keyboard.lines_a[2], 0x40);
+    run_slice(*emulator, display);
+    EXPECT_EQ(keyboard.key_down, 0) << "the third pass lets it go";
+    EXPECT_EQ(keyboard.lines_a[2], 0);
+}
+
+TEST_F(ControlTest, SaveRamToAnUnwritablePlaceReportsAndKeepsThePreviousImage) {
+    roms.write();
+    write_file("TOLVAN.RAM", kRamImageSize, 0x33);
+    start_machine(*emulator);
+    emulator->control.ram_file_name = "missing-directory/TOLVAN.RAM";
+    emulator->cpu.pc = 0x4321;
+    save_ram_image(*emulator);
+    EXPECT_EQ(emulator->control.error_flag, 1);
+    EXPECT_EQ(emulator->control.error_text, "Erreur pendant l'écriture de la RAM");
+    EXPECT_NE(testing::read_text("Tolvan.ini").find("PC=17185"), std::string::npos)
+        << "the configuration is written all the same";
+    EXPECT_EQ(testing::read_text("TOLVAN.RAM"), std::string(kRamImageSize, '\x33'));
+}
+
+TEST_F(ControlTest, FailedWriteOfAnExistingImageLeavesItIntact) {
+    roms.write();
+    write_file("TOLVAN.RAM", kRamImageSize, 0x44);
+    start_machine(*emulator);
+    emulator->bus.memory.image[0x2000] = 0x99;
+    testing::with_file_size_limit(100, [&] {
+        save_ram_image(*emulator);
+        return true;
+    });
+    EXPECT_EQ(emulator->control.error_flag, 1);
+    EXPECT_EQ(testing::read_text("TOLVAN.RAM"), std::string(kRamImageSize, '\x44'));
+    emulator->control.error_flag = 0;
+    save_ram_image(*emulator);
+    EXPECT_EQ(emulator->control.error_flag, 0);
+    EXPECT_EQ(testing::read_text("TOLVAN.RAM")[0], '\x99');
+}
+
+TEST_F(ControlTest, LargeDelaySlowsTheSliceWithoutFreezingIt) {
+    roms.place(0x0000, kIdleLoop);
+    roms.write();
+    start_machine(*emulator);
+    // About a millisecond per instruction: ten seconds for a whole slice without the clock.
+    emulator->cpu.max_delay = 6'000'000;
+    const auto start = std::chrono::steady_clock::now();
+    run_slice(*emulator, display);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(emulator->cpu.pc, 0x0000);
+}
+
+TEST_F(ControlTest, ReportedErrorIsCutToItsCapacity) {
+    report_error(*emulator, std::string(300, 'x'));
+    EXPECT_EQ(emulator->control.error_text.size(), kErrorTextCapacity);
+    EXPECT_EQ(emulator->control.error_flag, 1);
+}
+
+}  // namespace
+}  // namespace tolvan

@@ -1,0 +1,112 @@
+// The keyboard matrix as the firmware sees it: a posted key appears at the next TEST 8, INA
+// reads the lines that the strobe latch and port A select, and BRK drives the break signal.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "cpu/step.h"
+#include "machine/emulator.h"
+
+namespace tolvan {
+namespace {
+
+constexpr std::uint16_t kProgram = 0x8000;
+constexpr std::uint8_t kTest8[] = {0x6B, 0x08};
+constexpr std::uint8_t kIna = 0x4C;
+
+struct KeyboardTest : testing::Test {
+    Emulator emulator;
+    Keyboard& keyboard = emulator.bus.keyboard;
+
+    void execute(std::initializer_list<std::uint8_t> bytes) {
+        std::uint16_t at = kProgram;
+        for (std::uint8_t byte : bytes) emulator.bus.memory.image[at++] = byte;
+        emulator.cpu.pc = kProgram;
+        step(emulator.cpu, emulator.bus);
+    }
+    // TEST 8 and whether it reported the break signal (Z clear).
+    bool poll() {
+        execute({kTest8[0], kTest8[1]});
+        return !zero_flag(emulator.cpu);
+    }
+    std::uint8_t ina(std::uint8_t strobe, std::uint8_t port_a) {
+        emulator.bus.memory.key_strobe = strobe;
+        emulator.bus.ports.port_a = port_a;
+        execute({kIna});
+        return emulator.cpu.iram[kRegisterA];
+    }
+};
+
+TEST_F(KeyboardTest, GroupALineNeedsASingleBitStrobe) {
+    post_key(keyboard, 24);  // A
+    poll();
+    EXPECT_EQ(ina(0x04, 0x00), 0x40);
+    EXPECT_EQ(ina(0x06, 0x00), 0x00);
+}
+
+TEST_F(KeyboardTest, GroupBLinesFollowPortAAndEchoIt) {
+    post_key(keyboard, 1);  // CAL
+    poll();
+    EXPECT_EQ(ina(0x00, 0x20), 0xA0);
+    EXPECT_EQ(ina(0x00, 0x21), 0xA1);
+    EXPECT_EQ(ina(0x00, 0x10), 0x10);
+}
+
+TEST_F(KeyboardTest, NoKeyReadsThePortAValueAndSetsZeroWhenItIsZero) {
+    EXPECT_EQ(ina(0x01, 0x5A), 0x5A);
+    EXPECT_FALSE(zero_flag(emulator.cpu));
+    EXPECT_EQ(ina(0x01, 0x00), 0x00);
+    EXPECT_TRUE(zero_flag(emulator.cpu));
+}
+
+TEST_F(KeyboardTest, PostedKeyIsInvisibleUntilTheFirmwarePolls) {
+    post_key(keyboard, 24);
+    EXPECT_EQ(ina(0x04, 0x00), 0x00);
+    EXPECT_FALSE(poll());
+    EXPECT_EQ(ina(0x04, 0x00), 0x40);
+}
+
+TEST_F(KeyboardTest, BreakIsReportedAtTwoPollsThenEnds) {
+    post_key(keyboard, 24);
+    poll();
+    post_key(keyboard, kBreakKey);
+    EXPECT_TRUE(poll());
+    EXPECT_EQ(ina(0x04, 0x00), 0x00) << "BRK clears the key lines";
+    EXPECT_TRUE(poll());
+    EXPECT_FALSE(poll());
+    EXPECT_FALSE(poll());
+}
+
+TEST_F(KeyboardTest, AnotherKeyEndsAnActiveBreak) {
+    post_key(keyboard, kBreakKey);
+    EXPECT_TRUE(poll());
+    post_key(keyboard, 13);
+    EXPECT_FALSE(poll());
+}
+
+TEST_F(KeyboardTest, LaterPostReplacesAnUntakenOne) {
+    post_key(keyboard, 18);  // Y
+    post_key(keyboard, 35);  // Z
+    poll();
+    EXPECT_EQ(ina(0x01 << 2, 0x00), 0x80) << "Z is group A line 2, bit 7";
+    EXPECT_EQ(ina(0x00, 0x01), 0x01) << "Y (group B line 0) is not down";
+}
+
+TEST(KeyMatrix, EveryKeyHasExactlyOnePlaceAndNoKeyHasNone) {
+    for (int code = 0; code <= 90; ++code) {
+        Keyboard keyboard;
+        set_matrix_key(keyboard, code);
+        int bits = 0;
+        for (int line = 0; line < kKeyLines; ++line) {
+            bits += __builtin_popcount(keyboard.lines_a[line]) +
+                    __builtin_popcount(keyboard.lines_b[line]);
+        }
+        const bool has_place = code >= 1 && code <= kHighestKeyCode && code != kBreakKey &&
+                               code != 44;
+        EXPECT_EQ(bits, has_place ? 1 : 0) << "code " << code;
+        EXPECT_EQ(keyboard.key_down, has_place ? 1 : 0) << "code " << code;
+    }
+}
+
+}  // namespace
+}  // namespace tolvan
