@@ -1,0 +1,165 @@
+#include "ui/dialogs.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QPixmap>
+
+#include "machine/configuration.h"
+#include "ui/bitmaps.h"
+#include "ui/dialog_fields.h"
+#include "ui_about_box.h"
+#include "ui_all_reset_box.h"
+#include "ui_config_files_box.h"
+#include "ui_configure_box.h"
+#include "ui_error_box.h"
+#include "ui_info_box.h"
+#include "ui_memory_box.h"
+#include "ui_unassemble_box.h"
+
+namespace tolvan {
+
+namespace {
+
+// The default horloge values that the speed box's "Default" button puts into its fields.
+constexpr std::uint32_t kDefaultMaxDelay = 0;
+constexpr std::uint32_t kDefaultHorloge512Field = 500;
+constexpr std::uint32_t kDefaultMaxHorloge002 = 20;
+
+// A box laid out from its form, at the form's size, which the user cannot change.
+template <typename Form>
+void set_up(QDialog& dialog, Form& form) {
+    form.setupUi(&dialog);
+    dialog.setFixedSize(dialog.size());
+    dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void connect_accept(QDialog& dialog, QAbstractButton* button) {
+    QObject::connect(button, &QAbstractButton::clicked, &dialog, &QDialog::accept);
+}
+
+void connect_reject(QDialog& dialog, QAbstractButton* button) {
+    QObject::connect(button, &QAbstractButton::clicked, &dialog, &QDialog::reject);
+}
+
+QString field(std::uint32_t value) {
+    return QString::fromStdString(field_text(value));
+}
+QString field(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string text_of(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+std::string file_name_of(const QLineEdit* edit) {
+    return edit->text().left(int(kFileNameFieldCapacity)).toStdString();
+}
+
+}  // namespace
+
+void show_about_box(QWidget* owner) {
+    QDialog dialog(owner);
+    Ui::AboutBox form;
+    set_up(dialog, form);
+    connect_accept(dialog, form.ok_button);
+    dialog.exec();
+}
+
+void show_info_box(QWidget* owner) {
+    QDialog dialog(owner);
+    Ui::InfoBox form;
+    set_up(dialog, form);
+    // The box stops the whole program's input until it is closed.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    const Image picture = info_picture();
+    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
+                       picture.height, QImage::Format_RGB32);
+    form.picture->setPixmap(QPixmap::fromImage(image));
+    connect_accept(dialog, form.ok_button);
+    dialog.exec();
+}
+
+bool confirm_all_reset(QWidget* owner) {
+    QDialog dialog(owner);
+    Ui::AllResetBox form;
+    set_up(dialog, form);
+    connect_accept(dialog, form.yes_button);
+    connect_reject(dialog, form.cancel_button);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool confirm_memory_change(QWidget* owner) {
+    QDialog dialog(owner);
+    Ui::MemoryBox form;
+    set_up(dialog, form);
+    connect_accept(dialog, form.ok_button);
+    connect_reject(dialog, form.cancel_button);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void show_error_box(QWidget* owner, const std::string& text) {
+    QDialog dialog(owner);
+    Ui::ErrorBox form;
+    set_up(dialog, form);
+    form.error_text->setText(QString::fromStdString(text));
+    connect_accept(dialog, form.ok_button);
+    dialog.exec();
+}
+
+void edit_file_names(QWidget* owner, Emulator& emulator) {
+    QDialog dialog(owner);
+    Ui::CONFIGFILESBOX form;
+    set_up(dialog, form);
+    form.ram_file_edit->setText(field(emulator.control.ram_file_name));
+    form.load_file_edit->setText(field(emulator.bus.tape.load_file_name));
+    form.save_file_edit->setText(field(emulator.bus.tape.save_file_name));
+    connect_accept(dialog, form.ok_button);
+    connect_reject(dialog, form.cancel_button);
+    if (dialog.exec() != QDialog::Accepted) return;
+    emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
+    emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
+    emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
+    save_configuration(emulator);
+}
+
+void edit_speed(QWidget* owner, Emulator& emulator) {
+    QDialog dialog(owner);
+    Ui::CONFIGUREBOX form;
+    set_up(dialog, form);
+    Cpu& cpu = emulator.cpu;
+    form.delay_edit->setText(field(timing_field_text(cpu.max_delay)));
+    form.timer512_edit->setText(field(max_horloge512_field_text(cpu.max_horloge512)));
+    form.timer2_edit->setText(field(timing_field_text(cpu.max_horloge002)));
+    QObject::connect(form.default_button, &QPushButton::clicked, &dialog, [&form] {
+        form.delay_edit->setText(field(kDefaultMaxDelay));
+        form.timer512_edit->setText(field(kDefaultHorloge512Field));
+        form.timer2_edit->setText(field(kDefaultMaxHorloge002));
+    });
+    connect_accept(dialog, form.ok_button);
+    connect_reject(dialog, form.cancel_button);
+    if (dialog.exec() != QDialog::Accepted) return;
+    cpu.max_delay = timing_from_field(text_of(form.delay_edit));
+    cpu.max_horloge512 = max_horloge512_from_field(text_of(form.timer512_edit));
+    cpu.max_horloge002 = timing_from_field(text_of(form.timer2_edit));
+    save_configuration(emulator);
+}
+
+bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
+    QDialog dialog(owner);
+    Ui::UNASSEMBLEBOX form;
+    set_up(dialog, form);
+    UnassemblerSettings& settings = emulator.unassembler;
+    form.from_edit->setText(field(settings.from));
+    form.to_edit->setText(field(settings.to));
+    form.file_edit->setText(field(settings.file_name));
+    connect_accept(dialog, form.ok_button);
+    connect_reject(dialog, form.cancel_button);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    settings.from = address_from_field(text_of(form.from_edit));
+    settings.to = address_from_field(text_of(form.to_edit));
+    settings.more_information = form.more_information_check->isChecked() ? 1 : 0;
+    settings.file_name = file_name_of(form.file_edit);
+    save_configuration(emulator);
+    return true;
+}
+
+}  // namespace tolvan

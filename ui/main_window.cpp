@@ -1,0 +1,296 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+
+#include "machine/commands.h"
+#include "machine/control.h"
+#include "machine/key_mapping.h"
+#include "tools/unassembler.h"
+#include "ui/bitmaps.h"
+#include "ui/client_view.h"
+#include "ui/dialogs.h"
+#include "ui/key_frames.h"
+#include "ui/menu_ids.h"
+#include "ui/qt_keys.h"
+
+namespace tolvan {
+
+namespace {
+
+struct MenuItem {
+    int command;  // 0 for a separator
+    const char* text;
+};
+
+constexpr MenuItem kSeparator{0, nullptr};
+
+constexpr MenuItem kFileMenu[] = {
+    {kCommandFileNames, "&Change default file names ..."},
+    kSeparator,
+    {kCommandSaveRam, "&Save RAM"},
+    {kCommandLoadRam, "&Load RAM"},
+    kSeparator,
+    {kCommandExit, "E&xit"},
+};
+
+constexpr MenuItem kToolsMenu[] = {
+    {kCommandChangeSpeed, "Ch&ange speed ..."},
+    {kCommandBreak, "&Break (Basic)"},
+    {kCommandSimpleReset, "Simple &Reset"},
+    kSeparator,
+    {kCommandAllReset, "&All Reset !"},
+    kSeparator,
+    {kCommandRam4, "&4 Kb  Ram"},
+    {kCommandRam8, "&8 Kb  Ram"},
+    {kCommandRam16, "&16 Kb Ram"},
+    kSeparator,
+    {kCommandUnassemble, "&Unassemble"},
+};
+
+constexpr MenuItem kHelpMenu[] = {
+    {kCommandContent, "&Content ..."},
+    {kCommandAbout, "&About ..."},
+};
+
+// A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
+// the pressed frame's left line reaches one pixel further down.
+constexpr int kFrameOverhang = 2;
+
+bool is_ram_size_item(int command) {
+    return command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      emulator_(std::make_unique<Emulator>()),
+      display_(std::make_unique<Display>()),
+      lcd_watch_(make_lcd_watch()) {
+    setWindowTitle(QStringLiteral("Tolvan"));
+    build_menu();
+    client_view_ = new ClientView(display_->client, this);
+    setCentralWidget(client_view_);
+    client_view_->setFocus();
+    connect(client_view_, &ClientView::left_button_pressed, this, &MainWindow::press_at);
+    connect(client_view_, &ClientView::pointer_moved_or_released, this,
+            &MainWindow::release_pressed_key);
+    connect(client_view_, &ClientView::shown, this, &MainWindow::erase_background);
+    // Fixed size: no sizing border and no maximise button.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    load_bitmaps(display_->case_bitmap, display_->pixel_bitmap);
+    start_machine(*emulator_);
+    update_check_mark();
+    slice_timer_.setTimerType(Qt::PreciseTimer);
+    connect(&slice_timer_, &QTimer::timeout, this, &MainWindow::run_timer_slice);
+    slice_timer_.start(kSlicePeriodMs);
+    // An error reported while the window was being made shows once the window is up.
+    QTimer::singleShot(0, this, &MainWindow::show_reported_error);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::build_menu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("TOLVANMENU"));
+    const auto add_menu = [this, bar](const char* title, const auto& items) {
+        QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+        for (const MenuItem& item : items) {
+            if (item.command == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            action->setData(item.command);
+            action->setCheckable(is_ram_size_item(item.command));
+            connect(action, &QAction::triggered, this,
+                    [this, command = item.command] { run_command(command); });
+            actions_[item.command] = action;
+        }
+    };
+    add_menu("&File", kFileMenu);
+    add_menu("&Tools", kToolsMenu);
+    add_menu("&Help", kHelpMenu);
+}
+
+QAction* MainWindow::command_action(int command) const {
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::run_timer_slice() {
+    run_slice(*emulator_, *display_);
+    if (lcd_changed(lcd_watch_, display_->client)) update_rect(lcd_watch_.area);
+}
+
+void MainWindow::update_rect(const KeyRect& r) {
+    client_view_->update(r.left, r.top, r.width + kFrameOverhang, r.height + kFrameOverhang);
+}
+
+void MainWindow::erase_background() {
+    draw_case(*display_);
+    emulator_->bus.memory.lcd_redraw = 1;
+    client_view_->update();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized)) {
+        erase_background();
+    }
+}
+
+void MainWindow::press_at(QPoint position) {
+    KeyRect rect;
+    pressed_key_code_ = hit_test(position.x(), position.y(), &rect);
+    if (pressed_key_code_ != 0) {
+        pressed_rect_ = rect;
+        draw_pressed_frame(display_->client, rect);
+        update_rect(rect);
+        post_key(emulator_->bus.keyboard, pressed_key_code_);
+    }
+    show_reported_error();
+}
+
+void MainWindow::release_pressed_key() {
+    if (pressed_key_code_ != 0) {
+        draw_released_frame(display_->client, pressed_rect_);
+        update_rect(pressed_rect_);
+        pressed_key_code_ = 0;
+    }
+    show_reported_error();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    Keyboard& keyboard = emulator_->bus.keyboard;
+    keyboard.pending_code = 0;
+    keyboard.key_pending = 0;
+    const int by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
+    if (by_key != 0) {
+        post_key(keyboard, by_key);
+        return;
+    }
+    // The character that the key types, in the user's keyboard layout.
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        const int by_character = key_code_for_character(text.at(0).unicode());
+        if (by_character != 0) {
+            post_key(keyboard, by_character);
+            return;
+        }
+    }
+    show_reported_error();
+}
+
+void MainWindow::run_command(int command) {
+    Emulator& e = *emulator_;
+    switch (command) {
+        case kCommandAbout:
+            show_about_box(this);
+            break;
+        case kCommandSaveRam:
+            save_ram_image(e);
+            break;
+        case kCommandLoadRam:
+            start_machine(e);
+            update_check_mark();
+            break;
+        case kCommandAllReset:
+            if (confirm_all_reset(this)) {
+                all_reset(e);
+                update_check_mark();
+            }
+            break;
+        case kCommandBreak:
+            press_break(e);
+            break;
+        case kCommandRam16:
+        case kCommandRam8:
+        case kCommandRam4:
+            change_ram_size_confirmed(command);
+            break;
+        case kCommandChangeSpeed:
+            edit_speed(this, e);
+            break;
+        case kCommandFileNames:
+            edit_file_names(this, e);
+            break;
+        case kCommandContent:
+            show_info_box(this);
+            break;
+        case kCommandExit:
+            close();
+            break;
+        case kCommandSimpleReset:
+            simple_reset(e);
+            update_check_mark();
+            break;
+        case kCommandUnassemble:
+            unassemble();
+            break;
+        default:
+            break;
+    }
+    show_reported_error();
+}
+
+void MainWindow::change_ram_size_confirmed(int command) {
+    const std::int8_t kilobytes = ram_size_of_menu_item(command);
+    MachineControl& control = emulator_->control;
+    // No slice may run while the user decides: the change restarts the firmware.
+    control.slice_busy = 1;
+    if (kilobytes != emulator_->bus.memory.ram_size && confirm_memory_change(this)) {
+        change_ram_size(*emulator_, kilobytes);
+        update_check_mark();
+    }
+    control.slice_busy = 0;
+    // Choosing a checkable item toggles its mark; only the size in force keeps one.
+    show_check_mark();
+}
+
+void MainWindow::unassemble() {
+    if (edit_unassemble_settings(this, *emulator_)) run_unassembler(*emulator_);
+}
+
+void MainWindow::update_check_mark() {
+    ram_size_menu_item_ = tolvan::ram_size_menu_item(emulator_->bus.memory.ram_size);
+    show_check_mark();
+}
+
+void MainWindow::show_check_mark() {
+    for (const int item : {kCommandRam4, kCommandRam8, kCommandRam16}) {
+        actions_.at(item)->setChecked(item == ram_size_menu_item_);
+    }
+}
+
+void MainWindow::show_reported_error() {
+    MachineControl& control = emulator_->control;
+    if (!control.error_flag) return;
+    control.error_flag = 0;
+    // The program goes on after the message: quitting here would throw away the unsaved
+    // machine state, which the user may still save under another name.
+    show_error_box(this, control.error_text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shut_down();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::shut_down() {
+    // Nothing is saved on the way out.
+    emulator_->control.error_flag = 0;
+    slice_timer_.stop();
+}
+
+}  // namespace tolvan

@@ -1,0 +1,74 @@
+// The program's one window: the menu bar over the calculator's face. It owns the emulator, runs
+// the execution slices from a 10 ms timer, turns clicks and typed keys into key presses and
+// carries out the menu commands.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "machine/display.h"
+#include "machine/emulator.h"
+#include "ui/hit_test.h"
+#include "ui/lcd_watch.h"
+
+class QAction;
+
+namespace tolvan {
+
+class ClientView;
+
+inline constexpr int kSlicePeriodMs = 10;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // Loads the bitmaps, powers the machine on and starts the slice timer.
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Emulator& emulator() { return *emulator_; }
+    Display& display() { return *display_; }
+    ClientView* client_view() { return client_view_; }
+    // The menu item with a command id, or null.
+    QAction* command_action(int command) const;
+    int ram_size_menu_item() const { return ram_size_menu_item_; }
+    int pressed_key_code() const { return pressed_key_code_; }
+    const QTimer& slice_timer() const { return slice_timer_; }
+
+    void run_command(int command);
+    // One tick of the slice timer.
+    void run_timer_slice();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void build_menu();
+    void press_at(QPoint position);
+    void release_pressed_key();
+    void erase_background();
+    void update_check_mark();
+    void show_check_mark();
+    void change_ram_size_confirmed(int command);
+    void unassemble();
+    void show_reported_error();
+    void shut_down();
+    void update_rect(const KeyRect& rect);
+
+    std::unique_ptr<Emulator> emulator_;
+    std::unique_ptr<Display> display_;
+    ClientView* client_view_ = nullptr;
+    QTimer slice_timer_;
+    LcdWatch lcd_watch_;
+    std::map<int, QAction*> actions_;
+    int ram_size_menu_item_ = 0;
+    KeyRect pressed_rect_;
+    int pressed_key_code_ = 0;
+};
+
+}  // namespace tolvan
