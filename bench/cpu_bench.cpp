@@ -46,7 +46,8 @@ constexpr std::array<std::uint8_t, 2> kSubroutineCode = {
 
 void load_program(Emulator& emulator) {
     auto& image = emulator.bus.memory.image;
-    for (std::size_t n = 0; n < kMainLoop.size(); ++n) image[kProgramStart + n] = kMainLoop[n];
+    for (std::size_t n = 0; n < kMainLoop.size(); ++n)
+        image[kProgramStart + n] = kMainLoop[n];
     for (std::size_t n = 0; n < kSubroutineCode.size(); ++n) {
         image[kSubroutine + n] = kSubroutineCode[n];
     }
@@ -63,7 +64,8 @@ void BM_InstructionStep(benchmark::State& state) {
     load_program(*emulator);
     constexpr int kStepsPerSlice = 10000;
     for (auto _ : state) {
-        for (int n = 0; n < kStepsPerSlice; ++n) step(emulator->cpu, emulator->bus);
+        for (int n = 0; n < kStepsPerSlice; ++n)
+            step(emulator->cpu, emulator->bus);
     }
     benchmark::DoNotOptimize(emulator->cpu.iram);
     // A program that strayed onto an undefined opcode would make the figure meaningless.

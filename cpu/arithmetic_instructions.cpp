@@ -7,7 +7,9 @@ namespace tolvan::op {
 
 namespace {
 
-std::uint8_t& memory_operand(Cpu& cpu) { return iram_at(cpu, cpu.p); }
+std::uint8_t& memory_operand(Cpu& cpu) {
+    return iram_at(cpu, cpu.p);
+}
 
 // The immediate forms: two bytes, four cycles.
 template <typename Operation>
@@ -29,12 +31,15 @@ void compare(Cpu& cpu, std::uint8_t first, std::uint8_t second) {
     subtract_flags(cpu, first - second);
 }
 
-unsigned carry_in(const Cpu& cpu) { return carry_flag(cpu) ? 1 : 0; }
+unsigned carry_in(const Cpu& cpu) {
+    return carry_flag(cpu) ? 1 : 0;
+}
 
 }  // namespace
 
 void adia(Cpu& cpu, Bus& bus) {
-    with_immediate(cpu, bus, [&](unsigned n) { register_a(cpu) = add_flags(cpu, register_a(cpu) + n); });
+    with_immediate(cpu, bus,
+                   [&](unsigned n) { register_a(cpu) = add_flags(cpu, register_a(cpu) + n); });
 }
 
 void adim(Cpu& cpu, Bus& bus) {
@@ -55,7 +60,8 @@ void adcm(Cpu& cpu, Bus&) {
 }
 
 void sbia(Cpu& cpu, Bus& bus) {
-    with_immediate(cpu, bus, [&](int n) { register_a(cpu) = subtract_flags(cpu, register_a(cpu) - n); });
+    with_immediate(cpu, bus,
+                   [&](int n) { register_a(cpu) = subtract_flags(cpu, register_a(cpu) - n); });
 }
 
 void sbim(Cpu& cpu, Bus& bus) {
@@ -77,11 +83,13 @@ void sbcm(Cpu& cpu, Bus&) {
 }
 
 void ania(Cpu& cpu, Bus& bus) {
-    with_immediate(cpu, bus, [&](unsigned n) { register_a(cpu) = logic_flags(cpu, register_a(cpu) & n); });
+    with_immediate(cpu, bus,
+                   [&](unsigned n) { register_a(cpu) = logic_flags(cpu, register_a(cpu) & n); });
 }
 
 void oria(Cpu& cpu, Bus& bus) {
-    with_immediate(cpu, bus, [&](unsigned n) { register_a(cpu) = logic_flags(cpu, register_a(cpu) | n); });
+    with_immediate(cpu, bus,
+                   [&](unsigned n) { register_a(cpu) = logic_flags(cpu, register_a(cpu) | n); });
 }
 
 void tsia(Cpu& cpu, Bus& bus) {

@@ -15,7 +15,9 @@ namespace {
 // The pointers that a block instruction walks.
 enum Pointers : unsigned { kStepP = 1, kStepQ = 2, kStepDp = 4 };
 
-void step_pointer(std::uint8_t& pointer) { pointer = (pointer + 1) & kInternalRamMask; }
+void step_pointer(std::uint8_t& pointer) {
+    pointer = (pointer + 1) & kInternalRamMask;
+}
 
 // Runs one byte step count times, advancing the pointers the instruction uses after each byte.
 template <typename ByteStep>
@@ -68,9 +70,15 @@ std::uint8_t read_next_program_byte(Cpu& cpu, Bus& bus) {
 
 }  // namespace
 
-void nopw(Cpu& cpu, Bus&) { finish(cpu, 1, 2); }
-void nopt(Cpu& cpu, Bus&) { finish(cpu, 1, 3); }
-void wait(Cpu& cpu, Bus& bus) { finish(cpu, 2, operand_byte(cpu, bus) + 6); }
+void nopw(Cpu& cpu, Bus&) {
+    finish(cpu, 1, 2);
+}
+void nopt(Cpu& cpu, Bus&) {
+    finish(cpu, 1, 3);
+}
+void wait(Cpu& cpu, Bus& bus) {
+    finish(cpu, 2, operand_byte(cpu, bus) + 6);
+}
 
 void waiti(Cpu& cpu, Bus&) {
     cpu.p = 0;
@@ -118,10 +126,18 @@ void exam(Cpu& cpu, Bus&) {
     finish(cpu, 1, 3);
 }
 
-void exw(Cpu& cpu, Bus&) { exchange_internal(cpu, kRegisterI, 4, 12); }
-void exb(Cpu& cpu, Bus&) { exchange_internal(cpu, kRegisterJ, 4, 12); }
-void exwd(Cpu& cpu, Bus& bus) { exchange_with_memory(cpu, bus, kRegisterI); }
-void exbd(Cpu& cpu, Bus& bus) { exchange_with_memory(cpu, bus, kRegisterJ); }
+void exw(Cpu& cpu, Bus&) {
+    exchange_internal(cpu, kRegisterI, 4, 12);
+}
+void exb(Cpu& cpu, Bus&) {
+    exchange_internal(cpu, kRegisterJ, 4, 12);
+}
+void exwd(Cpu& cpu, Bus& bus) {
+    exchange_with_memory(cpu, bus, kRegisterI);
+}
+void exbd(Cpu& cpu, Bus& bus) {
+    exchange_with_memory(cpu, bus, kRegisterJ);
+}
 
 void film(Cpu& cpu, Bus&) {
     const int count = register_i(cpu);
@@ -137,10 +153,18 @@ void fild(Cpu& cpu, Bus& bus) {
     finish(cpu, 1, 4 * count + 8);
 }
 
-void mvw(Cpu& cpu, Bus&) { move_internal(cpu, kRegisterI); }
-void mvb(Cpu& cpu, Bus&) { move_internal(cpu, kRegisterJ); }
-void mvwd(Cpu& cpu, Bus& bus) { move_from_memory(cpu, bus, kRegisterI); }
-void mvbd(Cpu& cpu, Bus& bus) { move_from_memory(cpu, bus, kRegisterJ); }
+void mvw(Cpu& cpu, Bus&) {
+    move_internal(cpu, kRegisterI);
+}
+void mvb(Cpu& cpu, Bus&) {
+    move_internal(cpu, kRegisterJ);
+}
+void mvwd(Cpu& cpu, Bus& bus) {
+    move_from_memory(cpu, bus, kRegisterI);
+}
+void mvbd(Cpu& cpu, Bus& bus) {
+    move_from_memory(cpu, bus, kRegisterJ);
+}
 
 // DATA copies a constant table from program memory at BA; BA itself is not advanced.
 void data(Cpu& cpu, Bus& bus) {
@@ -161,7 +185,11 @@ void mvmd(Cpu& cpu, Bus& bus) {
     finish(cpu, 1, 3);
 }
 
-void readm(Cpu& cpu, Bus& bus) { register_a(cpu) = read_next_program_byte(cpu, bus); }
-void read(Cpu& cpu, Bus& bus) { iram_at(cpu, cpu.p) = read_next_program_byte(cpu, bus); }
+void readm(Cpu& cpu, Bus& bus) {
+    register_a(cpu) = read_next_program_byte(cpu, bus);
+}
+void read(Cpu& cpu, Bus& bus) {
+    iram_at(cpu, cpu.p) = read_next_program_byte(cpu, bus);
+}
 
 }  // namespace tolvan::op

@@ -38,7 +38,9 @@ void push_byte(Cpu& cpu, std::uint8_t value) {
     iram_at(cpu, cpu.r) = value;
 }
 
-std::uint8_t pop_byte(Cpu& cpu) { return iram_at(cpu, cpu.r++); }
+std::uint8_t pop_byte(Cpu& cpu) {
+    return iram_at(cpu, cpu.r++);
+}
 
 void push_return_address(Cpu& cpu, std::uint16_t address) {
     push_byte(cpu, static_cast<std::uint8_t>(address >> 8));
@@ -47,22 +49,52 @@ void push_return_address(Cpu& cpu, std::uint16_t address) {
 
 }  // namespace
 
-void jrp(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, true, true); }
-void jrm(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, false, true); }
-void jrzp(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, true, zero_flag(cpu)); }
-void jrzm(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, false, zero_flag(cpu)); }
-void jrnzp(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, true, !zero_flag(cpu)); }
-void jrnzm(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, false, !zero_flag(cpu)); }
-void jrcp(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, true, carry_flag(cpu)); }
-void jrcm(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, false, carry_flag(cpu)); }
-void jrncp(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, true, !carry_flag(cpu)); }
-void jrncm(Cpu& cpu, Bus& bus) { jump_relative(cpu, bus, false, !carry_flag(cpu)); }
+void jrp(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, true, true);
+}
+void jrm(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, false, true);
+}
+void jrzp(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, true, zero_flag(cpu));
+}
+void jrzm(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, false, zero_flag(cpu));
+}
+void jrnzp(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, true, !zero_flag(cpu));
+}
+void jrnzm(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, false, !zero_flag(cpu));
+}
+void jrcp(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, true, carry_flag(cpu));
+}
+void jrcm(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, false, carry_flag(cpu));
+}
+void jrncp(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, true, !carry_flag(cpu));
+}
+void jrncm(Cpu& cpu, Bus& bus) {
+    jump_relative(cpu, bus, false, !carry_flag(cpu));
+}
 
-void jp(Cpu& cpu, Bus& bus) { jump_absolute(cpu, bus, true); }
-void jpz(Cpu& cpu, Bus& bus) { jump_absolute(cpu, bus, zero_flag(cpu)); }
-void jpnz(Cpu& cpu, Bus& bus) { jump_absolute(cpu, bus, !zero_flag(cpu)); }
-void jpc(Cpu& cpu, Bus& bus) { jump_absolute(cpu, bus, carry_flag(cpu)); }
-void jpnc(Cpu& cpu, Bus& bus) { jump_absolute(cpu, bus, !carry_flag(cpu)); }
+void jp(Cpu& cpu, Bus& bus) {
+    jump_absolute(cpu, bus, true);
+}
+void jpz(Cpu& cpu, Bus& bus) {
+    jump_absolute(cpu, bus, zero_flag(cpu));
+}
+void jpnz(Cpu& cpu, Bus& bus) {
+    jump_absolute(cpu, bus, !zero_flag(cpu));
+}
+void jpc(Cpu& cpu, Bus& bus) {
+    jump_absolute(cpu, bus, carry_flag(cpu));
+}
+void jpnc(Cpu& cpu, Bus& bus) {
+    jump_absolute(cpu, bus, !carry_flag(cpu));
+}
 
 void call(Cpu& cpu, Bus& bus) {
     const std::uint16_t target = operand_word(cpu, bus);
@@ -148,6 +180,8 @@ void dtj(Cpu& cpu, Bus& bus) {
 // An undefined opcode changes nothing, not even the cycle cost: the processor stays on it.
 void undefined(Cpu&, Bus&) {}
 
-void no_operation(Cpu& cpu, Bus&) { finish(cpu, 1, 2); }
+void no_operation(Cpu& cpu, Bus&) {
+    finish(cpu, 1, 2);
+}
 
 }  // namespace tolvan::op

@@ -12,8 +12,12 @@ namespace {
 
 constexpr int kDecimalBase = 100;
 
-void step_down(std::uint8_t& pointer) { pointer = (pointer - 1) & kInternalRamMask; }
-void step_up(std::uint8_t& pointer) { pointer = (pointer + 1) & kInternalRamMask; }
+void step_down(std::uint8_t& pointer) {
+    pointer = (pointer - 1) & kInternalRamMask;
+}
+void step_up(std::uint8_t& pointer) {
+    pointer = (pointer + 1) & kInternalRamMask;
+}
 
 struct DecimalDigitPair {
     int result;
@@ -71,12 +75,24 @@ void word_operation(Cpu& cpu, bool subtract) {
 
 }  // namespace
 
-void adn(Cpu& cpu, Bus&) { decimal_loop(cpu, false, false); }
-void sbn(Cpu& cpu, Bus&) { decimal_loop(cpu, true, false); }
-void adw(Cpu& cpu, Bus&) { decimal_loop(cpu, false, true); }
-void sbw(Cpu& cpu, Bus&) { decimal_loop(cpu, true, true); }
-void adb(Cpu& cpu, Bus&) { word_operation(cpu, false); }
-void sbb(Cpu& cpu, Bus&) { word_operation(cpu, true); }
+void adn(Cpu& cpu, Bus&) {
+    decimal_loop(cpu, false, false);
+}
+void sbn(Cpu& cpu, Bus&) {
+    decimal_loop(cpu, true, false);
+}
+void adw(Cpu& cpu, Bus&) {
+    decimal_loop(cpu, false, true);
+}
+void sbw(Cpu& cpu, Bus&) {
+    decimal_loop(cpu, true, true);
+}
+void adb(Cpu& cpu, Bus&) {
+    word_operation(cpu, false);
+}
+void sbb(Cpu& cpu, Bus&) {
+    word_operation(cpu, true);
+}
 
 // SRW moves a number one digit toward its less significant end (upward from P); previous is
 // each byte as the loop reads it, so a span longer than 128 bytes sees its own new digits.

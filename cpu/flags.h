@@ -39,15 +39,20 @@ inline std::uint8_t logic_flags(Cpu& cpu, unsigned result) {
 // 0-5 tens, low nibbles 0xA-0xF as 10-15 units).
 inline constexpr std::array<std::uint8_t, 16> kBcdTens = {0,  10, 20, 30, 40, 50, 60, 70,
                                                           80, 90, 0,  10, 20, 30, 40, 50};
-inline int bcd_value(std::uint8_t byte) { return kBcdTens[byte >> 4] + (byte & 0x0F); }
+inline int bcd_value(std::uint8_t byte) {
+    return kBcdTens[byte >> 4] + (byte & 0x0F);
+}
 
 constexpr std::array<std::uint8_t, 256> make_bcd_encoding() {
     std::array<std::uint8_t, 256> table{};
-    for (int r = 0; r < 256; ++r) table[r] = static_cast<std::uint8_t>((r % 100 / 10) << 4 | r % 10);
+    for (int r = 0; r < 256; ++r)
+        table[r] = static_cast<std::uint8_t>((r % 100 / 10) << 4 | r % 10);
     return table;
 }
 inline constexpr std::array<std::uint8_t, 256> kBcdEncoding = make_bcd_encoding();
 // Packed BCD byte of r, taken modulo 256 and then modulo 100.
-inline std::uint8_t bcd_encode(int r) { return kBcdEncoding[static_cast<std::uint8_t>(r)]; }
+inline std::uint8_t bcd_encode(int r) {
+    return kBcdEncoding[static_cast<std::uint8_t>(r)];
+}
 
 }  // namespace tolvan

@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     std::array<OpcodeInfo, 256> table{};
-    for (auto& entry : table) entry = {op::undefined, "?", Operand::kUndefined};
+    for (auto& entry : table)
+        entry = {op::undefined, "?", Operand::kUndefined};
     auto set = [&table](int opcode, Routine routine, std::string_view mnemonic,
                         Operand operand = Operand::kNone) {
         table[opcode] = {routine, mnemonic, operand};

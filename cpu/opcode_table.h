@@ -37,10 +37,14 @@ constexpr int operand_length(Operand operand) {
         case Operand::kByte:
         case Operand::kForward:
         case Operand::kBackward:
-        case Operand::kCallInOpcode: return 2;
-        case Operand::kWord: return 3;
-        case Operand::kTableJump: return 4;
-        default: return 1;
+        case Operand::kCallInOpcode:
+            return 2;
+        case Operand::kWord:
+            return 3;
+        case Operand::kTableJump:
+            return 4;
+        default:
+            return 1;
     }
 }
 

@@ -52,8 +52,8 @@ bool take_timer_tick(std::int32_t& elapsed, std::int32_t& counter) {
 }  // namespace
 
 void ina(Cpu& cpu, Bus& bus) {
-    load_a_with_zero_flag(
-        cpu, read_key_lines(bus.keyboard, bus.memory.key_strobe, bus.ports.port_a));
+    load_a_with_zero_flag(cpu,
+                          read_key_lines(bus.keyboard, bus.memory.key_strobe, bus.ports.port_a));
 }
 
 void inb(Cpu& cpu, Bus& bus) {

@@ -54,10 +54,18 @@ void transfer_to_a(Cpu& cpu, std::uint8_t value) {
 
 }  // namespace
 
-void lii(Cpu& cpu, Bus& bus) { load_immediate(cpu, bus, kRegisterI); }
-void lij(Cpu& cpu, Bus& bus) { load_immediate(cpu, bus, kRegisterJ); }
-void lia(Cpu& cpu, Bus& bus) { load_immediate(cpu, bus, kRegisterA); }
-void lib(Cpu& cpu, Bus& bus) { load_immediate(cpu, bus, kRegisterB); }
+void lii(Cpu& cpu, Bus& bus) {
+    load_immediate(cpu, bus, kRegisterI);
+}
+void lij(Cpu& cpu, Bus& bus) {
+    load_immediate(cpu, bus, kRegisterJ);
+}
+void lia(Cpu& cpu, Bus& bus) {
+    load_immediate(cpu, bus, kRegisterA);
+}
+void lib(Cpu& cpu, Bus& bus) {
+    load_immediate(cpu, bus, kRegisterB);
+}
 
 void lip(Cpu& cpu, Bus& bus) {
     cpu.p = operand_byte(cpu, bus) & kInternalRamMask;
@@ -84,22 +92,54 @@ void lp(Cpu& cpu, Bus& bus) {
     finish(cpu, 1, 4);
 }
 
-void inci(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterI); }
-void deci(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterI); }
-void incj(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterJ); }
-void decj(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterJ); }
-void inca(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterA); }
-void deca(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterA); }
-void incb(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterB); }
-void decb(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterB); }
-void inck(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterK); }
-void deck(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterK); }
-void incl(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterL); }
-void decl(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterL); }
-void incm(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterM); }
-void decm(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterM); }
-void incn(Cpu& cpu, Bus&) { increment_register(cpu, kRegisterN); }
-void decn(Cpu& cpu, Bus&) { decrement_register(cpu, kRegisterN); }
+void inci(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterI);
+}
+void deci(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterI);
+}
+void incj(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterJ);
+}
+void decj(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterJ);
+}
+void inca(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterA);
+}
+void deca(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterA);
+}
+void incb(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterB);
+}
+void decb(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterB);
+}
+void inck(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterK);
+}
+void deck(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterK);
+}
+void incl(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterL);
+}
+void decl(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterL);
+}
+void incm(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterM);
+}
+void decm(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterM);
+}
+void incn(Cpu& cpu, Bus&) {
+    increment_register(cpu, kRegisterN);
+}
+void decn(Cpu& cpu, Bus&) {
+    decrement_register(cpu, kRegisterN);
+}
 
 void incp(Cpu& cpu, Bus&) {
     cpu.p = (cpu.p + 1) & kInternalRamMask;
@@ -131,16 +171,34 @@ void dy(Cpu& cpu, Bus&) {
     finish(cpu, 1, 6);
 }
 
-void ixl(Cpu& cpu, Bus& bus) { load_through_x(cpu, bus, +1); }
-void dxl(Cpu& cpu, Bus& bus) { load_through_x(cpu, bus, -1); }
-void iys(Cpu& cpu, Bus& bus) { store_through_y(cpu, bus, +1); }
-void dys(Cpu& cpu, Bus& bus) { store_through_y(cpu, bus, -1); }
+void ixl(Cpu& cpu, Bus& bus) {
+    load_through_x(cpu, bus, +1);
+}
+void dxl(Cpu& cpu, Bus& bus) {
+    load_through_x(cpu, bus, -1);
+}
+void iys(Cpu& cpu, Bus& bus) {
+    store_through_y(cpu, bus, +1);
+}
+void dys(Cpu& cpu, Bus& bus) {
+    store_through_y(cpu, bus, -1);
+}
 
-void ra(Cpu& cpu, Bus&) { transfer_to_a(cpu, 0); }
-void ldm(Cpu& cpu, Bus&) { transfer_to_a(cpu, iram_at(cpu, cpu.p)); }
-void ldp(Cpu& cpu, Bus&) { transfer_to_a(cpu, cpu.p); }
-void ldq(Cpu& cpu, Bus&) { transfer_to_a(cpu, cpu.q); }
-void ldr(Cpu& cpu, Bus&) { transfer_to_a(cpu, cpu.r); }
+void ra(Cpu& cpu, Bus&) {
+    transfer_to_a(cpu, 0);
+}
+void ldm(Cpu& cpu, Bus&) {
+    transfer_to_a(cpu, iram_at(cpu, cpu.p));
+}
+void ldp(Cpu& cpu, Bus&) {
+    transfer_to_a(cpu, cpu.p);
+}
+void ldq(Cpu& cpu, Bus&) {
+    transfer_to_a(cpu, cpu.q);
+}
+void ldr(Cpu& cpu, Bus&) {
+    transfer_to_a(cpu, cpu.r);
+}
 
 void ldd(Cpu& cpu, Bus& bus) {
     register_a(cpu) = read_data_byte(bus.memory, cpu.dp);

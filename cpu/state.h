@@ -54,12 +54,22 @@ struct Cpu {
 
 // Every internal-RAM access goes through here: a pointer of 0x80 or more (possible after
 // STP, STQ, STR or a stack overflow) wraps into the 128 bytes instead of touching other fields.
-inline std::uint8_t& iram_at(Cpu& cpu, unsigned index) { return cpu.iram[index & kInternalRamMask]; }
+inline std::uint8_t& iram_at(Cpu& cpu, unsigned index) {
+    return cpu.iram[index & kInternalRamMask];
+}
 
-inline std::uint8_t& register_a(Cpu& cpu) { return cpu.iram[kRegisterA]; }
-inline std::uint8_t& register_b(Cpu& cpu) { return cpu.iram[kRegisterB]; }
-inline std::uint8_t& register_i(Cpu& cpu) { return cpu.iram[kRegisterI]; }
-inline std::uint8_t& register_j(Cpu& cpu) { return cpu.iram[kRegisterJ]; }
+inline std::uint8_t& register_a(Cpu& cpu) {
+    return cpu.iram[kRegisterA];
+}
+inline std::uint8_t& register_b(Cpu& cpu) {
+    return cpu.iram[kRegisterB];
+}
+inline std::uint8_t& register_i(Cpu& cpu) {
+    return cpu.iram[kRegisterI];
+}
+inline std::uint8_t& register_j(Cpu& cpu) {
+    return cpu.iram[kRegisterJ];
+}
 
 // X, Y and BA are stored low byte first, at the index given for the low byte.
 inline std::uint16_t register_pair(const Cpu& cpu, std::uint8_t low_index) {
@@ -70,7 +80,11 @@ inline void set_register_pair(Cpu& cpu, std::uint8_t low_index, std::uint16_t va
     cpu.iram[low_index + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
-inline bool zero_flag(const Cpu& cpu) { return (cpu.flags & kFlagZ) != 0; }
-inline bool carry_flag(const Cpu& cpu) { return (cpu.flags & kFlagC) != 0; }
+inline bool zero_flag(const Cpu& cpu) {
+    return (cpu.flags & kFlagZ) != 0;
+}
+inline bool carry_flag(const Cpu& cpu) {
+    return (cpu.flags & kFlagC) != 0;
+}
 
 }  // namespace tolvan

@@ -25,7 +25,9 @@ void simple_reset(Emulator& emulator) {
     press_break(emulator);
 }
 
-void all_reset(Emulator& emulator) { restart_at_zero(emulator); }
+void all_reset(Emulator& emulator) {
+    restart_at_zero(emulator);
+}
 
 void press_break(Emulator& emulator) {
     post_key(emulator.bus.keyboard, kBreakKey);

@@ -14,8 +14,8 @@ constexpr std::int32_t kAfterResetMaxHorloge002 = 20;
 
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
 // keep what they held. Returns 0, or the code for a short or a missing file.
-int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
-                    std::size_t size, int short_code, int missing_code) {
+int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
+                    int short_code, int missing_code) {
     const FileHandle file{std::fopen(name, "rb")};
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
@@ -33,16 +33,15 @@ void release_key_after_scans(Keyboard& keyboard) {
 int power_on(Emulator& emulator) {
     AddressSpace& memory = emulator.bus.memory;
     load_configuration(emulator);
-    int status = load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, kLowRomShort,
-                                 kLowRomMissing);
+    int status =
+        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, kLowRomShort, kLowRomMissing);
     // A high ROM failure replaces a low ROM code.
     const int high = load_image_file(kHighRomFileName, memory, kHighRomStart, kHighRomSize,
                                      kHighRomShort, kHighRomMissing);
     if (high != kPowerOnOk) status = high;
     emulator.control.power_on_status = status;
-    const int ram = load_image_file(emulator.control.ram_file_name.c_str(), memory,
-                                    kRamImageStart, kRamImageSize, kRamImageShort,
-                                    kRamImageMissing);
+    const int ram = load_image_file(emulator.control.ram_file_name.c_str(), memory, kRamImageStart,
+                                    kRamImageSize, kRamImageShort, kRamImageMissing);
     if (ram != kPowerOnOk) status = ram;
     load_configuration(emulator);
     if (status != kPowerOnOk) emulator.cpu.pc = 0;
@@ -106,8 +105,7 @@ void run_slice(Emulator& emulator, Display& display, const StepObserver& observe
             bus.memory.lcd_redraw = 0;
             break;
         }
-        if (watch_clock && n % clock_interval == 0 &&
-            std::chrono::steady_clock::now() > deadline) {
+        if (watch_clock && n % clock_interval == 0 && std::chrono::steady_clock::now() > deadline) {
             break;
         }
     }

@@ -3,7 +3,7 @@
 namespace tolvan {
 
 namespace {
-constexpr int kColumnGap = 1;  // the sixth column position of each cell is never drawn
+constexpr int kColumnGap = 1;            // the sixth column position of each cell is never drawn
 constexpr std::uint8_t kDotMask = 0x7F;  // bit 7 of a column byte is not displayed
 
 bool annunciator_lit(const AddressSpace& memory, const Annunciator& annunciator) {
@@ -52,8 +52,7 @@ void draw_annunciators(Display& display, const AddressSpace& memory) {
     for (const Annunciator& a : kAnnunciators) {
         // The unlit image is the plain glass just below the lit legend in the case bitmap.
         const int source_y = annunciator_lit(memory, a) ? a.y : a.y + a.height;
-        copy_rect(display.client, a.x, a.y, display.case_bitmap, a.x, source_y, a.width,
-                  a.height);
+        copy_rect(display.client, a.x, a.y, display.case_bitmap, a.x, source_y, a.width, a.height);
     }
 }
 

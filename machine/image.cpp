@@ -8,7 +8,8 @@ void copy_rect(Image& target, int tx, int ty, const Image& source, int sx, int s
     for (int row = 0; row < h; ++row) {
         const int source_y = sy + row;
         const int target_y = ty + row;
-        if (source_y < 0 || source_y >= source.height || target_y < 0 || target_y >= target.height) {
+        if (source_y < 0 || source_y >= source.height || target_y < 0 ||
+            target_y >= target.height) {
             continue;
         }
         for (int column = 0; column < w; ++column) {

@@ -31,8 +31,7 @@ struct Keyboard {
 };
 
 void set_matrix_key(Keyboard& keyboard, int code);
-std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe,
-                            std::uint8_t port_a);
+std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe, std::uint8_t port_a);
 int take_pending_key(Keyboard& keyboard);
 // Returns whether the break signal is active after the poll.
 bool poll_keyboard(Keyboard& keyboard);

@@ -68,7 +68,8 @@ void apply_state(Emulator& emulator, const json& state) {
     cpu.max_delay = state.at("max_delay");
     const std::string iram = state.at("iram");
     for (int index = 0; index < kInternalRamSize; ++index) {
-        cpu.iram[index] = static_cast<std::uint8_t>(std::stoi(iram.substr(2 * index, 2), nullptr, 16));
+        cpu.iram[index] =
+            static_cast<std::uint8_t>(std::stoi(iram.substr(2 * index, 2), nullptr, 16));
     }
     bus.memory.ram_size = static_cast<std::int8_t>(state.at("ram_size").get<int>());
     bus.memory.lcd_redraw = state.at("lcd_redraw");
@@ -79,7 +80,8 @@ void apply_state(Emulator& emulator, const json& state) {
     bus.ports.port_f = state.at("port_f");
     bus.ports.refresh_request = state.at("refresh_request");
     // The image is filled directly, not through the decoder: no side effects, ROM included.
-    for (const json& cell : state.at("mem")) bus.memory.image[cell.at(0).get<int>()] = cell.at(1);
+    for (const json& cell : state.at("mem"))
+        bus.memory.image[cell.at(0).get<int>()] = cell.at(1);
 }
 
 // Every field as one text, so that a failure shows all differences at once.

@@ -20,7 +20,8 @@ struct Limits : testing::Test {
     Limits() { memory.ram_size = kRamSize16K; }
     void run(std::initializer_list<std::uint8_t> bytes) {
         std::uint16_t at = kProgram;
-        for (std::uint8_t byte : bytes) memory.image[at++] = byte;
+        for (std::uint8_t byte : bytes)
+            memory.image[at++] = byte;
         cpu.pc = kProgram;
         step(cpu, emulator.bus);
     }
@@ -43,7 +44,8 @@ TEST_F(Limits, MvwOneAboveSourceRepeatsTheFirstByte) {
     cpu.p = 0x21;
     cpu.iram[0x20] = 0x5A;
     run({0x08});
-    for (int index = 0x21; index <= 0x24; ++index) EXPECT_EQ(cpu.iram[index], 0x5A) << index;
+    for (int index = 0x21; index <= 0x24; ++index)
+        EXPECT_EQ(cpu.iram[index], 0x5A) << index;
 }
 
 TEST_F(Limits, MvwOverItsOwnCountRegisterKeepsTheStartingCount) {
@@ -147,7 +149,8 @@ TEST_F(Limits, SbwOfEqualSpansLeavesZeros) {
     cpu.iram[kRegisterI] = 2;
     cpu.p = 0x32;
     cpu.q = 0x42;
-    for (int n = 0; n < 3; ++n) cpu.iram[0x30 + n] = cpu.iram[0x40 + n] = 0x37;
+    for (int n = 0; n < 3; ++n)
+        cpu.iram[0x30 + n] = cpu.iram[0x40 + n] = 0x37;
     run({0x0F});
     EXPECT_EQ(cpu.flags, kFlagZ);
     EXPECT_EQ(cpu.iram[0x30], 0x00);
@@ -157,7 +160,8 @@ TEST_F(Limits, SbwOfEqualSpansLeavesZeros) {
 
 // Over more than 128 bytes the shift passes some bytes twice and sees its own new digits.
 TEST_F(Limits, SrwOverMoreThan128BytesReadsBytesAsTheyAreThen) {
-    for (int index = 0; index < kInternalRamSize; ++index) cpu.iram[index] = 0x12;
+    for (int index = 0; index < kInternalRamSize; ++index)
+        cpu.iram[index] = 0x12;
     cpu.iram[kRegisterI] = 129;  // 130 bytes: 0x10..0x7F, 0x00..0x11
     cpu.p = 0x10;
     run({0x1C});
@@ -218,7 +222,8 @@ TEST_F(Limits, LoopRunsItsBodyCounterPlusOneTimes) {
     // LIA 2; PUSH; INCK; LOOP back to INCK.
     run({0x02, 0x02, 0x34, 0x48, 0x2F, 0x02});
     cpu.r = 0x20;
-    for (int n = 0; n < 7; ++n) step(cpu, emulator.bus);
+    for (int n = 0; n < 7; ++n)
+        step(cpu, emulator.bus);
     EXPECT_EQ(cpu.iram[kRegisterK], 3);
     EXPECT_EQ(cpu.r, 0x20);
     EXPECT_EQ(cpu.flags, kFlagC);

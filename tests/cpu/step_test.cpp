@@ -17,11 +17,13 @@ struct StepTest : testing::Test {
     Cpu& cpu = emulator.cpu;
 
     void load(std::initializer_list<std::uint8_t> bytes, std::uint16_t at = kProgram) {
-        for (std::uint8_t byte : bytes) emulator.bus.memory.image[at++] = byte;
+        for (std::uint8_t byte : bytes)
+            emulator.bus.memory.image[at++] = byte;
         cpu.pc = kProgram;
     }
     void run(int steps = 1) {
-        for (int n = 0; n < steps; ++n) step(cpu, emulator.bus);
+        for (int n = 0; n < steps; ++n)
+            step(cpu, emulator.bus);
     }
 };
 
@@ -58,7 +60,8 @@ TEST(Timers, CounterEqualToItsLimitDoesNotTick) {
     cpu.max_horloge002 = 20;
     cpu.max_horloge512 = 50000;
     cpu.cycle_cost = 4;
-    for (int n = 0; n < 5; ++n) advance_timers(cpu);
+    for (int n = 0; n < 5; ++n)
+        advance_timers(cpu);
     EXPECT_EQ(cpu.counter_2ms, 20);
     EXPECT_EQ(cpu.elapsed_2ms, 0);
     advance_timers(cpu);  // 24 is past 20: tick, and the excess is dropped

@@ -20,7 +20,7 @@ using testing::RomImages;
 constexpr std::initializer_list<std::uint8_t> kIdleLoop = {0x79, 0x00, 0x00};
 
 class ControlTest : public testing::ScratchDirectoryTest {
-protected:
+  protected:
     std::unique_ptr<Emulator> emulator = std::make_unique<Emulator>();
     Display display;
     RomImages roms;

@@ -20,7 +20,8 @@ struct KeyboardTest : testing::Test {
 
     void execute(std::initializer_list<std::uint8_t> bytes) {
         std::uint16_t at = kProgram;
-        for (std::uint8_t byte : bytes) emulator.bus.memory.image[at++] = byte;
+        for (std::uint8_t byte : bytes)
+            emulator.bus.memory.image[at++] = byte;
         emulator.cpu.pc = kProgram;
         step(emulator.cpu, emulator.bus);
     }
@@ -101,8 +102,8 @@ TEST(KeyMatrix, EveryKeyHasExactlyOnePlaceAndNoKeyHasNone) {
             bits += __builtin_popcount(keyboard.lines_a[line]) +
                     __builtin_popcount(keyboard.lines_b[line]);
         }
-        const bool has_place = code >= 1 && code <= kHighestKeyCode && code != kBreakKey &&
-                               code != 44;
+        const bool has_place =
+            code >= 1 && code <= kHighestKeyCode && code != kBreakKey && code != 44;
         EXPECT_EQ(bits, has_place ? 1 : 0) << "code " << code;
         EXPECT_EQ(keyboard.key_down, has_place ? 1 : 0) << "code " << code;
     }

@@ -19,7 +19,7 @@ constexpr std::uint16_t kLoadStart = 0xF10F;
 constexpr std::uint16_t kLoadByte = 0xEC3B;
 
 class TapeTest : public testing::ScratchDirectoryTest {
-protected:
+  protected:
     Emulator emulator;
 
     void SetUp() override {
@@ -47,7 +47,8 @@ protected:
     // A start bit, then eight data bits, least significant first, each inverted.
     void send_byte(std::uint8_t value) {
         send_bit(1);
-        for (int n = 0; n < 8; ++n) send_bit(((value >> n) & 1) ? 0 : 1);
+        for (int n = 0; n < 8; ++n)
+            send_bit(((value >> n) & 1) ? 0 : 1);
     }
     // One character from the LOAD file: B and the status bits of cell 0x0E.
     std::pair<std::uint8_t, std::uint8_t> load_byte() {

@@ -1,0 +1,314 @@
+#include "app/headless.h"
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "machine/commands.h"
+#include "machine/control.h"
+#include "machine/key_mapping.h"
+#include "machine/png.h"
+#include "resources/artwork.h"
+#include "tools/unassembler.h"
+
+namespace tolvan {
+
+namespace {
+
+// A typed character is taken and released within a few slices; this bounds a firmware that
+// never polls the keyboard.
+constexpr int kMaxSlicesPerTypedKey = 200;
+
+struct Action {
+    std::string name;
+    std::vector<std::string> values;
+};
+
+struct ActionSpec {
+    const char* name;
+    int value_count;
+};
+
+constexpr ActionSpec kActions[] = {
+    {"--steps", 1},        {"--slices", 1},    {"--press", 1},      {"--type", 1},
+    {"--simple-reset", 0}, {"--all-reset", 0}, {"--break", 0},      {"--load-ram", 0},
+    {"--save-ram", 0},     {"--ram-size", 1},  {"--state", 0},      {"--lcd", 0},
+    {"--screenshot", 1},   {"--trace", 1},     {"--unassemble", 3}, {"--unassemble-source", 3},
+};
+
+// Decimal, or hexadecimal with a 0x prefix.
+std::optional<long long> parse_number(const std::string& text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* first = text.data() + (hex ? 2 : 0);
+    const char* last = text.data() + text.size();
+    long long value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
+    if (error != std::errc{} || end != last || first == last) return std::nullopt;
+    return value;
+}
+
+std::optional<std::vector<Action>> parse_actions(const std::vector<std::string>& arguments,
+                                                 std::ostream& err) {
+    std::vector<Action> actions;
+    for (std::size_t n = 0; n < arguments.size(); ++n) {
+        const ActionSpec* spec = nullptr;
+        for (const ActionSpec& candidate : kActions) {
+            if (arguments[n] == candidate.name) spec = &candidate;
+        }
+        if (!spec) {
+            err << "tolvan: unknown option " << arguments[n] << "\n";
+            return std::nullopt;
+        }
+        if (arguments.size() - n - 1 < static_cast<std::size_t>(spec->value_count)) {
+            err << "tolvan: " << spec->name << " needs " << spec->value_count << " value(s)\n";
+            return std::nullopt;
+        }
+        Action action{spec->name, {}};
+        for (int v = 0; v < spec->value_count; ++v)
+            action.values.push_back(arguments[++n]);
+        actions.push_back(std::move(action));
+    }
+    return actions;
+}
+
+class TraceFile {
+  public:
+    bool open(const std::string& name) {
+        file_.reset(std::fopen(name.c_str(), "wb"));
+        return file_ != nullptr;
+    }
+    bool active() const { return file_ != nullptr; }
+    StepObserver observer() { return {&TraceFile::write_line, this}; }
+
+    static void write_line(void* context, const Emulator& emulator, std::uint16_t address,
+                           std::uint8_t opcode) {
+        const Cpu& cpu = emulator.cpu;
+        std::fprintf(static_cast<TraceFile*>(context)->file_.get(),
+                     "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
+                     "R=%02X DP=%04X F=%02X T=%d\n",
+                     address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB],
+                     cpu.iram[kRegisterI], cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL),
+                     register_pair(cpu, kRegisterYL), cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags,
+                     cpu.cycle_cost);
+    }
+
+  private:
+    FileHandle file_;
+};
+
+std::string state_json(const Emulator& emulator) {
+    const Cpu& cpu = emulator.cpu;
+    const Bus& bus = emulator.bus;
+    std::string iram;
+    char hex[3];
+    for (std::uint8_t byte : cpu.iram) {
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        iram += hex;
+    }
+    const std::pair<const char*, long long> fields[] = {
+        {"pc", cpu.pc},
+        {"dp", cpu.dp},
+        {"p", cpu.p},
+        {"q", cpu.q},
+        {"r", cpu.r},
+        {"flags", cpu.flags},
+        {"cycle_cost", cpu.cycle_cost},
+        {"case_counter", cpu.case_counter},
+        {"counter_512ms", cpu.counter_512ms},
+        {"counter_2ms", cpu.counter_2ms},
+        {"elapsed_512ms", cpu.elapsed_512ms},
+        {"elapsed_2ms", cpu.elapsed_2ms},
+        {"max_horloge512", cpu.max_horloge512},
+        {"max_horloge002", cpu.max_horloge002},
+        {"max_delay", cpu.max_delay},
+        {"ram_size", bus.memory.ram_size},
+        {"power_on_status", emulator.control.power_on_status},
+        {"lcd_redraw", bus.memory.lcd_redraw},
+        {"key_strobe", bus.memory.key_strobe},
+        {"port_a", bus.ports.port_a},
+        {"port_b", bus.ports.port_b},
+        {"port_c", bus.ports.port_c},
+        {"port_f", bus.ports.port_f},
+        {"refresh_request", bus.ports.refresh_request},
+    };
+    std::string json = "{";
+    for (const auto& [key, value] : fields) {
+        json += '"';
+        json += key;
+        json += "\": ";
+        json += std::to_string(value);
+        json += ", ";
+    }
+    json += "\"iram\": \"";
+    json += iram;
+    json += "\"}";
+    return json;
+}
+
+class HeadlessSession {
+  public:
+    HeadlessSession(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
+        display_.case_bitmap = make_case_bitmap();
+        display_.pixel_bitmap = make_pixel_bitmap();
+        // The window's first paint erases its background with the case picture.
+        draw_case(display_);
+        start_machine(*emulator_);
+    }
+
+    // Returns false when the action failed in a way the user must hear of.
+    bool perform(const Action& action);
+    Emulator& emulator() { return *emulator_; }
+
+  private:
+    void run_slices(long long count) {
+        for (long long n = 0; n < count; ++n)
+            slice();
+    }
+    void slice() {
+        run_slice(*emulator_, display_, trace_.active() ? trace_.observer() : StepObserver{});
+    }
+    void run_steps(long long count);
+    void type_text(const std::string& text);
+    void unassemble(const Action& action, bool source_format);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    std::unique_ptr<Emulator> emulator_ = std::make_unique<Emulator>();
+    Display display_;
+    TraceFile trace_;
+};
+
+void HeadlessSession::run_steps(long long count) {
+    Emulator& emulator = *emulator_;
+    if (emulator.control.power_on_status != kPowerOnOk) return;
+    const StepObserver observer = trace_.active() ? trace_.observer() : StepObserver{};
+    for (long long n = 0; n < count; ++n)
+        observed_step(emulator, observer);
+}
+
+void HeadlessSession::type_text(const std::string& text) {
+    Keyboard& keyboard = emulator_->bus.keyboard;
+    for (unsigned char character : text) {
+        const int code = key_code_for_character(character);
+        if (code == kNoKey) continue;
+        post_key(keyboard, code);
+        for (int n = 0; n < kMaxSlicesPerTypedKey; ++n) {
+            slice();
+            if (!keyboard.key_pending && !keyboard.key_down) break;
+        }
+    }
+}
+
+void HeadlessSession::unassemble(const Action& action, bool source_format) {
+    UnassemblerSettings& settings = emulator_->unassembler;
+    settings.from = static_cast<std::uint16_t>(*parse_number(action.values[0]));
+    settings.to = static_cast<std::uint16_t>(*parse_number(action.values[1]));
+    settings.file_name = action.values[2];
+    settings.more_information = source_format ? 1 : 0;
+    run_unassembler(*emulator_);
+}
+
+bool HeadlessSession::perform(const Action& action) {
+    Emulator& emulator = *emulator_;
+    const auto number = [&](std::size_t index) { return *parse_number(action.values[index]); };
+    const std::string& name = action.name;
+    if (name == "--steps") run_steps(number(0));
+    if (name == "--slices") run_slices(number(0));
+    if (name == "--press") post_key(emulator.bus.keyboard, static_cast<int>(number(0)));
+    if (name == "--type") type_text(action.values[0]);
+    if (name == "--simple-reset") simple_reset(emulator);
+    if (name == "--all-reset") all_reset(emulator);
+    if (name == "--break") press_break(emulator);
+    if (name == "--load-ram") start_machine(emulator);
+    if (name == "--save-ram") save_ram_image(emulator);
+    if (name == "--ram-size") change_ram_size(emulator, static_cast<std::int8_t>(number(0)));
+    if (name == "--state") out_ << state_json(emulator) << "\n";
+    if (name == "--lcd") out_ << lcd_text(emulator.bus.memory);
+    if (name == "--unassemble") unassemble(action, false);
+    if (name == "--unassemble-source") unassemble(action, true);
+    if (name == "--screenshot" && !write_png(display_.client, action.values[0])) {
+        err_ << "tolvan: cannot write " << action.values[0] << "\n";
+        return false;
+    }
+    if (name == "--trace" && !trace_.open(action.values[0])) {
+        err_ << "tolvan: cannot write " << action.values[0] << "\n";
+        return false;
+    }
+    if (emulator.control.error_flag) {
+        err_ << emulator.control.error_text << "\n";
+        emulator.control.error_flag = 0;
+        return false;
+    }
+    return true;
+}
+
+bool values_are_valid(const Action& action, std::ostream& err) {
+    const bool numeric =
+        action.name != "--type" && action.name != "--screenshot" && action.name != "--trace";
+    for (std::size_t n = 0; n < action.values.size(); ++n) {
+        const bool is_file = action.name.rfind("--unassemble", 0) == 0 && n == 2;
+        if (!numeric || is_file) continue;
+        const auto value = parse_number(action.values[n]);
+        if (!value || *value < 0) {
+            err << "tolvan: " << action.name << ": not a number: " << action.values[n] << "\n";
+            return false;
+        }
+    }
+    if (action.name == "--ram-size") {
+        const long long size = *parse_number(action.values[0]);
+        if (size != kRamSize4K && size != kRamSize8K && size != kRamSize16K) {
+            err << "tolvan: --ram-size takes 4, 8 or 16\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string usage_text() {
+    return "Usage: tolvan [-C DIR]                       open the window\n"
+           "       tolvan [-C DIR] --headless [ACTIONS]  run without a window\n"
+           "       tolvan --help | --version\n"
+           "\n"
+           "Actions, carried out in order:\n"
+           "  --steps N               run N instruction steps (no slice logic)\n"
+           "  --slices N              run N execution slices back to back\n"
+           "  --press CODE            post a key press with that key code (1-82)\n"
+           "  --type TEXT             type TEXT, each key taken and released in turn\n"
+           "  --simple-reset, --all-reset, --break, --load-ram, --save-ram\n"
+           "                          the menu commands of the same names\n"
+           "  --ram-size 4|8|16       change the RAM size option (no confirmation)\n"
+           "  --state                 print the machine state as one line of JSON\n"
+           "  --lcd                   print what the LCD shows\n"
+           "  --screenshot FILE       write the client area as a PNG file\n"
+           "  --trace FILE            from here on, write one line per instruction to FILE\n"
+           "  --unassemble FROM TO FILE, --unassemble-source FROM TO FILE\n"
+           "                          write a listing or assembler source of FROM-TO\n"
+           "Numbers are decimal, or hexadecimal with a 0x prefix.\n";
+}
+
+int run_headless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const auto actions = parse_actions(arguments, err);
+    bool valid = actions.has_value();
+    for (std::size_t n = 0; valid && n < actions->size(); ++n) {
+        valid = values_are_valid((*actions)[n], err);
+    }
+    if (!valid) {
+        err << usage_text();
+        return kExitUsage;
+    }
+    HeadlessSession session(out, err);
+    if (session.emulator().control.error_flag) {
+        err << session.emulator().control.error_text << "\n";
+        return kExitReportedError;
+    }
+    for (const Action& action : *actions) {
+        if (!session.perform(action)) return kExitReportedError;
+    }
+    return kExitOk;
+}
+
+}  // namespace tolvan

@@ -1,0 +1,206 @@
+// The headless front end through the real binary: actions in command-line order, the state and
+// LCD printouts, screenshots, traces, errors and usage, and the key press from end to end.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "machine/display.h"
+#include "machine/png.h"
+#include "machine/rom_images.h"
+#include "machine/scratch_directory.h"
+
+namespace tolvan {
+namespace {
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class HeadlessTest : public testing::ScratchDirectoryTest {
+  protected:
+    testing::RomImages roms;
+
+    RunResult run(const std::string& arguments) {
+        const std::string command =
+            std::string(TOLVAN_BINARY) + " --headless " + arguments + " 2>stderr.txt";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        std::string err = testing::read_text("stderr.txt");
+        std::filesystem::remove("stderr.txt");
+        return {WEXITSTATUS(status), out, err};
+    }
+    // The line of --lcd output for one dot row.
+    static std::string lcd_row(const std::string& lcd, int row) {
+        std::istringstream lines(lcd);
+        std::string line;
+        for (int n = 0; n <= row; ++n)
+            std::getline(lines, line);
+        return line;
+    }
+};
+
+// Firmware that scans one key the way the machine's own does: TEST 8 takes a posted key into
+// the matrix, a write to 0x7E00 strobes group A line 2, INA reads it, the value goes to the
+// first LCD column, and the scan passes 0x1330 before switching the display on.
+void place_key_scanner(testing::RomImages& roms) {
+    roms.place(0x0000, {0x6B, 0x08,          // TEST 8
+                        0x10, 0x7E, 0x00,    // LIDP 7E00
+                        0x02, 0x04,          // LIA  04
+                        0x52,                // STD        strobe line 2
+                        0x4C,                // INA
+                        0x10, 0x70, 0x00,    // LIDP 7000
+                        0x52,                // STD        first LCD column
+                        0x79, 0x13, 0x30});  // JP   1330
+    roms.place(0x1330, {0x12, 0x5F,          // LIP  5F
+                        0x61, 0x01,          // ORIM 01
+                        0xDF,                // OUTC       display on: the slice ends
+                        0x79, 0x00, 0x00});  // JP   0000
+}
+
+TEST_F(HeadlessTest, WithoutRomsTheMachineStandsStill) {
+    const RunResult result = run("--slices 3 --steps 10 --state");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("\"power_on_status\": 6"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"pc\": 0,"), std::string::npos);
+    EXPECT_TRUE(testing::entries_of(directory()).empty()) << "nothing written unasked";
+}
+
+TEST_F(HeadlessTest, KeyPressFromEndToEnd) {
+    place_key_scanner(roms);
+    roms.write();
+    const RunResult result = run("--press 24 --slices 1 --lcd --slices 2 --lcd --slices 1 --lcd");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string pressed = "#...." + std::string(90, ' ');
+    std::istringstream outputs(result.out);
+    std::string lcd[3];
+    for (auto& one : lcd) {
+        for (int line = 0; line < 8; ++line) {
+            std::string text;
+            std::getline(outputs, text);
+            one += text + "\n";
+        }
+    }
+    // INA read 0x40 (bit 6: the bottom dot row) while the key was held.
+    EXPECT_EQ(lcd_row(lcd[0], 6).substr(0, 5), "#....");
+    EXPECT_EQ(lcd_row(lcd[0], 0).substr(0, 5), ".....");
+    EXPECT_EQ(lcd_row(lcd[1], 6).substr(0, 5), "#....") << "still held before the third pass";
+    EXPECT_EQ(lcd_row(lcd[2], 6).substr(0, 5), ".....") << "released after three passes";
+}
+
+TEST_F(HeadlessTest, TypingWaitsForEachKeyToBeTakenAndReleased) {
+    place_key_scanner(roms);
+    roms.write();
+    // The scan that releases the key comes after the one that last read it: one slice more
+    // shows the released key.
+    const RunResult result = run("--type a --state --slices 1 --lcd");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"pc\": 4917,"), std::string::npos) << "a slice ends after OUTC";
+    EXPECT_EQ(lcd_row(result.out.substr(result.out.find('\n') + 1), 6).substr(0, 5), ".....");
+}
+
+TEST_F(HeadlessTest, StepsRunWithoutSliceLogic) {
+    // LIA 2A; LIP 5F; ORIM 01; OUTC; NOPW: the display switched on does not stop the steps.
+    roms.place(0x0000, {0x02, 0x2A, 0x12, 0x5F, 0x61, 0x01, 0xDF, 0x4D, 0x4D});
+    roms.write();
+    const RunResult result = run("--steps 5 --state");
+    ASSERT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("\"pc\": 8,"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"refresh_request\": 1"), std::string::npos);
+    EXPECT_NE(result.out.find("\"iram\": \"00002a"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {
+    roms.place(0x0000, {0x02, 0x2A, 0x48, 0x79, 0x00, 0x00});  // LIA 2A; INCK; JP 0000
+    roms.write();
+    const RunResult result = run("--steps 1 --trace trace.txt --steps 2");
+    ASSERT_EQ(result.status, 0);
+    EXPECT_EQ(testing::read_text("trace.txt"),
+              "0002 48 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=4\n"
+              "0003 79 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=6\n");
+}
+
+TEST_F(HeadlessTest, ScreenshotShowsTheDrawnLcd) {
+    // Light the top dot of column 0 and the BUSY annunciator, then switch the display on.
+    roms.place(0x0000, {0x10, 0x70, 0x00, 0x02, 0x01, 0x52,  // LIDP 7000; LIA 01; STD
+                        0x10, 0x70, 0x3D, 0x52,              // LIDP 703D; STD
+                        0x10, 0x70, 0x01, 0x23, 0x52,        // LIDP 7001; RA; STD
+                        0x12, 0x5F, 0x61, 0x01, 0xDF,        // LIP 5F; ORIM 01; OUTC
+                        0x79, 0x00, 0x14});                  // JP 0014
+    roms.write();
+    const RunResult result = run("--slices 1 --screenshot shot.png");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto shot = read_png("shot.png");
+    ASSERT_TRUE(shot.has_value());
+    ASSERT_EQ(shot->width, kClientWidth);
+    ASSERT_EQ(shot->height, kClientHeight);
+    EXPECT_EQ(shot->at(kLcdLeft, kLcdTop), kLcdDot);
+    EXPECT_EQ(shot->at(kLcdLeft + 1, kLcdTop + 1), kLcdDot);
+    EXPECT_EQ(shot->at(kLcdLeft, kLcdTop + kDotPitch), kLcdBackground);
+    EXPECT_EQ(shot->at(kLcdLeft + kColumnPitch, kLcdTop), kLcdBackground) << "column 1 is dark";
+    // An unlit annunciator shows the plain glass; BUSY shows its lit legend.
+    const Annunciator& def = kAnnunciators[1];
+    for (int y = def.y; y < def.y + def.height; ++y) {
+        EXPECT_EQ(shot->at(def.x + 2, y), kLcdBackground);
+    }
+    const Annunciator& busy = kAnnunciators[0];
+    bool busy_has_ink = false;
+    for (int y = busy.y; y < busy.y + busy.height; ++y) {
+        for (int x = busy.x; x < busy.x + busy.width; ++x)
+            busy_has_ink |= shot->at(x, y) != kLcdBackground;
+    }
+    EXPECT_TRUE(busy_has_ink);
+}
+
+TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
+    roms.write();
+    testing::write_text("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
+    const RunResult result = run("--save-ram --state");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\n");
+    EXPECT_TRUE(result.out.empty()) << "actions after the error do not run";
+}
+
+TEST_F(HeadlessTest, WrongUsageRunsNothing) {
+    for (const char* arguments :
+         {"--ram-size 5", "--steps", "--steps x", "--frobnicate", "--unassemble 0 10"}) {
+        const RunResult result = run(std::string("--state ") + arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_TRUE(result.out.empty()) << arguments;
+        EXPECT_NE(result.err.find("Usage: tolvan"), std::string::npos) << arguments;
+    }
+}
+
+TEST_F(HeadlessTest, MenuCommandsWithoutConfirmation) {
+    roms.write();
+    const RunResult result = run("--ram-size 8 --simple-reset --state");
+    ASSERT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("\"ram_size\": 8,"), std::string::npos);
+    EXPECT_NE(result.out.find("\"pc\": 24,"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, SaveRamWritesTheImageAndTheConfiguration) {
+    roms.write();
+    const RunResult result = run("--save-ram");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::filesystem::file_size("TOLVAN.RAM"), 0x6000u);
+    EXPECT_TRUE(std::filesystem::exists("Tolvan.ini"));
+}
+
+TEST_F(HeadlessTest, ChangeDirectoryComesFirst) {
+    std::filesystem::create_directory("work");
+    const RunResult result = run("--save-ram -C work");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists("work/TOLVAN.RAM"));
+}
+
+}  // namespace
+}  // namespace tolvan
