@@ -1,0 +1,30 @@
+// The program's pictures, drawn by code: the LCD column images, the calculator's face on which
+// the LCD is drawn and the keys are clicked, the small picture of the Info box and the icon.
+#pragma once
+
+#include "machine/image.h"
+
+namespace tolvan {
+
+// The sizes of the pixel bitmap and of the case bitmap, and the LCD's colours, are those of
+// machine/display.h, which draws with them.
+constexpr int kInfoPictureWidth = 64;
+constexpr int kInfoPictureHeight = 27;
+constexpr int kMinIconSize = 48;
+constexpr int kMaxIconSize = 256;
+
+// The 128 images of a dot column: the image of column value v (bit b = dot row b from the top)
+// is 2 x 21 pixels at x = 2v, each set bit a 2 x 2 dot at y = 3b.
+Image make_pixel_bitmap();
+
+// The calculator's face, 602 x 222, with every LCD dot and annunciator lit; the area just below
+// each annunciator is plain glass (its unlit image).
+Image make_case_bitmap();
+
+// The face scaled down to 64 x 27.
+Image make_info_picture();
+
+// A square icon of the given size, clamped to kMinIconSize..kMaxIconSize.
+Image make_icon(int size);
+
+}  // namespace tolvan

@@ -1,0 +1,391 @@
+// The calculator's face. The LCD and the keys sit where the window draws the dots and
+// annunciators and where it hit-tests mouse clicks; everything else is free design.
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "machine/display.h"
+#include "resources/artwork.h"
+#include "resources/canvas.h"
+#include "resources/pixel_font.h"
+
+namespace tolvan {
+
+namespace {
+
+// ---- palette ----
+constexpr Rgb kCaseTop = rgb(64, 66, 72);
+constexpr Rgb kCaseBottom = rgb(38, 39, 44);
+constexpr Rgb kCaseHighlight = rgb(112, 114, 122);
+constexpr Rgb kCaseShadow = rgb(16, 16, 19);
+constexpr Rgb kPanelTop = rgb(30, 31, 35);
+constexpr Rgb kPanelBottom = rgb(22, 23, 26);
+constexpr Rgb kPanelRim = rgb(88, 90, 98);
+constexpr Rgb kGlassFrame = rgb(10, 10, 12);
+constexpr Rgb kGlassEdgeShade = rgb(86, 108, 86);
+constexpr Rgb kGlassInnerShade = rgb(97, 121, 97);
+constexpr Rgb kPrintedLabel = rgb(178, 182, 190);
+constexpr Rgb kLogoInkTop = rgb(236, 238, 242);
+constexpr Rgb kLogoInkBottom = rgb(150, 154, 164);
+constexpr Rgb kLogoShadow = rgb(8, 8, 10);
+constexpr Rgb kTaglineInk = rgb(120, 168, 166);
+constexpr Rgb kWhite = rgb(255, 255, 255);
+constexpr Rgb kMidGrey = rgb(128, 128, 128);  // the window's key-frame shadow colour
+constexpr Rgb kBlack = rgb(0, 0, 0);
+
+constexpr int kCaseGrainSeed = 7;
+constexpr int kCaseGrainAmplitude = 3;  // +- per channel
+constexpr int kKeyFaceShade = 12;       // face is this much lighter at the top, darker below
+constexpr int kDropShadowWeight = 110;  // out of kMixScale
+constexpr int kSkirtShade = 110;        // how much darker a key's front edge is than its top
+
+// ---- LCD (its dot geometry is the display's) ----
+constexpr int kDotSize = 2;
+constexpr int kColumnsPerCellPitch = 6;  // the sixth column position is the gap between cells
+
+constexpr Rect kDisplayPanel{4, 5, 375, 100};
+constexpr Rect kGlass{49, 26, 310, 62};
+constexpr int kGlassFrameWidth = 2;
+constexpr int kPanelRadius = 6;
+
+// Shallow wells in the case around each block of keys.
+constexpr std::array kKeyWells = {Rect{4, 109, 375, 109}, Rect{383, 5, 214, 86},
+                                  Rect{383, 93, 214, 125}};
+constexpr int kWellRadius = 5;
+constexpr Rgb kWellTop = rgb(44, 45, 50);
+constexpr Rgb kWellBottom = rgb(34, 35, 39);
+constexpr Rgb kWellShade = rgb(22, 22, 26);
+constexpr Rgb kWellLight = rgb(84, 86, 94);
+constexpr int kLabelTop = 91;
+constexpr int kLogoLeft = 50;
+constexpr int kLogoTop = 11;
+constexpr std::u32string_view kTagline = U"POCKET COMPUTER";
+constexpr int kTaglineSpacing = 2;
+
+enum class Legend { kText, kMark, kBoxedM, kParentheses, kSignFirst, kSignSecond };
+
+struct AnnunciatorArt {
+    Rect area;
+    Legend legend;
+    std::u32string_view text;  // kText: the word; kMark: the label printed below the glass
+};
+
+constexpr std::array kAnnunciatorArt = {
+    AnnunciatorArt{{57, 32, 23, 7}, Legend::kText, U"BUSY"},
+    AnnunciatorArt{{90, 32, 15, 7}, Legend::kText, U"DEF"},
+    AnnunciatorArt{{142, 32, 24, 7}, Legend::kText, U"SHIFT"},
+    AnnunciatorArt{{176, 32, 17, 7}, Legend::kText, U"HYP"},
+    AnnunciatorArt{{129, 80, 4, 2}, Legend::kMark, U"PRO"},
+    AnnunciatorArt{{104, 80, 4, 2}, Legend::kMark, U"RUN"},
+    AnnunciatorArt{{75, 80, 4, 2}, Legend::kMark, U"CAL"},
+    AnnunciatorArt{{339, 32, 4, 7}, Legend::kText, U"E"},
+    AnnunciatorArt{{330, 32, 7, 7}, Legend::kBoxedM, U""},
+    AnnunciatorArt{{312, 32, 10, 7}, Legend::kParentheses, U""},
+    AnnunciatorArt{{257, 32, 17, 7}, Legend::kText, U"RAD"},
+    AnnunciatorArt{{251, 32, 5, 7}, Legend::kText, U"G"},
+    AnnunciatorArt{{239, 32, 11, 7}, Legend::kText, U"DE"},
+    AnnunciatorArt{{311, 80, 4, 2}, Legend::kMark, U"PRINT"},
+    AnnunciatorArt{{198, 32, 8, 7}, Legend::kSignFirst, U""},
+    AnnunciatorArt{{211, 32, 5, 7}, Legend::kSignSecond, U""},
+    AnnunciatorArt{{220, 32, 16, 7}, Legend::kText, U"SML"},
+    AnnunciatorArt{{285, 80, 4, 2}, Legend::kMark, U"STAT"},
+};
+
+// Two made-up signs in the style of syllabic script, for the two mode annunciators.
+constexpr std::string_view kSignFirst =
+    "#######./......#./..#..#../..#.#.../..##..../.#....../#.......";
+constexpr std::string_view kSignSecond = "#####/....#/...#./..##./.#.#./#..#./...#.";
+constexpr std::string_view kBoxedM = "#######/#.....#/#.#.#.#/#.###.#/#.#.#.#/#.....#/#######";
+constexpr std::string_view kParentheses =
+    ".#....#./#......#/#......#/#......#/#......#/#......#/.#....#.";
+
+// ---- keys (fixed by the window's hit-test) ----
+
+// A key as the window frames it: the frame's lines run along x = left, y = top,
+// x = left + width and y = top + height, so the key covers width + 1 by height + 1 pixels.
+struct KeyPlace {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct KeyStyle {
+    Rgb face;
+    Rgb ink;
+};
+
+constexpr KeyStyle kLetterKey{rgb(218, 216, 208), rgb(24, 25, 28)};
+constexpr KeyStyle kFunctionKey{rgb(166, 171, 180), rgb(20, 22, 28)};
+constexpr KeyStyle kShiftKey{rgb(226, 178, 72), rgb(30, 24, 12)};
+constexpr KeyStyle kTealKey{rgb(38, 150, 148), rgb(255, 255, 255)};
+constexpr KeyStyle kOperatorKey{rgb(150, 170, 196), rgb(16, 20, 32)};
+constexpr KeyStyle kEqualsKey{rgb(228, 132, 60), rgb(28, 16, 8)};
+
+enum Style { kL, kF, kS, kT, kO, kE };
+
+constexpr KeyStyle style_of(Style style) {
+    switch (style) {
+        case kF:
+            return kFunctionKey;
+        case kS:
+            return kShiftKey;
+        case kT:
+            return kTealKey;
+        case kO:
+            return kOperatorKey;
+        case kE:
+            return kEqualsKey;
+        default:
+            return kLetterKey;
+    }
+}
+
+struct KeyLabel {
+    std::u32string_view legend;
+    Style style;
+};
+
+struct KeyBlock {
+    int left;
+    int top;
+    int pitch_x;
+    int pitch_y;
+    int width;
+    int height;
+    int columns;
+};
+
+constexpr KeyBlock kAlphabeticBlock{9, 115, 34, 28, 23, 12, 11};
+constexpr KeyBlock kScientificBlock{387, 15, 34, 28, 23, 12, 6};
+constexpr KeyBlock kNumberPad{387, 96, 42, 32, 27, 19, 5};
+constexpr KeyPlace kEnterKey{315, 199, 57, 12};
+
+// clang-format off
+constexpr std::array<KeyLabel, 43> kAlphabeticLabels = {{
+    {U"CAL", kF}, {U"BASIC", kF}, {U"BRK", kF}, {U"\u25C7", kT}, {U"\u25CB", kT},
+    {U"\u25B3", kT}, {U"\u2193", kF}, {U"\u2191", kF}, {U"\u2190", kF}, {U"\u2192", kF},
+    {U"SHIFT", kS},
+    {U"SHIFT", kS}, {U"Q", kL}, {U"W", kL}, {U"E", kL}, {U"R", kL}, {U"T", kL}, {U"Y", kL},
+    {U"U", kL}, {U"I", kL}, {U"O", kL}, {U"P", kL},
+    {U"DEF", kF}, {U"A", kL}, {U"S", kL}, {U"D", kL}, {U"F", kL}, {U"G", kL}, {U"H", kL},
+    {U"J", kL}, {U"K", kL}, {U"L", kL}, {U",", kL},
+    {U"SML", kF}, {U"Z", kL}, {U"X", kL}, {U"C", kL}, {U"V", kL}, {U"B", kL}, {U"N", kL},
+    {U"M", kL}, {U"SPC", kF}, {U"ENTER", kF},
+}};
+
+constexpr std::array<KeyLabel, 18> kScientificLabels = {{
+    {U"hyp", kF}, {U"sin", kF}, {U"cos", kF}, {U"tan", kF}, {U"F<>E", kF}, {U"CCE", kF},
+    {U"HEX", kF}, {U"DEG", kF}, {U"ln", kF}, {U"log", kF}, {U"1/x", kF}, {U"\u2195", kF},
+    {U"EXP", kF}, {U"y\u02E3", kF}, {U"\u221A", kF}, {U"x\u00B2", kF}, {U"(", kF},
+    {U")", kF},
+}};
+
+constexpr std::array<KeyLabel, 20> kNumberPadLabels = {{
+    {U"7", kL}, {U"8", kL}, {U"9", kL}, {U"\u00F7", kO}, {U"X>M", kF},
+    {U"4", kL}, {U"5", kL}, {U"6", kL}, {U"\u00D7", kO}, {U"RM", kF},
+    {U"1", kL}, {U"2", kL}, {U"3", kL}, {U"-", kO}, {U"M+", kF},
+    {U"0", kL}, {U"+/-", kL}, {U".", kL}, {U"+", kO}, {U"=", kE},
+}};
+// clang-format on
+
+constexpr int kStatKeyIndex = 11;  // the up-down arrow key of the scientific block
+constexpr int kAboveKeyGap = 2;    // rows between a printed label and the key below it
+
+// ---- drawing ----
+
+int centred(int start, int span, int content) {
+    return start + (span - content) / 2;
+}
+
+void draw_case_body(Image& image) {
+    const Rect whole{0, 0, image.width, image.height};
+    vertical_gradient(image, whole, kCaseTop, kCaseBottom);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const int grain = texture_noise(x, y, kCaseGrainSeed) % (2 * kCaseGrainAmplitude + 1);
+            image.at(x, y) = brighten(image.at(x, y), grain - kCaseGrainAmplitude);
+        }
+    }
+    bevel(image, whole, kCaseHighlight, kCaseShadow);
+}
+
+void draw_display_panel(Image& image) {
+    const Rect rim{kDisplayPanel.left - 1, kDisplayPanel.top - 1, kDisplayPanel.width + 2,
+                   kDisplayPanel.height + 2};
+    fill_rounded_rect(image, rim, kPanelRadius + 1, kPanelRim);
+    fill_rounded_gradient(image, kDisplayPanel, kPanelRadius, kPanelTop, kPanelBottom);
+}
+
+void draw_key_wells(Image& image) {
+    for (const Rect& well : kKeyWells) {
+        // The lower edge catches the light, the upper one is in the shade.
+        fill_rounded_rect(image, {well.left, well.top + 1, well.width, well.height}, kWellRadius,
+                          kWellLight);
+        fill_rounded_rect(image, {well.left, well.top - 1, well.width, well.height}, kWellRadius,
+                          kWellShade);
+        fill_rounded_gradient(image, well, kWellRadius, kWellTop, kWellBottom);
+    }
+}
+
+void draw_glass(Image& image) {
+    const Rect frame{kGlass.left - kGlassFrameWidth, kGlass.top - kGlassFrameWidth,
+                     kGlass.width + 2 * kGlassFrameWidth, kGlass.height + 2 * kGlassFrameWidth};
+    fill_rect(image, frame, kGlassFrame);
+    fill_rect(image, kGlass, kLcdBackground);
+    // The glass lies below its frame, which shades its top and left edges.
+    horizontal_line(image, kGlass.left, kGlass.right(), kGlass.top, kGlassEdgeShade);
+    vertical_line(image, kGlass.left, kGlass.top, kGlass.bottom(), kGlassEdgeShade);
+    horizontal_line(image, kGlass.left + 1, kGlass.right(), kGlass.top + 1, kGlassInnerShade);
+    vertical_line(image, kGlass.left + 1, kGlass.top + 1, kGlass.bottom(), kGlassInnerShade);
+}
+
+void draw_dots(Image& image) {
+    for (int cell = 0; cell < kLcdCells; ++cell) {
+        for (int column = 0; column < kColumnsPerCell; ++column) {
+            const int x = kLcdLeft + kColumnPitch * (kColumnsPerCellPitch * cell + column);
+            for (int row = 0; row < kDotRows; ++row) {
+                fill_rect(image, {x, kLcdTop + kDotPitch * row, kDotSize, kDotSize}, kLcdDot);
+            }
+        }
+    }
+}
+
+void draw_annunciator(Image& image, const AnnunciatorArt& item) {
+    const Rect& area = item.area;
+    switch (item.legend) {
+        case Legend::kText: {
+            const int width = text_width(medium_font(), item.text);
+            draw_text(image, medium_font(), centred(area.left, area.width, width), area.top,
+                      item.text, kLcdDot);
+            break;
+        }
+        case Legend::kMark: {
+            fill_rect(image, area, kLcdDot);
+            const int width = text_width(small_font(), item.text);
+            draw_text(image, small_font(), centred(area.left, area.width, width), kLabelTop,
+                      item.text, kPrintedLabel);
+            break;
+        }
+        case Legend::kBoxedM:
+            draw_rows(image, area.left, area.top, kBoxedM, kLcdDot);
+            break;
+        case Legend::kParentheses:
+            draw_rows(image, area.left + 1, area.top, kParentheses, kLcdDot);
+            break;
+        case Legend::kSignFirst:
+            draw_rows(image, area.left, area.top, kSignFirst, kLcdDot);
+            break;
+        case Legend::kSignSecond:
+            draw_rows(image, area.left, area.top, kSignSecond, kLcdDot);
+            break;
+    }
+}
+
+// Text whose colour shades from top to bottom, as if printed in metallic ink.
+void draw_shaded_text(Image& image, const Font& font, int x, int y, std::u32string_view text,
+                      Rgb top_colour, Rgb bottom_colour) {
+    const int width = text_width(font, text);
+    Image ink(width, font.cap_height, kBlack);
+    draw_text(ink, font, 0, 0, text, kWhite);
+    const int span = std::max(1, font.cap_height - 1);
+    for (int row = 0; row < ink.height; ++row) {
+        const Rgb colour = mix(top_colour, bottom_colour, row * kMixScale / span);
+        for (int column = 0; column < ink.width; ++column) {
+            if (ink.at(column, row) == kWhite) put_pixel(image, x + column, y + row, colour);
+        }
+    }
+}
+
+void draw_name(Image& image) {
+    draw_text(image, logo_font(), kLogoLeft + 1, kLogoTop + 1, U"TOLVAN", kLogoShadow);
+    draw_shaded_text(image, logo_font(), kLogoLeft, kLogoTop, U"TOLVAN", kLogoInkTop,
+                     kLogoInkBottom);
+    Font spaced = small_font();
+    spaced.spacing = kTaglineSpacing;
+    const int width = text_width(spaced, kTagline);
+    const int baseline = kLogoTop + logo_font().cap_height;
+    draw_text(image, spaced, kGlass.right() - width + 1, baseline - spaced.cap_height, kTagline,
+              kTaglineInk);
+}
+
+// The words on the alphabetic block's function keys are too long for the larger font.
+const Font& legend_font(std::u32string_view legend, bool alphabetic) {
+    if (alphabetic && legend.size() > 1) return small_font();
+    return medium_font();
+}
+
+void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, bool alphabetic) {
+    const KeyStyle style = style_of(label.style);
+    const int right = key.left + key.width;
+    const int bottom = key.top + key.height;
+    // Shadow cast on the case, then the key's front edge, then its top.
+    blend_rect(image, {key.left + 1, bottom + 2, key.width + 1, 1}, kBlack, kDropShadowWeight);
+    blend_rect(image, {right + 1, key.top + 1, 1, key.height + 1}, kBlack, kDropShadowWeight);
+    horizontal_line(image, key.left, right, bottom + 1, mix(style.face, kBlack, kSkirtShade));
+    put_pixel(image, key.left, bottom + 1, kMidGrey);  // where the pressed frame overshoots
+    vertical_gradient(image, {key.left + 1, key.top + 1, key.width - 1, key.height - 1},
+                      brighten(style.face, kKeyFaceShade), brighten(style.face, -kKeyFaceShade));
+    // The edges the window's released frame redraws: white top and left, mid grey right and
+    // bottom.
+    horizontal_line(image, key.left, right - 1, key.top, kWhite);
+    vertical_line(image, key.left, key.top, bottom - 1, kWhite);
+    vertical_line(image, right, key.top + 1, bottom, kMidGrey);
+    horizontal_line(image, key.left, right, bottom, kMidGrey);
+    put_pixel(image, right, key.top, mix(style.face, kMidGrey, kMixScale / 2));
+
+    const Font& font = legend_font(label.legend, alphabetic);
+    const int width = text_width(font, label.legend);
+    const int x = key.left + 1 + (key.width - 1 - width) / 2;
+    const int y = key.top + (key.height - font.cap_height + 1) / 2;
+    draw_text(image, font, x, y, label.legend, style.ink);
+}
+
+KeyPlace place_in(const KeyBlock& block, int index) {
+    const int row = index / block.columns;
+    const int column = index % block.columns;
+    return {block.left + block.pitch_x * column, block.top + block.pitch_y * row, block.width,
+            block.height};
+}
+
+template <std::size_t N>
+void draw_block(Image& image, const KeyBlock& block, const std::array<KeyLabel, N>& labels,
+                bool alphabetic) {
+    for (std::size_t index = 0; index < N; ++index) {
+        draw_key(image, place_in(block, static_cast<int>(index)), labels[index], alphabetic);
+    }
+}
+
+void draw_keys(Image& image) {
+    const std::size_t enter = kAlphabeticLabels.size() - 1;
+    for (std::size_t index = 0; index < enter; ++index) {
+        draw_key(image, place_in(kAlphabeticBlock, static_cast<int>(index)),
+                 kAlphabeticLabels[index], true);
+    }
+    draw_key(image, kEnterKey, kAlphabeticLabels[enter], true);
+    draw_block(image, kScientificBlock, kScientificLabels, false);
+    draw_block(image, kNumberPad, kNumberPadLabels, false);
+
+    const KeyPlace stat = place_in(kScientificBlock, kStatKeyIndex);
+    const int width = text_width(small_font(), U"STAT");
+    draw_text(image, small_font(), stat.left + 1 + (stat.width - 1 - width) / 2,
+              stat.top - kAboveKeyGap - small_font().cap_height, U"STAT", kPrintedLabel);
+}
+
+}  // namespace
+
+Image make_case_bitmap() {
+    Image image(kClientWidth, kClientHeight);
+    draw_case_body(image);
+    draw_key_wells(image);
+    draw_display_panel(image);
+    draw_glass(image);
+    draw_dots(image);
+    for (const AnnunciatorArt& item : kAnnunciatorArt)
+        draw_annunciator(image, item);
+    draw_name(image);
+    draw_keys(image);
+    return image;
+}
+
+}  // namespace tolvan
