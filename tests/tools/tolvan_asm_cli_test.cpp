@@ -1,0 +1,136 @@
+#include "tools/tolvan_asm_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "tools_test_support.h"
+
+namespace tolvan {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> args) {
+    args.insert(args.begin(), "tolvan-asm");
+    std::vector<const char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    Outcome result;
+    result.status = run_tolvan_asm(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+class TolvanAsm : public ::testing::Test {
+  protected:
+    testing::ScratchDirectory directory;
+
+    std::string source(const std::string& name, const std::string& text) {
+        const std::string path = directory.file(name);
+        testing::write_file(path, text);
+        return path;
+    }
+};
+
+TEST_F(TolvanAsm, WritesTheImageOfWhatIsAssembled) {
+    const std::string program = source("p.asm", "ORG &8002\nLIA 1\nORG &8006\nRTN\n");
+    const std::string image = directory.file("p.img");
+    const Outcome result = run({"-o", image, program});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(testing::read_file(image), std::string("\x02\x01\xFF\xFF\x37", 5));
+}
+
+TEST_F(TolvanAsm, RangeAndFillChooseTheImage) {
+    const std::string program = source("p.asm", "ORG 0x0002\nDB 1\nORG 0x8000\nDB 2\n");
+    const std::string low = directory.file("low.rom");
+    const std::string high = directory.file("high.rom");
+    EXPECT_EQ(run({"--range", "0x0000-0x1FFF", "--fill", "0", "-o", low, program}).status, 0);
+    EXPECT_EQ(run({"-o", high, "--range", "32768-0xFFFF", program}).status, 0);
+    std::string expected_low(0x2000, '\0');
+    expected_low[2] = 1;
+    EXPECT_EQ(testing::read_file(low), expected_low);
+    std::string expected_high(0x8000, '\xFF');
+    expected_high[0] = 2;
+    EXPECT_EQ(testing::read_file(high), expected_high);
+}
+
+TEST_F(TolvanAsm, WritesAListingOnRequest) {
+    const std::string program = source("p.asm", "ORG &0100\nLIDP &1234\nJRNZP &0107\nCAL &0123\n");
+    const std::string listing = directory.file("p.lst");
+    EXPECT_EQ(run({"--listing", listing, "-o", directory.file("p.bin"), program}).status, 0);
+    EXPECT_EQ(testing::read_file(listing), testing::expected_file("worked_example.lst"));
+}
+
+TEST_F(TolvanAsm, ImageNameDefaultsToTheSourceWithBin) {
+    const std::string program = source("prog.asm", "RTN\n");
+    EXPECT_EQ(run({program}).status, 0);
+    EXPECT_EQ(testing::read_file(directory.file("prog.bin")), "\x37");
+    const std::string odd = source("data.bin", "DB 5\n");
+    EXPECT_EQ(run({odd}).status, 0);
+    EXPECT_EQ(testing::read_file(odd), "DB 5\n");
+    EXPECT_EQ(testing::read_file(odd + ".bin"), "\x05");
+}
+
+TEST_F(TolvanAsm, SourceErrorsExitWithOneAndWriteNothing) {
+    const std::string program = source("bad.asm", "ORG 0\nFOO\nJP nowhere\n");
+    const std::string image = directory.file("bad.bin");
+    const std::string listing = directory.file("bad.lst");
+    const Outcome result = run({"-o", image, "--listing", listing, program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, program + ":2: unknown mnemonic 'FOO'\n" + program +
+                              ":3: undefined label 'nowhere'\n"
+                              "tolvan-asm: 2 error(s); nothing written\n");
+    EXPECT_FALSE(std::filesystem::exists(image));
+    EXPECT_FALSE(std::filesystem::exists(listing));
+}
+
+TEST_F(TolvanAsm, MissingSourceOrUnwritableImageExitWithOne) {
+    EXPECT_EQ(run({directory.file("absent.asm")}).status, 1);
+    const std::string program = source("p.asm", "RTN\n");
+    const Outcome result = run({"-o", directory.file("no/such/dir.bin"), program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot write"), std::string::npos);
+}
+
+TEST_F(TolvanAsm, WrongUsageExitsWithTwo) {
+    const std::string program = source("p.asm", "RTN\n");
+    const std::vector<std::vector<std::string>> misuses{
+        {},
+        {"--bogus", program},
+        {program, program},
+        {"-o"},
+        {program, "--range"},
+        {"--range", "0x10", program},
+        {"--range", "0x20-0x10", program},
+        {"--range", "0-0x10000", program},
+        {"--fill", "256", program},
+        {"--fill", "-1", program},
+        {"--fill", "ab", program},
+    };
+    for (const auto& args : misuses) {
+        const Outcome result = run(args);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("usage: tolvan-asm"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(directory.file("p.bin")));
+}
+
+TEST_F(TolvanAsm, HelpGoesToStandardOutput) {
+    const Outcome result = run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("usage: tolvan-asm"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tolvan

@@ -1,0 +1,45 @@
+// Assembler source lines: labels, operation, operands, comments and string literals.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvan {
+
+struct SourceLocation {
+    std::string file;
+    int line = 0;
+};
+
+// One source line that does something: defines a label, or names an operation (a mnemonic or
+// a directive, in upper case) with its operand texts.
+struct Statement {
+    SourceLocation location;
+    std::string label;
+    std::string operation;
+    std::vector<std::string> operands;
+};
+
+struct ParsedLine {
+    std::optional<Statement> statement;  // nothing for a blank or comment-only line
+    std::string error;                   // a syntax error; the line then counts for nothing
+};
+
+// Lines read "[NAME:] [OPERATION [OPERAND, ...]] [; comment]" or "NAME EQU EXPRESSION".
+ParsedLine parse_line(std::string_view text, const SourceLocation& location);
+
+bool is_identifier_start(char c);
+bool is_identifier_char(char c);
+bool is_identifier(std::string_view text);
+
+bool is_string_literal(std::string_view operand);
+
+// The bytes of a "..." literal with the escapes \" \\ \n \r \t \0; nothing (and a message in
+// `error`) when it is malformed.
+std::optional<std::string> decode_string_literal(std::string_view operand, std::string& error);
+
+std::string to_upper(std::string_view text);
+
+}  // namespace tolvan

@@ -1,0 +1,17 @@
+// The command line of tolvan-asm:
+//   tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE] SOURCE
+// Exit status 0 on success, 1 on errors in the source (or files that cannot be read or
+// written), 2 on wrong usage. Nothing is written unless the whole source assembles.
+#pragma once
+
+#include <ostream>
+
+namespace tolvan {
+
+inline constexpr int kAsmSuccess = 0;
+inline constexpr int kAsmSourceErrors = 1;
+inline constexpr int kAsmUsageError = 2;
+
+int run_tolvan_asm(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+}  // namespace tolvan

@@ -1,0 +1,35 @@
+// The unassembler: a range of the address space as a listing or as assembler source.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "machine/address_space.h"
+#include "machine/emulator.h"
+
+namespace tolvan {
+
+inline constexpr const char* kUnassembleOpenError = "Erreur d'ouverture du fichier unassemble";
+
+// The listing's bytes column, 18 characters wide for one to three bytes; a four-byte
+// instruction (PTJ) has no bytes column at all.
+std::string bytes_column(std::uint16_t address, int length, std::uint8_t opcode, std::uint8_t first,
+                         std::uint8_t second);
+
+// One listing line for the instruction at `address`: its bytes, then its text. `first` and
+// `second` are the two bytes after the opcode, whatever the instruction's length.
+std::string listing_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t first,
+                         std::uint8_t second);
+
+// One source line, labelled with its address; references into from..to become labels.
+std::string source_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t first,
+                        std::uint8_t second, std::uint16_t from, std::uint16_t to);
+
+// The whole file's contents. Memory is read only as the instruction fetch reads it.
+std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
+                            bool source_format);
+
+// Writes the range that the emulator's unassembler settings name into their file.
+void run_unassembler(Emulator& emulator);
+
+}  // namespace tolvan
