@@ -22,6 +22,8 @@ constexpr Rgb kPanelTop = rgb(30, 31, 35);
 constexpr Rgb kPanelBottom = rgb(22, 23, 26);
 constexpr Rgb kPanelRim = rgb(88, 90, 98);
 constexpr Rgb kGlassFrame = rgb(10, 10, 12);
+constexpr Rgb kGlassTrimLight = rgb(78, 80, 90);
+constexpr Rgb kGlassTrimDark = rgb(52, 54, 60);
 constexpr Rgb kGlassEdgeShade = rgb(86, 108, 86);
 constexpr Rgb kGlassInnerShade = rgb(97, 121, 97);
 constexpr Rgb kPrintedLabel = rgb(178, 182, 190);
@@ -231,6 +233,9 @@ void draw_key_wells(Image& image) {
 void draw_glass(Image& image) {
     const Rect frame{kGlass.left - kGlassFrameWidth, kGlass.top - kGlassFrameWidth,
                      kGlass.width + 2 * kGlassFrameWidth, kGlass.height + 2 * kGlassFrameWidth};
+    // A fine raised trim around the window's frame catches the light from above.
+    const Rect trim{frame.left - 1, frame.top - 1, frame.width + 2, frame.height + 2};
+    bevel(image, trim, kGlassTrimLight, kGlassTrimDark);
     fill_rect(image, frame, kGlassFrame);
     fill_rect(image, kGlass, kLcdBackground);
     // The glass lies below its frame, which shades its top and left edges.

@@ -23,12 +23,12 @@ struct Font {
     int space_width;  // advance of ' '
 };
 
-// Capitals, digits and signs 3 x 5, a few lower-case letters with 3-row x-height and
-// descenders, arrows and the symbols on the keys: for key legends and small print.
+// Capitals, digits and signs 3 x 5 (M, N and W wider): long key words and small print.
 const Font& small_font();
 
-// Capitals and digits 5 x 7 (some letters 4 wide): the LCD annunciators, single-character key
-// legends and the number pad.
+// Capitals and digits 5 x 7 (many letters 4 wide), the lower-case letters of the function
+// names with descenders, signs, arrows and the key symbols: the LCD annunciators and most key
+// legends.
 const Font& medium_font();
 
 // Bold capitals 9 rows high with two-pixel strokes, for the model name.
