@@ -49,6 +49,11 @@ constexpr Rect kDisplayPanel{4, 5, 375, 100};
 constexpr Rect kGlass{49, 26, 310, 62};
 constexpr int kGlassFrameWidth = 2;
 constexpr int kPanelRadius = 6;
+constexpr int kLabelTop = 91;  // the mode labels printed below the glass
+constexpr int kLogoLeft = 50;
+constexpr int kLogoTop = 11;
+constexpr std::u32string_view kTagline = U"POCKET COMPUTER";
+constexpr int kTaglineSpacing = 2;
 
 // Shallow wells in the case around each block of keys.
 constexpr std::array kKeyWells = {Rect{4, 109, 375, 109}, Rect{383, 5, 214, 86},
@@ -58,11 +63,6 @@ constexpr Rgb kWellTop = rgb(44, 45, 50);
 constexpr Rgb kWellBottom = rgb(34, 35, 39);
 constexpr Rgb kWellShade = rgb(22, 22, 26);
 constexpr Rgb kWellLight = rgb(84, 86, 94);
-constexpr int kLabelTop = 91;
-constexpr int kLogoLeft = 50;
-constexpr int kLogoTop = 11;
-constexpr std::u32string_view kTagline = U"POCKET COMPUTER";
-constexpr int kTaglineSpacing = 2;
 
 enum class Legend { kText, kMark, kBoxedM, kParentheses, kSignFirst, kSignSecond };
 
@@ -124,28 +124,9 @@ constexpr KeyStyle kTealKey{rgb(38, 150, 148), rgb(255, 255, 255)};
 constexpr KeyStyle kOperatorKey{rgb(150, 170, 196), rgb(16, 20, 32)};
 constexpr KeyStyle kEqualsKey{rgb(228, 132, 60), rgb(28, 16, 8)};
 
-enum Style { kL, kF, kS, kT, kO, kE };
-
-constexpr KeyStyle style_of(Style style) {
-    switch (style) {
-        case kF:
-            return kFunctionKey;
-        case kS:
-            return kShiftKey;
-        case kT:
-            return kTealKey;
-        case kO:
-            return kOperatorKey;
-        case kE:
-            return kEqualsKey;
-        default:
-            return kLetterKey;
-    }
-}
-
 struct KeyLabel {
     std::u32string_view legend;
-    Style style;
+    KeyStyle style;
 };
 
 struct KeyBlock {
@@ -165,29 +146,40 @@ constexpr KeyPlace kEnterKey{315, 199, 57, 12};
 
 // clang-format off
 constexpr std::array<KeyLabel, 43> kAlphabeticLabels = {{
-    {U"CAL", kF}, {U"BASIC", kF}, {U"BRK", kF}, {U"\u25C7", kT}, {U"\u25CB", kT},
-    {U"\u25B3", kT}, {U"\u2193", kF}, {U"\u2191", kF}, {U"\u2190", kF}, {U"\u2192", kF},
-    {U"SHIFT", kS},
-    {U"SHIFT", kS}, {U"Q", kL}, {U"W", kL}, {U"E", kL}, {U"R", kL}, {U"T", kL}, {U"Y", kL},
-    {U"U", kL}, {U"I", kL}, {U"O", kL}, {U"P", kL},
-    {U"DEF", kF}, {U"A", kL}, {U"S", kL}, {U"D", kL}, {U"F", kL}, {U"G", kL}, {U"H", kL},
-    {U"J", kL}, {U"K", kL}, {U"L", kL}, {U",", kL},
-    {U"SML", kF}, {U"Z", kL}, {U"X", kL}, {U"C", kL}, {U"V", kL}, {U"B", kL}, {U"N", kL},
-    {U"M", kL}, {U"SPC", kF}, {U"ENTER", kF},
+    // row 0: three symbol keys, then the arrows down, up, left and right
+    {U"CAL", kFunctionKey}, {U"BASIC", kFunctionKey}, {U"BRK", kFunctionKey}, {U"◇", kTealKey},
+    {U"○", kTealKey}, {U"△", kTealKey}, {U"↓", kFunctionKey},
+    {U"↑", kFunctionKey}, {U"←", kFunctionKey}, {U"→", kFunctionKey},
+    {U"SHIFT", kShiftKey},
+    {U"SHIFT", kShiftKey}, {U"Q", kLetterKey}, {U"W", kLetterKey}, {U"E", kLetterKey},
+    {U"R", kLetterKey}, {U"T", kLetterKey}, {U"Y", kLetterKey}, {U"U", kLetterKey},
+    {U"I", kLetterKey}, {U"O", kLetterKey}, {U"P", kLetterKey},
+    {U"DEF", kFunctionKey}, {U"A", kLetterKey}, {U"S", kLetterKey}, {U"D", kLetterKey},
+    {U"F", kLetterKey}, {U"G", kLetterKey}, {U"H", kLetterKey}, {U"J", kLetterKey},
+    {U"K", kLetterKey}, {U"L", kLetterKey}, {U",", kLetterKey},
+    {U"SML", kFunctionKey}, {U"Z", kLetterKey}, {U"X", kLetterKey}, {U"C", kLetterKey},
+    {U"V", kLetterKey}, {U"B", kLetterKey}, {U"N", kLetterKey}, {U"M", kLetterKey},
+    {U"SPC", kFunctionKey}, {U"ENTER", kFunctionKey},
 }};
 
 constexpr std::array<KeyLabel, 18> kScientificLabels = {{
-    {U"hyp", kF}, {U"sin", kF}, {U"cos", kF}, {U"tan", kF}, {U"F<>E", kF}, {U"CCE", kF},
-    {U"HEX", kF}, {U"DEG", kF}, {U"ln", kF}, {U"log", kF}, {U"1/x", kF}, {U"\u2195", kF},
-    {U"EXP", kF}, {U"y\u02E3", kF}, {U"\u221A", kF}, {U"x\u00B2", kF}, {U"(", kF},
-    {U")", kF},
+    {U"hyp", kFunctionKey}, {U"sin", kFunctionKey}, {U"cos", kFunctionKey}, {U"tan", kFunctionKey},
+    {U"F<>E", kFunctionKey}, {U"CCE", kFunctionKey},
+    {U"HEX", kFunctionKey}, {U"DEG", kFunctionKey}, {U"ln", kFunctionKey}, {U"log", kFunctionKey},
+    {U"1/x", kFunctionKey}, {U"↕", kFunctionKey},
+    {U"EXP", kFunctionKey}, {U"yˣ", kFunctionKey}, {U"√", kFunctionKey},
+    {U"x²", kFunctionKey}, {U"(", kFunctionKey}, {U")", kFunctionKey},
 }};
 
 constexpr std::array<KeyLabel, 20> kNumberPadLabels = {{
-    {U"7", kL}, {U"8", kL}, {U"9", kL}, {U"\u00F7", kO}, {U"X>M", kF},
-    {U"4", kL}, {U"5", kL}, {U"6", kL}, {U"\u00D7", kO}, {U"RM", kF},
-    {U"1", kL}, {U"2", kL}, {U"3", kL}, {U"-", kO}, {U"M+", kF},
-    {U"0", kL}, {U"+/-", kL}, {U".", kL}, {U"+", kO}, {U"=", kE},
+    {U"7", kLetterKey}, {U"8", kLetterKey}, {U"9", kLetterKey}, {U"÷", kOperatorKey},
+    {U"X>M", kFunctionKey},
+    {U"4", kLetterKey}, {U"5", kLetterKey}, {U"6", kLetterKey}, {U"×", kOperatorKey},
+    {U"RM", kFunctionKey},
+    {U"1", kLetterKey}, {U"2", kLetterKey}, {U"3", kLetterKey}, {U"-", kOperatorKey},
+    {U"M+", kFunctionKey},
+    {U"0", kLetterKey}, {U"+/-", kLetterKey}, {U".", kLetterKey}, {U"+", kOperatorKey},
+    {U"=", kEqualsKey},
 }};
 // clang-format on
 
@@ -321,7 +313,7 @@ const Font& legend_font(std::u32string_view legend, bool alphabetic) {
 }
 
 void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, bool alphabetic) {
-    const KeyStyle style = style_of(label.style);
+    const KeyStyle& style = label.style;
     const int right = key.left + key.width;
     const int bottom = key.top + key.height;
     // Shadow cast on the case, then the key's front edge, then its top.
