@@ -1,0 +1,293 @@
+// The boxes opened from the menu: their texts, their fields and what OK and Cancel do.
+#include <QCheckBox>
+#include <QGroupBox>
+
+#include "tests/ui/window_fixture.h"
+
+namespace tolvan::testing {
+namespace {
+
+using Dialogs = WindowTest;
+
+TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
+    open_window();
+    const auto box = when_dialog_opens("AboutBox", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "About ...");
+        EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
+        EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
+        EXPECT_EQ(text_of(d, "version_label"), "Version 1.04");
+        auto* ok = child<QPushButton>(d, "ok_button");
+        EXPECT_TRUE(ok && ok->isDefault());
+        press_escape(d);
+    });
+    trigger(kCommandAbout);
+    EXPECT_TRUE(box->seen);
+}
+
+TEST_F(Dialogs, InfoBoxShowsTheNotesAndThePicture) {
+    open_window();
+    const auto box = when_dialog_opens("InfoBox", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Not realy help, but ...");
+        EXPECT_EQ(d.windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
+        EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
+        EXPECT_EQ(text_of(d, "version_label"), "Version - 1.04 - June 2008");
+        EXPECT_EQ(text_of(d, "rom_note"),
+                  " - You need two files for this emulator :\n"
+                  "   TOLVANL.ROM: 2000h bytes for Low ROM .(0000-1FFF)\n"
+                  "   TOLVANH.ROM: 8000h bytes for Hight ROM.(8000-FFFF)");
+        EXPECT_EQ(text_of(d, "ram_note"), " - RAM File : save all ram in one file.");
+        EXPECT_EQ(text_of(d, "save_note"),
+                  " - SAVE File : Use OPEN to load a Basic file, then use the SAVE command in "
+                  "PRG mode.");
+        EXPECT_EQ(text_of(d, "load_note"),
+                  " - LOAD File : Use OPEN to load a Basic file, then use the LOAD command in "
+                  "PRG mode.");
+        EXPECT_EQ(text_of(d, "ini_note"),
+                  " - TOLVAN.INI : The emulator save the config parameters in this file, you "
+                  "can delete it.\n");
+        auto* picture = child<QLabel>(d, "picture");
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->pixmap().size(), QSize(64, 27));
+        click(d, "ok_button");
+    });
+    trigger(kCommandContent);
+    EXPECT_TRUE(box->seen);
+}
+
+// ---- Speed parameters
+
+struct Timing {
+    std::int32_t delay, horloge512, horloge002;
+};
+
+Timing timing_of(const Emulator& e) {
+    return {e.cpu.max_delay, e.cpu.max_horloge512, e.cpu.max_horloge002};
+}
+
+TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
+    open_window();
+    emulator().cpu.max_delay = 7;
+    emulator().cpu.max_horloge512 = 50000;
+    emulator().cpu.max_horloge002 = 20;
+    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Speed parameters");
+        EXPECT_EQ(text_of(d, "delay_label"), "Waiting delay :");
+        EXPECT_EQ(text_of(d, "timer512_label"), "&512 ms timer  :");
+        EXPECT_EQ(text_of(d, "timer2_label"), "&2 ms: timer");
+        EXPECT_EQ(text_of(d, "notes_label"),
+                  "Notes:\n - More delay slow the emulator.\n - The 512 ms and 2 ms timers are "
+                  "for the screen delay.\n");
+        EXPECT_EQ(text_of(d, "delay_edit"), "7");
+        EXPECT_EQ(text_of(d, "timer512_edit"), "500");
+        EXPECT_EQ(text_of(d, "timer2_edit"), "20");
+        click(d, "ok_button");
+    });
+    trigger(kCommandChangeSpeed);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().cpu.max_horloge512, 50000);
+    EXPECT_NE(read_file("Tolvan.ini").find("MaxHorloge512=50000"), std::string::npos);
+}
+
+TEST_F(Dialogs, SpeedBoxDefaultThenCancelChangesNothing) {
+    open_window();
+    emulator().cpu.max_delay = 7;
+    emulator().cpu.max_horloge512 = 12300;
+    emulator().cpu.max_horloge002 = 5;
+    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
+        click(d, "default_button");
+        EXPECT_EQ(text_of(d, "delay_edit"), "0");
+        EXPECT_EQ(text_of(d, "timer512_edit"), "500");
+        EXPECT_EQ(text_of(d, "timer2_edit"), "20");
+        click(d, "cancel_button");
+    });
+    trigger(kCommandChangeSpeed);
+    ASSERT_TRUE(box->seen);
+    const Timing t = timing_of(emulator());
+    EXPECT_EQ(t.delay, 7);
+    EXPECT_EQ(t.horloge512, 12300);
+    EXPECT_EQ(t.horloge002, 5);
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(Dialogs, SpeedBoxDefaultThenOkTakesTheDefaults) {
+    open_window();
+    emulator().cpu.max_delay = 7;
+    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
+        click(d, "default_button");
+        click(d, "ok_button");
+    });
+    trigger(kCommandChangeSpeed);
+    ASSERT_TRUE(box->seen);
+    const Timing t = timing_of(emulator());
+    EXPECT_EQ(t.delay, 0);
+    EXPECT_EQ(t.horloge512, 50000);
+    EXPECT_EQ(t.horloge002, 20);
+}
+
+TEST_F(Dialogs, SpeedBoxReadsEntriesAsTheyStand) {
+    open_window();
+    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
+        set_text(d, "delay_edit", "abc");
+        set_text(d, "timer512_edit", "3");
+        set_text(d, "timer2_edit", "99999999999");
+        click(d, "ok_button");
+    });
+    trigger(kCommandChangeSpeed);
+    ASSERT_TRUE(box->seen);
+    const Timing t = timing_of(emulator());
+    EXPECT_EQ(t.delay, 0);
+    // Taken over as typed, without the checks that reading the configuration applies.
+    EXPECT_EQ(t.horloge512, 300);
+    EXPECT_EQ(t.horloge002, 0);
+}
+
+TEST_F(Dialogs, SpeedBoxEscapeIsCancel) {
+    open_window();
+    emulator().cpu.max_delay = 7;
+    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
+        set_text(d, "delay_edit", "1");
+        press_escape(d);
+    });
+    trigger(kCommandChangeSpeed);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().cpu.max_delay, 7);
+    EXPECT_TRUE(files().empty());
+}
+
+// ---- File names
+
+TEST_F(Dialogs, FileNamesBoxTakesTheNamesOnOk) {
+    open_window();
+    emulator().control.ram_file_name = "A.RAM";
+    emulator().bus.tape.load_file_name = "in.bas";
+    emulator().bus.tape.save_file_name = "out.bas";
+    const auto box = when_dialog_opens("CONFIGFILESBOX", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "File configuration");
+        EXPECT_EQ(text_of(d, "ram_file_label"), "&RAM file:");
+        EXPECT_EQ(text_of(d, "load_file_label"), "&LOAD file for basic:");
+        EXPECT_EQ(text_of(d, "save_file_label"), "&SAVE file for basic:");
+        EXPECT_EQ(text_of(d, "ram_file_edit"), "A.RAM");
+        EXPECT_EQ(text_of(d, "load_file_edit"), "in.bas");
+        EXPECT_EQ(text_of(d, "save_file_edit"), "out.bas");
+        set_text(d, "ram_file_edit", "B.RAM");
+        set_text(d, "load_file_edit", "");
+        set_text(d, "save_file_edit", "prog.bas");
+        click(d, "ok_button");
+    });
+    trigger(kCommandFileNames);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().control.ram_file_name, "B.RAM");
+    EXPECT_EQ(emulator().bus.tape.load_file_name, "");
+    EXPECT_EQ(emulator().bus.tape.save_file_name, "prog.bas");
+    EXPECT_NE(read_file("Tolvan.ini").find("FileRAM=B.RAM"), std::string::npos);
+    // The next Save RAM uses the new name.
+    trigger(kCommandSaveRam);
+    EXPECT_TRUE(file_exists("B.RAM"));
+}
+
+TEST_F(Dialogs, FileNamesBoxCancelChangesNothing) {
+    open_window();
+    emulator().control.ram_file_name = "A.RAM";
+    const auto box = when_dialog_opens("CONFIGFILESBOX", [](QDialog& d) {
+        set_text(d, "ram_file_edit", "B.RAM");
+        click(d, "cancel_button");
+    });
+    trigger(kCommandFileNames);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().control.ram_file_name, "A.RAM");
+    EXPECT_TRUE(files().empty());
+}
+
+// ---- Unassemble
+
+TEST_F(Dialogs, UnassembleBoxReadsTheRangeInDecimal) {
+    open_window();
+    emulator().unassembler.from = 16;
+    emulator().unassembler.to = 256;
+    emulator().unassembler.file_name = "demo.asm";
+    const auto box = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Unassemble...");
+        EXPECT_EQ(text_of(d, "from_label"), "&From adress :");
+        EXPECT_EQ(text_of(d, "to_label"), "&To adress :");
+        EXPECT_EQ(text_of(d, "file_label"), "Save in this &file :");
+        EXPECT_EQ(text_of(d, "from_edit"), "16");
+        EXPECT_EQ(text_of(d, "to_edit"), "256");
+        EXPECT_EQ(text_of(d, "file_edit"), "demo.asm");
+        auto* check = child<QCheckBox>(d, "more_information_check");
+        ASSERT_NE(check, nullptr);
+        EXPECT_EQ(check->text(), "Add &more information in file");
+        EXPECT_FALSE(check->isChecked());
+        set_text(d, "from_edit", "abc");
+        set_text(d, "to_edit", "70000");
+        set_text(d, "file_edit", "out.lst");
+        click(d, "ok_button");
+    });
+    trigger(kCommandUnassemble);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().unassembler.from, 0);
+    EXPECT_EQ(emulator().unassembler.to, 4464);
+    EXPECT_EQ(emulator().unassembler.file_name, "out.lst");
+    EXPECT_EQ(emulator().unassembler.more_information, 0);
+    // The settings are kept, and the unassembler has written its file.
+    EXPECT_NE(read_file("Tolvan.ini").find("unassemble_stop=4464"), std::string::npos);
+    EXPECT_FALSE(read_file("out.lst").empty());
+}
+
+TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
+    open_window();
+    const auto first = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        auto* check = child<QCheckBox>(d, "more_information_check");
+        ASSERT_NE(check, nullptr);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        EXPECT_TRUE(check->isChecked());
+        set_text(d, "to_edit", "4");
+        click(d, "ok_button");
+    });
+    trigger(kCommandUnassemble);
+    ASSERT_TRUE(first->seen);
+    EXPECT_EQ(emulator().unassembler.more_information, 1);
+    const auto second = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        auto* check = child<QCheckBox>(d, "more_information_check");
+        ASSERT_NE(check, nullptr);
+        EXPECT_FALSE(check->isChecked());
+        click(d, "ok_button");
+    });
+    trigger(kCommandUnassemble);
+    ASSERT_TRUE(second->seen);
+    EXPECT_EQ(emulator().unassembler.more_information, 0);
+}
+
+TEST_F(Dialogs, UnassembleCancelRunsNothing) {
+    open_window();
+    emulator().unassembler.file_name = "demo.asm";
+    const auto box = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        set_text(d, "from_edit", "5");
+        click(d, "cancel_button");
+    });
+    trigger(kCommandUnassemble);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(emulator().unassembler.from, 0);
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
+    MainWindow& w = open_window();
+    const auto settings = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        set_text(d, "file_edit", "no-such-directory/out.lst");
+        click(d, "ok_button");
+    });
+    const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        EXPECT_EQ(text_of(d, "error_text"), "Erreur d'ouverture du fichier unassemble");
+        click(d, "ok_button");
+    });
+    trigger(kCommandUnassemble);
+    EXPECT_TRUE(settings->seen);
+    EXPECT_TRUE(error->seen);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.slice_timer().isActive());
+    EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+}  // namespace
+}  // namespace tolvan::testing

@@ -1,0 +1,188 @@
+// Drives the real main window on Qt's offscreen platform, each test in a fresh empty current
+// directory, and answers its modal boxes from inside their own event loops.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/client_view.h"
+#include "ui/main_window.h"
+#include "ui/menu_ids.h"
+
+namespace tolvan::testing {
+
+// Created once for the whole test program and never destroyed: Qt objects may still refer to
+// it while static objects go away.
+inline QApplication& application() {
+    static QApplication* instance = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        static int argc = 1;
+        static char name[] = "tolvan_ui_tests";
+        static char* argv[] = {name, nullptr};
+        // The offscreen platform warns about every fixed-size window; nothing to see there.
+        qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (message.contains(QStringLiteral("propagateSizeHints"))) return;
+                if (type != QtDebugMsg) {
+                    fprintf(stderr, "%s (%s:%d)\n", qPrintable(message),
+                            context.file ? context.file : "", context.line);
+                }
+            });
+        auto* app = new QApplication(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        return app;
+    }();
+    return *instance;
+}
+
+inline constexpr int kDialogPollMs = 5;
+inline constexpr int kDialogWaitMs = 3000;
+
+struct DialogSeen {
+    bool seen = false;
+};
+
+template <typename T>
+T* child(QDialog& dialog, const char* name) {
+    T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+inline void click(QDialog& dialog, const char* button) {
+    if (auto* b = child<QPushButton>(dialog, button)) QTest::mouseClick(b, Qt::LeftButton);
+}
+
+inline void press_escape(QDialog& dialog) {
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+}
+
+inline void set_text(QDialog& dialog, const char* edit, const QString& text) {
+    if (auto* e = child<QLineEdit>(dialog, edit)) e->setText(text);
+}
+
+inline QString text_of(QDialog& dialog, const char* widget) {
+    if (auto* e = dialog.findChild<QLineEdit*>(QString::fromLatin1(widget))) return e->text();
+    if (auto* l = dialog.findChild<QLabel*>(QString::fromLatin1(widget))) return l->text();
+    ADD_FAILURE() << "no field " << widget;
+    return {};
+}
+
+inline void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// Firmware made of LII instructions over the whole low ROM: every step moves PC on, so a
+// running machine is seen at once.
+inline void write_running_roms() {
+    write_file("TOLVANL.ROM", std::string(0x2000, '\0'));
+    write_file("TOLVANH.ROM", std::string(0x8000, '\0'));
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        application();
+        previous_ = std::filesystem::current_path();
+        std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-ui-XXXXXX");
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        std::filesystem::current_path(directory_);
+    }
+
+    void TearDown() override {
+        for (QTimer* watch : watches_)
+            delete watch;
+        window_.reset();
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(directory_);
+    }
+
+    // Creates and shows the window with whatever files the directory holds now.
+    MainWindow& open_window() {
+        window_ = std::make_unique<MainWindow>();
+        window_->show();
+        QApplication::processEvents();
+        return *window_;
+    }
+
+    // Runs `action` on the box of that name as soon as it is the active modal widget. The
+    // returned record tells whether it was seen; the watch gives up after a while, and ends with
+    // the test.
+    std::shared_ptr<DialogSeen> when_dialog_opens(const QString& name,
+                                                  std::function<void(QDialog&)> action) {
+        auto record = std::make_shared<DialogSeen>();
+        auto* timer = new QTimer(&application());
+        watches_.push_back(timer);
+        auto polls = std::make_shared<int>(0);
+        QObject::connect(timer, &QTimer::timeout, timer, [=] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            const bool found = dialog && dialog->objectName() == name && dialog->isVisible();
+            if (!found && ++*polls * kDialogPollMs < kDialogWaitMs) return;
+            timer->stop();
+            if (!found) {
+                // Some other box is in the way: close it so that the test does not hang.
+                if (dialog) dialog->reject();
+                return;
+            }
+            record->seen = true;
+            action(*dialog);
+        });
+        timer->start(kDialogPollMs);
+        return record;
+    }
+
+    MainWindow& window() { return *window_; }
+    Emulator& emulator() { return window_->emulator(); }
+    Keyboard& keyboard() { return window_->emulator().bus.keyboard; }
+    ClientView* view() { return window_->client_view(); }
+
+    void trigger(int command) {
+        QAction* action = window_->command_action(command);
+        ASSERT_NE(action, nullptr) << command;
+        action->trigger();
+    }
+
+    void click_at(int x, int y) { QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(x, y)); }
+
+    bool file_exists(const char* name) const { return std::filesystem::exists(directory_ / name); }
+
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+  private:
+    std::filesystem::path previous_;
+    std::filesystem::path directory_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<QTimer*> watches_;
+};
+
+}  // namespace tolvan::testing

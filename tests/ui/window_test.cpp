@@ -1,0 +1,483 @@
+// The main window driven as a user would: its shape, its menu, clicks and typed keys, and every
+// menu command.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+#include "machine/control.h"
+#include "machine/key_mapping.h"
+#include "machine/keyboard.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/key_frames.h"
+
+namespace tolvan::testing {
+namespace {
+
+using WindowShape = WindowTest;
+
+TEST_F(WindowShape, FixedSizeWindowShowingTheCase) {
+    MainWindow& w = open_window();
+    EXPECT_EQ(w.windowTitle(), "Tolvan");
+    EXPECT_EQ(view()->size(), QSize(602, 222));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(w.slice_timer().isActive());
+    EXPECT_EQ(w.slice_timer().interval(), 10);
+    EXPECT_EQ(w.slice_timer().timerType(), Qt::PreciseTimer);
+    // Shown means the background was erased: the case picture, and an LCD redraw to come.
+    EXPECT_EQ(w.display().client.pixels, w.display().case_bitmap.pixels);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+}
+
+TEST_F(WindowShape, ShownAgainTheCaseIsDrawnAnew) {
+    MainWindow& w = open_window();
+    w.display().client.at(100, 60) = rgb(1, 2, 3);
+    emulator().bus.memory.lcd_redraw = 0;
+    w.hide();
+    w.show();
+    QApplication::processEvents();
+    EXPECT_EQ(w.display().client.pixels, w.display().case_bitmap.pixels);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+}
+
+struct ExpectedItem {
+    int command;  // 0 for a separator
+    const char* text;
+};
+
+void expect_menu(QMenu* menu, const char* title, const std::vector<ExpectedItem>& items) {
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), title);
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), qsizetype(items.size())) << title;
+    for (std::size_t n = 0; n < items.size(); ++n) {
+        QAction* action = actions[qsizetype(n)];
+        if (items[n].command == 0) {
+            EXPECT_TRUE(action->isSeparator()) << title << " item " << n;
+            continue;
+        }
+        EXPECT_EQ(action->text(), items[n].text);
+        EXPECT_EQ(action->data().toInt(), items[n].command) << items[n].text;
+    }
+}
+
+TEST_F(WindowShape, MenuHasThreeDropDownsWithTheirItemsAndIds) {
+    MainWindow& w = open_window();
+    EXPECT_EQ(w.menuBar()->objectName(), "TOLVANMENU");
+    const QList<QAction*> menus = w.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    expect_menu(menus[0]->menu(), "&File",
+                {{111, "&Change default file names ..."},
+                 {0, nullptr},
+                 {101, "&Save RAM"},
+                 {102, "&Load RAM"},
+                 {0, nullptr},
+                 {200, "E&xit"}});
+    expect_menu(menus[1]->menu(), "&Tools",
+                {{109, "Ch&ange speed ..."},
+                 {105, "&Break (Basic)"},
+                 {300, "Simple &Reset"},
+                 {0, nullptr},
+                 {103, "&All Reset !"},
+                 {0, nullptr},
+                 {108, "&4 Kb  Ram"},
+                 {107, "&8 Kb  Ram"},
+                 {106, "&16 Kb Ram"},
+                 {0, nullptr},
+                 {600, "&Unassemble"}});
+    expect_menu(menus[2]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
+}
+
+void expect_check_mark(MainWindow& w, int item) {
+    EXPECT_EQ(w.ram_size_menu_item(), item);
+    for (const int id : {kCommandRam4, kCommandRam8, kCommandRam16}) {
+        EXPECT_EQ(w.command_action(id)->isChecked(), id == item) << id;
+    }
+}
+
+TEST_F(WindowShape, CheckMarkOnTheRamSizeOfTheConfiguration) {
+    write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
+    expect_check_mark(open_window(), kCommandRam8);
+}
+
+TEST_F(WindowShape, CheckMarkOnFourKilobytesForAnUnknownSize) {
+    write_file("Tolvan.ini", "[Ram]\r\nKo=5\r\n");
+    expect_check_mark(open_window(), kCommandRam4);
+}
+
+// ---- Mouse
+
+using MouseInput = WindowTest;
+
+TEST_F(MouseInput, ClicksPressTheKeysUnderThePointer) {
+    open_window();
+    struct Click {
+        int x, y, code;
+    };
+    for (const Click& c : {Click{380, 215, 43}, Click{20, 120, 1}, Click{400, 100, 63},
+                           Click{400, 20, 45}, Click{400, 207, 78}}) {
+        clear_pending_key(keyboard());
+        click_at(c.x, c.y);
+        EXPECT_EQ(keyboard().pending_code, c.code) << c.x << ", " << c.y;
+        EXPECT_EQ(keyboard().key_pending, 1);
+        EXPECT_EQ(keyboard().scan_pass_counter, 0);
+    }
+}
+
+TEST_F(MouseInput, ClicksOffTheKeysPressNothing) {
+    open_window();
+    struct Click {
+        int x, y;
+    };
+    // Between hyp and sin; right of the scientific block's last column (the grid would give
+    // 7); right of the number pad; right of the alphabetic block's SHIFT; on the LCD.
+    for (const Click& c :
+         {Click{413, 20}, Click{592, 71}, Click{597, 100}, Click{383, 120}, Click{200, 50}}) {
+        click_at(c.x, c.y);
+        EXPECT_EQ(keyboard().key_pending, 0) << c.x << ", " << c.y;
+        EXPECT_EQ(keyboard().pending_code, 0);
+        EXPECT_EQ(window().pressed_key_code(), 0);
+    }
+}
+
+TEST_F(MouseInput, PressDrawsThePressedFrameAndReleaseTheRaisedOne) {
+    MainWindow& w = open_window();
+    const Image& client = w.display().client;
+    QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(20, 120));
+    EXPECT_EQ(w.pressed_key_code(), 1);
+    EXPECT_EQ(client.at(9, 115), kFrameMidGrey);     // top-left corner
+    EXPECT_EQ(client.at(32, 127), kFrameLightGrey);  // bottom-right corner
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(20, 120));
+    EXPECT_EQ(w.pressed_key_code(), 0);
+    EXPECT_EQ(client.at(9, 115), kFrameWhite);
+    EXPECT_EQ(client.at(32, 127), kFrameMidGrey);
+    // The key press itself stays for the firmware to take.
+    EXPECT_EQ(keyboard().pending_code, 1);
+}
+
+TEST_F(MouseInput, MovingWithTheButtonHeldRaisesTheKeyAtOnce) {
+    MainWindow& w = open_window();
+    QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(400, 100));
+    EXPECT_EQ(w.pressed_key_code(), 63);
+    QMouseEvent move(QEvent::MouseMove, QPointF(401, 101), view()->mapToGlobal(QPointF(401, 101)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view(), &move);
+    EXPECT_EQ(w.pressed_key_code(), 0);
+    EXPECT_EQ(w.display().client.at(387, 96), kFrameWhite);
+    EXPECT_EQ(keyboard().pending_code, 63);
+}
+
+TEST_F(MouseInput, SecondClickOfADoubleClickPressesNothing) {
+    open_window();
+    click_at(20, 120);
+    clear_pending_key(keyboard());
+    QMouseEvent double_click(QEvent::MouseButtonDblClick, QPointF(20, 120),
+                             view()->mapToGlobal(QPointF(20, 120)), Qt::LeftButton, Qt::LeftButton,
+                             {});
+    QApplication::sendEvent(view(), &double_click);
+    EXPECT_EQ(keyboard().key_pending, 0);
+    EXPECT_EQ(window().pressed_key_code(), 0);
+}
+
+TEST_F(MouseInput, RightButtonPressesNothing) {
+    open_window();
+    QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(20, 120));
+    EXPECT_EQ(keyboard().key_pending, 0);
+}
+
+// ---- Keyboard
+
+using KeyboardInput = WindowTest;
+
+TEST_F(KeyboardInput, KeysWithoutCharactersUseTheKeyDownTable) {
+    open_window();
+    struct Key {
+        Qt::Key key;
+        int code;
+    };
+    for (const Key& k :
+         {Key{Qt::Key_Backspace, 9}, Key{Qt::Key_Shift, 11}, Key{Qt::Key_Escape, 50},
+          Key{Qt::Key_Left, 9}, Key{Qt::Key_Up, 8}, Key{Qt::Key_Right, 10}, Key{Qt::Key_Down, 7},
+          Key{Qt::Key_F1, 1}, Key{Qt::Key_F2, 2}, Key{Qt::Key_F3, 3}, Key{Qt::Key_F4, 4},
+          Key{Qt::Key_F5, 5}, Key{Qt::Key_F6, 6}, Key{Qt::Key_F7, 7}, Key{Qt::Key_F8, 8},
+          Key{Qt::Key_F9, 9}}) {
+        QTest::keyPress(view(), k.key);
+        EXPECT_EQ(keyboard().pending_code, k.code) << k.key;
+        EXPECT_EQ(keyboard().key_pending, 1);
+        QTest::keyRelease(view(), k.key);
+    }
+}
+
+// Backspace types a character of its own; the key-down has already posted key 9, so the
+// character is not looked up as well.
+TEST_F(KeyboardInput, BackspacePostsOnce) {
+    open_window();
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+    QApplication::sendEvent(view(), &backspace);
+    EXPECT_EQ(keyboard().pending_code, 9);
+    EXPECT_EQ(keyboard().key_pending, 1);
+}
+
+TEST_F(KeyboardInput, EnterGoesThroughTheCharacterTable) {
+    open_window();
+    QTest::keyClick(view(), Qt::Key_Return);
+    EXPECT_EQ(keyboard().pending_code, 43);
+    clear_pending_key(keyboard());
+    QTest::keyClick(view(), Qt::Key_Enter);
+    EXPECT_EQ(keyboard().pending_code, 43);
+}
+
+TEST_F(KeyboardInput, TypedCharactersUseTheCharacterTable) {
+    open_window();
+    struct Typed {
+        char character;
+        int code;
+    };
+    for (const Typed& t :
+         {Typed{'a', 24}, Typed{'A', 24}, Typed{'q', 13}, Typed{'P', 22}, Typed{'m', 41},
+          Typed{'y', 18}, Typed{'Y', 18}, Typed{'z', 35}, Typed{'Z', 35}, Typed{'0', 78},
+          Typed{'7', 63}, Typed{'3', 75}, Typed{' ', 42}, Typed{'*', 71}, Typed{'+', 81},
+          Typed{'-', 76}, Typed{'/', 66}, Typed{'.', 80}, Typed{',', 33}, Typed{'=', 82},
+          Typed{'(', 61}, Typed{')', 62}}) {
+        clear_pending_key(keyboard());
+        QTest::keyClick(view(), t.character);
+        EXPECT_EQ(keyboard().pending_code, t.code) << t.character;
+        EXPECT_EQ(keyboard().key_pending, 1) << t.character;
+    }
+}
+
+TEST_F(KeyboardInput, KeysWithoutMappingClearAPendingKey) {
+    open_window();
+    QTest::keyClick(view(), 'a');
+    ASSERT_EQ(keyboard().key_pending, 1);
+    QTest::keyClick(view(), Qt::Key_Home);
+    EXPECT_EQ(keyboard().key_pending, 0);
+    EXPECT_EQ(keyboard().pending_code, 0);
+
+    QTest::keyClick(view(), 'a');
+    QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QStringLiteral("é"));
+    QApplication::sendEvent(view(), &accented);
+    EXPECT_EQ(keyboard().key_pending, 0);
+
+    QTest::keyClick(view(), 'a');
+    QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("€"));
+    QApplication::sendEvent(view(), &euro);
+    EXPECT_EQ(keyboard().key_pending, 0);
+}
+
+// ---- Menu commands
+
+using MenuCommands = WindowTest;
+
+TEST_F(MenuCommands, SimpleResetRestartsAtTheWarmStartWithBreakPending) {
+    MainWindow& w = open_window();
+    emulator().cpu.pc = 0x4321;
+    emulator().bus.memory.lcd_redraw = 0;
+    trigger(kCommandSimpleReset);
+    EXPECT_EQ(emulator().cpu.pc, 0x0018);
+    EXPECT_EQ(keyboard().pending_code, kBreakKey);
+    EXPECT_EQ(keyboard().key_pending, 1);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+    expect_check_mark(w, kCommandRam16);
+}
+
+TEST_F(MenuCommands, BreakPostsBreak) {
+    open_window();
+    emulator().cpu.pc = 0x4321;
+    emulator().bus.memory.lcd_redraw = 0;
+    trigger(kCommandBreak);
+    EXPECT_EQ(keyboard().pending_code, kBreakKey);
+    EXPECT_EQ(keyboard().key_pending, 1);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+    EXPECT_EQ(emulator().cpu.pc, 0x4321);
+}
+
+TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
+    open_window();
+    emulator().cpu.pc = 0x4321;
+    post_key(keyboard(), 24);
+    keyboard().key_down = 1;
+    emulator().bus.memory.lcd_redraw = 0;
+    const auto box = when_dialog_opens("AllResetBox", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Confirm the ALL RESET...");
+        EXPECT_EQ(text_of(d, "question_label"), "Are you sure ?");
+        click(d, "yes_button");
+    });
+    trigger(kCommandAllReset);
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(emulator().cpu.pc, 0);
+    EXPECT_EQ(keyboard().pending_code, 0);
+    EXPECT_EQ(keyboard().key_pending, 0);
+    EXPECT_EQ(keyboard().key_down, 0);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+}
+
+TEST_F(MenuCommands, AllResetCancelledOrEscapedChangesNothing) {
+    open_window();
+    for (const bool escape : {false, true}) {
+        emulator().cpu.pc = 0x4321;
+        post_key(keyboard(), 24);
+        const auto box = when_dialog_opens("AllResetBox", [escape](QDialog& d) {
+            escape ? press_escape(d) : click(d, "cancel_button");
+        });
+        trigger(kCommandAllReset);
+        EXPECT_TRUE(box->seen);
+        EXPECT_EQ(emulator().cpu.pc, 0x4321);
+        EXPECT_EQ(keyboard().pending_code, 24);
+    }
+}
+
+TEST_F(MenuCommands, RamSizeInForceAsksNothing) {
+    MainWindow& w = open_window();
+    emulator().cpu.pc = 0x4321;
+    const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "ok_button"); });
+    trigger(kCommandRam16);
+    EXPECT_FALSE(box->seen);
+    EXPECT_EQ(emulator().cpu.pc, 0x4321);
+    EXPECT_EQ(emulator().control.slice_busy, 0);
+    expect_check_mark(w, kCommandRam16);
+}
+
+TEST_F(MenuCommands, RamSizeChangeConfirmedRestartsWithTheNewSize) {
+    MainWindow& w = open_window();
+    emulator().cpu.pc = 0x4321;
+    post_key(keyboard(), 24);
+    const auto box = when_dialog_opens("MemoryBox", [this](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Confirm the memory change...");
+        EXPECT_EQ(emulator().control.slice_busy, 1);
+        click(d, "ok_button");
+    });
+    trigger(kCommandRam8);
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(emulator().bus.memory.ram_size, 8);
+    EXPECT_EQ(emulator().cpu.pc, 0);
+    EXPECT_EQ(keyboard().key_pending, 0);
+    EXPECT_EQ(emulator().control.slice_busy, 0);
+    expect_check_mark(w, kCommandRam8);
+    // The change is not written anywhere.
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(MenuCommands, RamSizeChangeCancelledChangesNothing) {
+    MainWindow& w = open_window();
+    emulator().cpu.pc = 0x4321;
+    const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "cancel_button"); });
+    trigger(kCommandRam4);
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(emulator().bus.memory.ram_size, 16);
+    EXPECT_EQ(emulator().cpu.pc, 0x4321);
+    EXPECT_EQ(emulator().control.slice_busy, 0);
+    expect_check_mark(w, kCommandRam16);
+}
+
+TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
+    write_running_roms();
+    open_window();
+    QTest::qWait(50);
+    ASSERT_NE(emulator().cpu.pc, 0) << "the test firmware should be running";
+    std::uint16_t pc_at_open = 0;
+    std::uint16_t pc_before_close = 0;
+    const auto box = when_dialog_opens("MemoryBox", [&](QDialog& d) {
+        pc_at_open = emulator().cpu.pc;
+        QTest::qWait(60);
+        pc_before_close = emulator().cpu.pc;
+        click(d, "cancel_button");
+    });
+    trigger(kCommandRam8);
+    ASSERT_TRUE(box->seen);
+    EXPECT_EQ(pc_at_open, pc_before_close);
+}
+
+TEST_F(MenuCommands, SlicesKeepRunningBehindOtherBoxes) {
+    write_running_roms();
+    open_window();
+    std::uint16_t pc_at_open = 0;
+    std::uint16_t pc_before_close = 0;
+    const auto box = when_dialog_opens("AboutBox", [&](QDialog& d) {
+        pc_at_open = emulator().cpu.pc;
+        QTest::qWait(60);
+        pc_before_close = emulator().cpu.pc;
+        click(d, "ok_button");
+    });
+    trigger(kCommandAbout);
+    ASSERT_TRUE(box->seen);
+    EXPECT_NE(pc_at_open, pc_before_close);
+}
+
+TEST_F(MenuCommands, SaveRamWritesTheImageAndTheConfiguration) {
+    open_window();
+    emulator().bus.memory.image[0x2000] = 0x5A;
+    emulator().bus.memory.image[0x7FFF] = 0xA5;
+    trigger(kCommandSaveRam);
+    const std::string image = read_file("TOLVAN.RAM");
+    ASSERT_EQ(image.size(), 0x6000u);
+    EXPECT_EQ(image.front(), '\x5A');
+    EXPECT_EQ(image.back(), '\xA5');
+    EXPECT_TRUE(file_exists("Tolvan.ini"));
+}
+
+TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
+    MainWindow& w = open_window();
+    emulator().control.ram_file_name = "no-such-directory/TOLVAN.RAM";
+    const auto box = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Error :");
+        EXPECT_EQ(text_of(d, "error_text"), QString::fromUtf8(kRamWriteError));
+        click(d, "ok_button");
+    });
+    trigger(kCommandSaveRam);
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(emulator().control.error_flag, 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.slice_timer().isActive());
+    // The configuration is saved beside the failed image all the same.
+    EXPECT_TRUE(file_exists("Tolvan.ini"));
+    // And the machine state is still there to be saved under another name.
+    emulator().control.ram_file_name = "SAVED.RAM";
+    trigger(kCommandSaveRam);
+    EXPECT_EQ(read_file("SAVED.RAM").size(), 0x6000u);
+}
+
+TEST_F(MenuCommands, LoadRamPowersOnAgainFromTheFiles) {
+    MainWindow& w = open_window();
+    std::string image(0x6000, '\0');
+    image[0] = '\x42';
+    write_file("TOLVAN.RAM", image);
+    write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
+    emulator().cpu.pc = 0x4321;
+    trigger(kCommandLoadRam);
+    EXPECT_EQ(emulator().bus.memory.image[0x2000], 0x42);
+    EXPECT_EQ(emulator().bus.memory.ram_size, 8);
+    EXPECT_EQ(emulator().cpu.pc, 0);  // no ROM images: the firmware restarts at 0
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+    expect_check_mark(w, kCommandRam8);
+}
+
+TEST_F(MenuCommands, ExitEndsWithoutWritingAnything) {
+    MainWindow& w = open_window();
+    emulator().bus.memory.image[0x2000] = 0x5A;
+    trigger(kCommandExit);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.slice_timer().isActive());
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(MenuCommands, ClosingTheWindowEndsLikeExit) {
+    MainWindow& w = open_window();
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.slice_timer().isActive());
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(MenuCommands, UnknownCommandDoesNothing) {
+    open_window();
+    emulator().cpu.pc = 0x4321;
+    window().run_command(999);
+    EXPECT_EQ(emulator().cpu.pc, 0x4321);
+    EXPECT_TRUE(files().empty());
+}
+
+}  // namespace
+}  // namespace tolvan::testing
