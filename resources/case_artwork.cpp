@@ -39,7 +39,8 @@ constexpr int kCaseGrainSeed = 7;
 constexpr int kCaseGrainAmplitude = 3;  // +- per channel
 constexpr int kKeyFaceShade = 12;       // face is this much lighter at the top, darker below
 constexpr int kDropShadowWeight = 110;  // out of kMixScale
-constexpr int kSkirtShade = 110;        // how much darker a key's front edge is than its top
+constexpr int kSkirtShade = 110;
+constexpr int kCapEdgeShade = 28;  // how much darker a key's front edge is than its top
 
 // ---- LCD (its dot geometry is the display's) ----
 constexpr int kDotSize = 2;
@@ -129,7 +130,12 @@ struct KeyLabel {
     KeyStyle style;
 };
 
+// How a block letters its keys: the alphabetic block's function words are too long for the
+// larger font; the number pad's digits and signs take heavier strokes (its words would blur).
+enum class Lettering { kAlphabetic, kPlain, kBold };
+
 struct KeyBlock {
+    Lettering lettering;
     int left;
     int top;
     int pitch_x;
@@ -139,9 +145,9 @@ struct KeyBlock {
     int columns;
 };
 
-constexpr KeyBlock kAlphabeticBlock{9, 115, 34, 28, 23, 12, 11};
-constexpr KeyBlock kScientificBlock{387, 15, 34, 28, 23, 12, 6};
-constexpr KeyBlock kNumberPad{387, 96, 42, 32, 27, 19, 5};
+constexpr KeyBlock kAlphabeticBlock{Lettering::kAlphabetic, 9, 115, 34, 28, 23, 12, 11};
+constexpr KeyBlock kScientificBlock{Lettering::kPlain, 387, 15, 34, 28, 23, 12, 6};
+constexpr KeyBlock kNumberPad{Lettering::kBold, 387, 96, 42, 32, 27, 19, 5};
 constexpr KeyPlace kEnterKey{315, 199, 57, 12};
 
 // clang-format off
@@ -306,13 +312,22 @@ void draw_name(Image& image) {
               kTaglineInk);
 }
 
-// The words on the alphabetic block's function keys are too long for the larger font.
-const Font& legend_font(std::u32string_view legend, bool alphabetic) {
-    if (alphabetic && legend.size() > 1) return small_font();
-    return medium_font();
+// Bold lettering draws each character twice, one pixel apart, with one more blank column
+// between characters so that they stay apart.
+void draw_legend(Image& image, const KeyPlace& key, const KeyLabel& label, Lettering lettering) {
+    const bool single = label.legend.size() == 1;
+    const bool small = lettering == Lettering::kAlphabetic && !single;
+    const bool bold = lettering == Lettering::kBold && single;
+    Font font = small ? small_font() : medium_font();
+    font.spacing += bold ? 1 : 0;
+    const int width = text_width(font, label.legend) + (bold ? 1 : 0);
+    const int x = key.left + 1 + (key.width - 1 - width) / 2;
+    const int y = key.top + (key.height - font.cap_height + 1) / 2;
+    draw_text(image, font, x, y, label.legend, label.style.ink);
+    if (bold) draw_text(image, font, x + 1, y, label.legend, label.style.ink);
 }
 
-void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, bool alphabetic) {
+void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, Lettering lettering) {
     const KeyStyle& style = label.style;
     const int right = key.left + key.width;
     const int bottom = key.top + key.height;
@@ -323,6 +338,9 @@ void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, bool alp
     put_pixel(image, key.left, bottom + 1, kMidGrey);  // where the pressed frame overshoots
     vertical_gradient(image, {key.left + 1, key.top + 1, key.width - 1, key.height - 1},
                       brighten(style.face, kKeyFaceShade), brighten(style.face, -kKeyFaceShade));
+    // The cap is slightly domed: its right and lower borders turn away from the light.
+    blend_rect(image, {right - 1, key.top + 1, 1, key.height - 1}, kBlack, kCapEdgeShade);
+    blend_rect(image, {key.left + 1, bottom - 1, key.width - 2, 1}, kBlack, kCapEdgeShade);
     // The edges the window's released frame redraws: white top and left, mid grey right and
     // bottom.
     horizontal_line(image, key.left, right - 1, key.top, kWhite);
@@ -330,12 +348,7 @@ void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, bool alp
     vertical_line(image, right, key.top + 1, bottom, kMidGrey);
     horizontal_line(image, key.left, right, bottom, kMidGrey);
     put_pixel(image, right, key.top, mix(style.face, kMidGrey, kMixScale / 2));
-
-    const Font& font = legend_font(label.legend, alphabetic);
-    const int width = text_width(font, label.legend);
-    const int x = key.left + 1 + (key.width - 1 - width) / 2;
-    const int y = key.top + (key.height - font.cap_height + 1) / 2;
-    draw_text(image, font, x, y, label.legend, style.ink);
+    draw_legend(image, key, label, lettering);
 }
 
 KeyPlace place_in(const KeyBlock& block, int index) {
@@ -345,23 +358,21 @@ KeyPlace place_in(const KeyBlock& block, int index) {
             block.height};
 }
 
+// The block's keys in order; a wider last key (ENTER) replaces the places it covers.
 template <std::size_t N>
 void draw_block(Image& image, const KeyBlock& block, const std::array<KeyLabel, N>& labels,
-                bool alphabetic) {
+                const KeyPlace* wide_last_key = nullptr) {
     for (std::size_t index = 0; index < N; ++index) {
-        draw_key(image, place_in(block, static_cast<int>(index)), labels[index], alphabetic);
+        const bool wide = wide_last_key != nullptr && index == N - 1;
+        const KeyPlace place = wide ? *wide_last_key : place_in(block, static_cast<int>(index));
+        draw_key(image, place, labels[index], block.lettering);
     }
 }
 
 void draw_keys(Image& image) {
-    const std::size_t enter = kAlphabeticLabels.size() - 1;
-    for (std::size_t index = 0; index < enter; ++index) {
-        draw_key(image, place_in(kAlphabeticBlock, static_cast<int>(index)),
-                 kAlphabeticLabels[index], true);
-    }
-    draw_key(image, kEnterKey, kAlphabeticLabels[enter], true);
-    draw_block(image, kScientificBlock, kScientificLabels, false);
-    draw_block(image, kNumberPad, kNumberPadLabels, false);
+    draw_block(image, kAlphabeticBlock, kAlphabeticLabels, &kEnterKey);
+    draw_block(image, kScientificBlock, kScientificLabels);
+    draw_block(image, kNumberPad, kNumberPadLabels);
 
     const KeyPlace stat = place_in(kScientificBlock, kStatKeyIndex);
     const int width = text_width(small_font(), U"STAT");
