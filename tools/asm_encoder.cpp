@@ -13,6 +13,8 @@ namespace {
 constexpr int kOpcodeCount = 256;
 constexpr std::int64_t kMaxOffset = 0xFF;
 constexpr std::int64_t kAddressSpaceSize = 0x10000;
+constexpr int kAddressDigits = 4;
+constexpr int kByteDigits = 2;
 
 struct ValueRange {
     std::int64_t low;
@@ -21,11 +23,12 @@ struct ValueRange {
 };
 
 // An immediate byte may be written signed, as -1 for &FF.
-constexpr ValueRange kByteRange{-0x80, 0xFF, 2};
-constexpr ValueRange kWordRange{-0x8000, 0xFFFF, 4};
-constexpr ValueRange kAddressRange{0, 0xFFFF, 4};
-constexpr ValueRange kPointerRange{0, kLastLp - kFirstLp, 2};
-constexpr ValueRange kCallRange{0, ((0xFF - kFirstCal + 1) << 8) - 1, 4};
+constexpr ValueRange kByteRange{-0x80, 0xFF, kByteDigits};
+constexpr ValueRange kWordRange{-0x8000, 0xFFFF, kAddressDigits};
+constexpr ValueRange kAddressRange{0, 0xFFFF, kAddressDigits};
+constexpr ValueRange kPointerRange{0, kLastLp - kFirstLp, kByteDigits};
+// CAL reaches the low ROM: the opcode's five low bits and the operand byte.
+constexpr ValueRange kCallRange{0, ((0xFF - kFirstCal + 1) << 8) - 1, kAddressDigits};
 
 bool assemblable(std::uint8_t opcode) {
     return is_defined(opcode) && kOpcodeTable[opcode].mnemonic.find('?') == std::string_view::npos;
@@ -71,6 +74,11 @@ std::size_t expected_operands(Operand kind) {
     }
 }
 
+std::string byte_count(std::int64_t difference) {
+    const std::int64_t count = difference < 0 ? -difference : difference;
+    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
 // The offset byte of a relative jump: the distance from the offset byte (one past the
 // opcode) to the target, in the direction that the mnemonic gives. Addresses wrap at 16 bits
 // as the processor's do.
@@ -84,16 +92,14 @@ std::optional<std::uint8_t> relative_offset(std::uint8_t opcode, std::int64_t ta
     const std::int64_t distance = forward ? ahead : (kAddressSpaceSize - ahead) % kAddressSpaceSize;
     if (distance <= kMaxOffset) return static_cast<std::uint8_t>(distance);
     const std::int64_t plain = target - base;
-    const std::string where = hex_value(target, 4);
+    const std::string where = hex_value(target, kAddressDigits) + " lies " + byte_count(plain);
     if (forward ? plain < 0 : plain > 0) {
         errors.push_back(
             "jump in the wrong direction: " + std::string(kOpcodeTable[opcode].mnemonic) +
-            (forward ? " jumps forward but " : " jumps backward but ") + where + " lies " +
-            std::to_string(plain < 0 ? -plain : plain) +
-            (forward ? " bytes back" : " bytes ahead"));
+            (forward ? " jumps forward but " : " jumps backward but ") + where +
+            (forward ? " back" : " ahead"));
     } else {
-        errors.push_back("jump too far: " + where + " lies " +
-                         std::to_string(plain < 0 ? -plain : plain) + " bytes away, at most 255");
+        errors.push_back("jump too far: " + where + " away, at most " + std::to_string(kMaxOffset));
     }
     return std::nullopt;
 }

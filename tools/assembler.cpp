@@ -247,48 +247,66 @@ bool statement_size(Assembly& assembly, std::size_t index, std::uint32_t address
     return false;
 }
 
-void layout(Assembly& assembly) {
+// Where layout has got to: the next address and the ORG range it belongs to.
+struct LayoutCursor {
     std::uint32_t address = 0;
-    Section section{
-        0, assembly.statements.empty() ? SourceLocation{} : assembly.statements.front().location};
-    for (std::size_t index = 0; index < assembly.statements.size(); ++index) {
-        const Statement& statement = assembly.statements[index];
-        PlacedStatement placed{address, 0, false};
-        if (statement.operation == kEqu) {
-            if (statement.label.empty() || statement.operands.size() != 1) {
-                add_error(assembly, index, statement.location, "EQU needs a name and one value");
-            } else {
-                define_symbol(assembly, index, statement,
-                              {0, statement.operands[0], address, statement.location});
-                placed.encode = true;
-            }
-        } else {
-            if (statement.operation == kOrg) {
-                if (const auto origin = value_now(assembly, index, address, kLastAddress)) {
-                    close_section(assembly, section, address);
-                    section = {static_cast<std::uint32_t>(*origin), statement.location};
-                    address = section.start;
-                    placed.address = address;
-                }
-            } else {
-                placed.encode = statement_size(assembly, index, address, placed.size);
-            }
-            // A label names the statement's own address; on an ORG line, the new origin.
-            if (!statement.label.empty()) {
-                define_symbol(assembly, index, statement,
-                              {address, std::nullopt, address, statement.location});
-            }
-        }
-        if (address + placed.size > kAddressSpaceSize) {
-            add_error(assembly, index, statement.location,
-                      "code runs past the end of the address space");
-            placed.size = kAddressSpaceSize - address;
-            placed.encode = false;
-        }
-        assembly.placed.push_back(placed);
-        address += placed.size;
+    Section section;
+};
+
+// EQU defines its name with the expression, worked out when first needed.
+PlacedStatement layout_equ(Assembly& assembly, std::size_t index, std::uint32_t address) {
+    const Statement& statement = assembly.statements[index];
+    if (statement.label.empty() || statement.operands.size() != 1) {
+        add_error(assembly, index, statement.location, "EQU needs a name and one value");
+        return {address, 0, false};
     }
-    close_section(assembly, section, address);
+    define_symbol(assembly, index, statement,
+                  {0, statement.operands[0], address, statement.location});
+    return {address, 0, true};
+}
+
+void layout_org(Assembly& assembly, std::size_t index, LayoutCursor& cursor) {
+    const auto origin = value_now(assembly, index, cursor.address, kLastAddress);
+    if (!origin) return;
+    close_section(assembly, cursor.section, cursor.address);
+    cursor.section = {static_cast<std::uint32_t>(*origin), assembly.statements[index].location};
+    cursor.address = cursor.section.start;
+}
+
+PlacedStatement layout_statement(Assembly& assembly, std::size_t index, LayoutCursor& cursor) {
+    const Statement& statement = assembly.statements[index];
+    if (statement.operation == kEqu) return layout_equ(assembly, index, cursor.address);
+    PlacedStatement placed{cursor.address, 0, false};
+    if (statement.operation == kOrg) {
+        layout_org(assembly, index, cursor);
+        placed.address = cursor.address;
+    } else {
+        placed.encode = statement_size(assembly, index, cursor.address, placed.size);
+    }
+    // A label names the statement's own address; on an ORG line, the new origin.
+    if (!statement.label.empty()) {
+        define_symbol(assembly, index, statement,
+                      {placed.address, std::nullopt, placed.address, statement.location});
+    }
+    if (placed.address + placed.size > kAddressSpaceSize) {
+        add_error(assembly, index, statement.location,
+                  "code runs past the end of the address space");
+        placed.size = kAddressSpaceSize - placed.address;
+        placed.encode = false;
+    }
+    return placed;
+}
+
+void layout(Assembly& assembly) {
+    LayoutCursor cursor;
+    if (!assembly.statements.empty())
+        cursor.section.location = assembly.statements.front().location;
+    for (std::size_t index = 0; index < assembly.statements.size(); ++index) {
+        const PlacedStatement placed = layout_statement(assembly, index, cursor);
+        assembly.placed.push_back(placed);
+        cursor.address += placed.size;
+    }
+    close_section(assembly, cursor.section, cursor.address);
 }
 
 void check_overlaps(Assembly& assembly) {

@@ -170,7 +170,7 @@ TEST(AssemblerErrors, EachProblemHasItsMessage) {
         only_error("ORG &100\nback: RTN\nJRP back\n"),
         "test.asm:3: jump in the wrong direction: JRP jumps forward but &0100 lies 2 bytes back");
     EXPECT_EQ(only_error("ORG &100\nJRZM ahead\nahead: RTN\n"),
-              "test.asm:2: jump in the wrong direction: JRZM jumps backward but &0102 lies 1 bytes "
+              "test.asm:2: jump in the wrong direction: JRZM jumps backward but &0102 lies 1 byte "
               "ahead");
     EXPECT_EQ(only_error("ORG &100\nJRNCP &0201\n"),
               "test.asm:2: jump too far: &0201 lies 256 bytes away, at most 255");

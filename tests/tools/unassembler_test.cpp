@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "tools/unassemble_option.h"
 #include "tools_test_support.h"
 
 namespace tolvan {
@@ -205,35 +204,6 @@ TEST(RunUnassembler, WriteFailureIsReported) {
     run_unassembler(emulator);
     EXPECT_NE(emulator.control.error_flag, 0);
     EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
-}
-
-TEST(UnassembleOption, TakesDecimalAndHexadecimalAddresses) {
-    testing::ScratchDirectory directory;
-    Emulator emulator;
-    emulator.bus.memory = worked_example_memory();
-    ASSERT_TRUE(unassemble_from_command_line(emulator, "--unassemble-source", "0x100", "263",
-                                             directory.file("a.asm")));
-    EXPECT_EQ(testing::read_file(directory.file("a.asm")),
-              testing::expected_file("worked_example.asm"));
-    ASSERT_TRUE(unassemble_from_command_line(emulator, "--unassemble", "256", "0x0107",
-                                             directory.file("a.lst")));
-    EXPECT_EQ(testing::read_file(directory.file("a.lst")),
-              testing::expected_file("worked_example.lst"));
-}
-
-TEST(UnassembleOption, RejectsWhatIsNotAnAddress) {
-    UnassemblerSettings settings;
-    EXPECT_FALSE(set_unassemble_request(settings, false, "0x10000", "1", "f"));
-    EXPECT_FALSE(set_unassemble_request(settings, false, "-1", "1", "f"));
-    EXPECT_FALSE(set_unassemble_request(settings, false, "12ab", "1", "f"));
-    EXPECT_FALSE(set_unassemble_request(settings, false, "", "1", "f"));
-    EXPECT_FALSE(set_unassemble_request(settings, false, "0x", "1", "f"));
-    EXPECT_TRUE(set_unassemble_request(settings, true, "0xFFFF", "65535", "f"));
-    EXPECT_EQ(settings.from, 0xFFFF);
-    EXPECT_EQ(settings.to, 0xFFFF);
-    EXPECT_EQ(settings.more_information, 1);
-    Emulator emulator;
-    EXPECT_FALSE(unassemble_from_command_line(emulator, "--unassemble-bogus", "1", "2", "f"));
 }
 
 }  // namespace
