@@ -37,10 +37,14 @@ inline QApplication& application() {
         static int argc = 1;
         static char name[] = "tolvan_ui_tests";
         static char* argv[] = {name, nullptr};
-        // The offscreen platform warns about every fixed-size window; nothing to see there.
+        // The offscreen platform warns about every fixed-size window, and Qt about a missing
+        // runtime directory; nothing to see there.
         qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (message.contains(QStringLiteral("propagateSizeHints"))) return;
+                if (message.contains(QStringLiteral("propagateSizeHints")) ||
+                    message.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+                    return;
+                }
                 if (type != QtDebugMsg) {
                     fprintf(stderr, "%s (%s:%d)\n", qPrintable(message),
                             context.file ? context.file : "", context.line);
@@ -95,11 +99,23 @@ inline std::string read_file(const std::string& path) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-// Firmware made of LII instructions over the whole low ROM: every step moves PC on, so a
-// running machine is seen at once.
+// Firmware that runs round a loop in the low ROM: two-byte LII instructions up to a jump back
+// to 0, so that a running machine moves PC at every slice.
 inline void write_running_roms() {
-    write_file("TOLVANL.ROM", std::string(0x2000, '\0'));
+    std::string low(0x2000, '\0');
+    low.replace(0x1FFC, 3, "\x79\x00\x00", 3);
+    write_file("TOLVANL.ROM", low);
     write_file("TOLVANH.ROM", std::string(0x8000, '\0'));
+}
+
+inline constexpr int kSliceWaitMs = 5000;
+
+// Lets the event loop run until PC moves away from `pc`; true when it did in good time.
+inline bool wait_for_pc_change(const Emulator& emulator, std::uint16_t pc) {
+    for (int waited = 0; waited < kSliceWaitMs && emulator.cpu.pc == pc; waited += kDialogPollMs) {
+        QTest::qWait(kDialogPollMs);
+    }
+    return emulator.cpu.pc != pc;
 }
 
 class WindowTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 
 #include "machine/control.h"
+#include "machine/display.h"
 #include "machine/key_mapping.h"
 #include "machine/keyboard.h"
 #include "tests/ui/window_fixture.h"
@@ -40,6 +41,34 @@ TEST_F(WindowShape, ShownAgainTheCaseIsDrawnAnew) {
     QApplication::processEvents();
     EXPECT_EQ(w.display().client.pixels, w.display().case_bitmap.pixels);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
+}
+
+// Firmware that clears the leftmost dot column and switches the display on: the next timer
+// slice draws the LCD into the window's image.
+TEST_F(WindowShape, TimerSlicesDrawTheLcd) {
+    const std::string program = {
+        '\x10', '\x70', '\x00',  // LIDP 0x7000
+        '\x02', '\x00',          // LIA 0
+        '\x52',                  // STD: the column byte is 0
+        '\x12', '\x5F',          // LIP 0x5F
+        '\x61', '\x01',          // ORIM 1: display on
+        '\xDF',                  // OUTC
+        '\x79', '\x00', '\x0B'   // JP 0x000B: wait here
+    };
+    std::string low(0x2000, '\0');
+    low.replace(0, program.size(), program);
+    write_file("TOLVANL.ROM", low);
+    write_file("TOLVANH.ROM", std::string(0x8000, '\0'));
+    MainWindow& w = open_window();
+    const Image& client = w.display().client;
+    ASSERT_EQ(client.at(kLcdLeft, kLcdTop), kLcdDot);  // the case shows every dot lit
+    for (int waited = 0; waited < kSliceWaitMs && client.at(kLcdLeft, kLcdTop) == kLcdDot;
+         waited += kDialogPollMs) {
+        QTest::qWait(kDialogPollMs);
+    }
+    EXPECT_EQ(client.at(kLcdLeft, kLcdTop), kLcdBackground);
+    EXPECT_EQ(emulator().cpu.pc, 0x000B);
+    EXPECT_EQ(emulator().bus.memory.lcd_redraw, 0);
 }
 
 struct ExpectedItem {
@@ -375,8 +404,7 @@ TEST_F(MenuCommands, RamSizeChangeCancelledChangesNothing) {
 TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
     write_running_roms();
     open_window();
-    QTest::qWait(50);
-    ASSERT_NE(emulator().cpu.pc, 0) << "the test firmware should be running";
+    ASSERT_TRUE(wait_for_pc_change(emulator(), 0)) << "the test firmware should be running";
     std::uint16_t pc_at_open = 0;
     std::uint16_t pc_before_close = 0;
     const auto box = when_dialog_opens("MemoryBox", [&](QDialog& d) {
@@ -397,7 +425,7 @@ TEST_F(MenuCommands, SlicesKeepRunningBehindOtherBoxes) {
     std::uint16_t pc_before_close = 0;
     const auto box = when_dialog_opens("AboutBox", [&](QDialog& d) {
         pc_at_open = emulator().cpu.pc;
-        QTest::qWait(60);
+        wait_for_pc_change(emulator(), pc_at_open);
         pc_before_close = emulator().cpu.pc;
         click(d, "ok_button");
     });
