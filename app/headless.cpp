@@ -256,6 +256,15 @@ bool values_are_valid(const Action& action, std::ostream& err) {
             return false;
         }
     }
+    if (action.name.rfind("--unassemble", 0) == 0) {
+        for (std::size_t n = 0; n < 2; ++n) {
+            if (*parse_number(action.values[n]) > 0xFFFF) {
+                err << "tolvan: " << action.name << ": address out of range: " << action.values[n]
+                    << "\n";
+                return false;
+            }
+        }
+    }
     if (action.name == "--ram-size") {
         const long long size = *parse_number(action.values[0]);
         if (size != kRamSize4K && size != kRamSize8K && size != kRamSize16K) {

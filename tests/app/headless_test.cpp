@@ -170,8 +170,8 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
 }
 
 TEST_F(HeadlessTest, WrongUsageRunsNothing) {
-    for (const char* arguments :
-         {"--ram-size 5", "--steps", "--steps x", "--frobnicate", "--unassemble 0 10"}) {
+    for (const char* arguments : {"--ram-size 5", "--steps", "--steps x", "--frobnicate",
+                                  "--unassemble 0 10", "--unassemble 0 0x10000 out.asm"}) {
         const RunResult result = run(std::string("--state ") + arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
@@ -193,6 +193,19 @@ TEST_F(HeadlessTest, SaveRamWritesTheImageAndTheConfiguration) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(std::filesystem::file_size("TOLVAN.RAM"), 0x6000u);
     EXPECT_TRUE(std::filesystem::exists("Tolvan.ini"));
+}
+
+TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
+    roms.place(0x8000, {0x10, 0x12, 0x34, 0x28, 0x03, 0xE1, 0x23, 0x85});
+    roms.write();
+    const RunResult result =
+        run("--unassemble 0x8000 0x8007 list.txt --unassemble-source 32768 32775 source.asm");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(testing::read_text("list.txt"),
+              "8000: 10 12 34     LIDP  1234\n"
+              "8003: 28 03        JRNZP 8007\n"
+              "8005: E1 23        CAL   &0123\n");
+    EXPECT_NE(testing::read_text("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
 }
 
 TEST_F(HeadlessTest, ChangeDirectoryComesFirst) {
