@@ -26,12 +26,12 @@ struct Action {
     std::vector<std::string> values;
 };
 
-struct ActionSpec {
+struct ActionKind {
     const char* name;
     int value_count;
 };
 
-constexpr ActionSpec kActions[] = {
+constexpr ActionKind kActions[] = {
     {"--steps", 1},        {"--slices", 1},    {"--press", 1},      {"--type", 1},
     {"--simple-reset", 0}, {"--all-reset", 0}, {"--break", 0},      {"--load-ram", 0},
     {"--save-ram", 0},     {"--ram-size", 1},  {"--state", 0},      {"--lcd", 0},
@@ -53,20 +53,20 @@ std::optional<std::vector<Action>> parse_actions(const std::vector<std::string>&
                                                  std::ostream& err) {
     std::vector<Action> actions;
     for (std::size_t n = 0; n < arguments.size(); ++n) {
-        const ActionSpec* spec = nullptr;
-        for (const ActionSpec& candidate : kActions) {
-            if (arguments[n] == candidate.name) spec = &candidate;
+        const ActionKind* kind = nullptr;
+        for (const ActionKind& candidate : kActions) {
+            if (arguments[n] == candidate.name) kind = &candidate;
         }
-        if (!spec) {
+        if (!kind) {
             err << "tolvan: unknown option " << arguments[n] << "\n";
             return std::nullopt;
         }
-        if (arguments.size() - n - 1 < static_cast<std::size_t>(spec->value_count)) {
-            err << "tolvan: " << spec->name << " needs " << spec->value_count << " value(s)\n";
+        if (arguments.size() - n - 1 < static_cast<std::size_t>(kind->value_count)) {
+            err << "tolvan: " << kind->name << " needs " << kind->value_count << " value(s)\n";
             return std::nullopt;
         }
-        Action action{spec->name, {}};
-        for (int v = 0; v < spec->value_count; ++v)
+        Action action{kind->name, {}};
+        for (int v = 0; v < kind->value_count; ++v)
             action.values.push_back(arguments[++n]);
         actions.push_back(std::move(action));
     }
