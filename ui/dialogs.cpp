@@ -5,7 +5,7 @@
 #include <QPixmap>
 
 #include "machine/configuration.h"
-#include "ui/bitmaps.h"
+#include "resources/artwork.h"
 #include "ui/dialog_fields.h"
 #include "ui_about_box.h"
 #include "ui_all_reset_box.h"
@@ -70,7 +70,7 @@ void show_info_box(QWidget* owner) {
     set_up(dialog, form);
     // The box stops the whole program's input until it is closed.
     dialog.setWindowModality(Qt::ApplicationModal);
-    const Image picture = info_picture();
+    const Image picture = make_info_picture();
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
                        picture.height, QImage::Format_RGB32);
     form.picture->setPixmap(QPixmap::fromImage(image));

@@ -10,7 +10,7 @@
 #include "machine/control.h"
 #include "machine/key_mapping.h"
 #include "tools/unassembler.h"
-#include "ui/bitmaps.h"
+#include "resources/artwork.h"
 #include "ui/client_view.h"
 #include "ui/dialogs.h"
 #include "ui/key_frames.h"
@@ -86,7 +86,8 @@ MainWindow::MainWindow(QWidget* parent)
                    Qt::CustomizeWindowHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    load_bitmaps(display_->case_bitmap, display_->pixel_bitmap);
+    display_->case_bitmap = make_case_bitmap();
+    display_->pixel_bitmap = make_pixel_bitmap();
     start_machine(*emulator_);
     update_check_mark();
     slice_timer_.setTimerType(Qt::PreciseTimer);

@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "ui/bitmaps.h"
+#include "resources/artwork.h"
 #include "ui/main_window.h"
 
 namespace tolvan {
@@ -19,7 +19,7 @@ constexpr int kIconSizes[] = {48, 64, 128, 256};
 QIcon make_window_icon() {
     QIcon icon;
     for (const int size : kIconSizes) {
-        const Image image = application_icon(size);
+        const Image image = make_icon(size);
         icon.addPixmap(
             QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(image.pixels.data()),
                                       image.width, image.height, QImage::Format_RGB32)
