@@ -300,6 +300,16 @@ std::string usage_text() {
 }
 
 int run_headless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--help") {
+            out << usage_text();
+            return kExitOk;
+        }
+        if (argument == "--version") {
+            out << "tolvan " << TOLVAN_VERSION << "\n";
+            return kExitOk;
+        }
+    }
     const auto actions = parse_actions(arguments, err);
     bool valid = actions.has_value();
     for (std::size_t n = 0; valid && n < actions->size(); ++n) {

@@ -39,13 +39,9 @@ bool change_directory(std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!change_directory(arguments)) return tolvan::kExitUsage;
-    if (arguments.size() == 1 && arguments[0] == "--help") {
-        std::cout << tolvan::usage_text();
-        return tolvan::kExitOk;
-    }
-    if (arguments.size() == 1 && arguments[0] == "--version") {
-        std::cout << "tolvan " << TOLVAN_VERSION << "\n";
-        return tolvan::kExitOk;
+    // --help and --version are answered the same with or without the window.
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "--version")) {
+        return tolvan::run_headless(arguments, std::cout, std::cerr);
     }
     if (!arguments.empty() && arguments[0] == "--headless") {
         arguments.erase(arguments.begin());

@@ -208,6 +208,15 @@ TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
     EXPECT_NE(testing::read_text("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
 }
 
+TEST_F(HeadlessTest, HelpAndVersionAnswerWithoutRunning) {
+    const RunResult help = run("--state --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: tolvan", 0), 0u) << help.out;
+    const RunResult version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tolvan ", 0), 0u);
+}
+
 TEST_F(HeadlessTest, ChangeDirectoryComesFirst) {
     std::filesystem::create_directory("work");
     const RunResult result = run("--save-ram -C work");
