@@ -1,0 +1,378 @@
+// The demo firmware from end to end, through the headless binary on the built ROM images:
+// the greeting, typing and editing, the calculator, the cursor blink, SHIFT, the stored
+// lines and their recall, BRK, the resets, the tape SAVE and LOAD, Save RAM and Load RAM, and
+// the keyboard scan that lets held keys go.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "machine/scratch_directory.h"
+
+namespace tolvan {
+namespace {
+
+constexpr const char* kFirmwareDir = TOLVAN_FIRMWARE_DIR;
+constexpr const char* kLowRom = "TOLVANL.ROM";
+constexpr const char* kHighRom = "TOLVANH.ROM";
+constexpr const char* kTapeFile = "exemple.bas";  // the emulator's default SAVE and LOAD file
+
+// The font: character c's five dot columns at 0x8001 + 8c, that is high ROM offset 1 + 8c.
+constexpr int kFontOffset = 1;
+constexpr int kGlyphStride = 8;
+constexpr int kColumns = 5;
+constexpr int kRows = 7;
+constexpr int kCells = 16;
+constexpr char kFirstChar = 0x20;
+constexpr char kCursor = 0x7F;  // the blinking block
+constexpr char kUnknownGlyph = '?';
+
+// Key codes of the case.
+constexpr int kBrk = 3;
+constexpr int kDown = 7;
+constexpr int kUp = 8;
+constexpr int kLeft = 9;
+constexpr int kRight = 10;
+constexpr int kShift = 11;
+constexpr int kKeyA = 24;
+constexpr int kEnter = 43;
+constexpr int kCce = 50;
+
+// Slices that let a posted key be taken, acted on and released before the next one.
+constexpr int kSlicesPerKey = 4;
+
+struct Screen {
+    std::string text;          // 16 characters; kUnknownGlyph where no glyph matches
+    std::string annunciators;  // the lit legends, as --lcd prints them
+};
+
+struct RunResult {
+    int status = 0;
+    std::vector<Screen> screens;  // one per --lcd, in order
+};
+
+std::string press(int code, int times = 1) {
+    std::string actions;
+    for (int n = 0; n < times; ++n)
+        actions +=
+            " --press " + std::to_string(code) + " --slices " + std::to_string(kSlicesPerKey);
+    return actions;
+}
+
+// Types a line and enters it.
+std::string enter(const std::string& line) {
+    return " --type \"" + line + "\"" + press(kEnter);
+}
+
+std::string right_aligned(const std::string& text) {
+    return std::string(kCells - text.size(), ' ') + text;
+}
+
+std::string left_aligned(const std::string& text) {
+    return text + std::string(kCells - text.size(), ' ');
+}
+
+class FirmwareTest : public testing::ScratchDirectoryTest {
+  protected:
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        for (const char* rom : {kLowRom, kHighRom}) {
+            std::filesystem::copy_file(std::filesystem::path(kFirmwareDir) / rom, rom);
+        }
+        const std::string high = testing::read_text(kHighRom);
+        for (int c = kFirstChar; c <= kCursor; ++c) {
+            glyphs_[high.substr(kFontOffset + kGlyphStride * c, kColumns)] = static_cast<char>(c);
+        }
+    }
+
+    RunResult run(const std::string& actions) {
+        const std::string command =
+            std::string(TOLVAN_BINARY) + " --headless" + actions + " 2>stderr.txt";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        EXPECT_EQ(testing::read_text("stderr.txt"), "");
+        std::filesystem::remove("stderr.txt");
+        return {WEXITSTATUS(status), screens_of(out)};
+    }
+
+    // The text of the one --lcd at the end of the actions.
+    std::string shown(const std::string& actions) {
+        const RunResult result = run(actions + " --lcd");
+        EXPECT_EQ(result.status, 0);
+        return result.screens.empty() ? "" : result.screens.back().text;
+    }
+
+  private:
+    std::vector<Screen> screens_of(const std::string& out) const {
+        std::istringstream lines(out);
+        std::vector<Screen> screens;
+        std::string row[kRows];
+        while (std::getline(lines, row[0])) {
+            for (int r = 1; r < kRows; ++r)
+                std::getline(lines, row[r]);
+            Screen screen;
+            std::getline(lines, screen.annunciators);
+            for (int cell = 0; cell < kCells; ++cell)
+                screen.text += char_in(row, cell);
+            screens.push_back(screen);
+        }
+        return screens;
+    }
+
+    char char_in(const std::string (&row)[kRows], int cell) const {
+        std::string columns(kColumns, '\0');
+        for (int column = 0; column < kColumns; ++column) {
+            for (int r = 0; r < kRows; ++r) {
+                const std::size_t at = static_cast<std::size_t>(cell * (kColumns + 1) + column);
+                if (at < row[r].size() && row[r][at] == '#') columns[column] |= 1 << r;
+            }
+        }
+        const auto found = glyphs_.find(columns);
+        return found == glyphs_.end() ? kUnknownGlyph : found->second;
+    }
+
+    std::map<std::string, char> glyphs_;
+};
+
+TEST_F(FirmwareTest, FontHasADistinctGlyphForEveryCharacter) {
+    const std::string high = testing::read_text(kHighRom);
+    std::set<std::string> seen;
+    for (int c = kFirstChar; c <= kCursor; ++c) {
+        const std::string glyph = high.substr(kFontOffset + kGlyphStride * c, kColumns);
+        for (unsigned char column : glyph)
+            EXPECT_EQ(column & 0x80, 0) << "character " << c << " uses the eighth dot row";
+        EXPECT_TRUE(seen.insert(glyph).second) << "character " << c << " looks like another";
+    }
+    EXPECT_EQ(seen.count(std::string(kColumns, '\0')), 1u) << "only the space is blank";
+}
+
+TEST_F(FirmwareTest, ColdStartGreetsAndTypingShowsTheLineWithItsCursor) {
+    const RunResult result = run(" --slices 3 --lcd --type 12+34 --lcd");
+    ASSERT_EQ(result.status, 0);
+    ASSERT_EQ(result.screens.size(), 2u);
+    EXPECT_EQ(result.screens[0].text, right_aligned("TOLVAN READY"));
+    EXPECT_EQ(result.screens[0].annunciators, "");
+    EXPECT_EQ(result.screens[1].text, left_aligned(std::string("12+34") + kCursor));
+}
+
+TEST_F(FirmwareTest, EnterShowsTheSumWithBusyLitWhileItWorks) {
+    const RunResult result = run(" --type 12+34 --press 43 --slices 1 --lcd --slices 1 --lcd");
+    ASSERT_EQ(result.screens.size(), 2u);
+    EXPECT_EQ(result.screens[0].annunciators, "BUSY");
+    EXPECT_EQ(result.screens[1].text, right_aligned("46"));
+    EXPECT_EQ(result.screens[1].annunciators, "");
+}
+
+TEST_F(FirmwareTest, TwentyDigitSumsCarryIntoATwentyFirstDigit) {
+    // 12345678901234567890 + 98765432109876543210 = 111111111011111111100: 21 digits, seen
+    // 16 at a time; the right arrow moves the view and stops at the last digit.
+    const RunResult result =
+        run(enter("12345678901234567890+98765432109876543210") + " --lcd" + press(kRight, 5) +
+            " --lcd" + press(kRight, 2) + " --lcd" + press(kLeft, 2) + " --lcd");
+    ASSERT_EQ(result.screens.size(), 4u);
+    EXPECT_EQ(result.screens[0].text, "1111111110111111");
+    EXPECT_EQ(result.screens[1].text, "1111011111111100");
+    EXPECT_EQ(result.screens[2].text, "1111011111111100");
+    EXPECT_EQ(result.screens[3].text, "1111110111111111");
+    EXPECT_EQ(shown(enter("99999999999999999999+1") + press(kRight, 5)), "0000000000000000");
+    EXPECT_EQ(shown(enter("99999999999999999999+1")), "1000000000000000");
+}
+
+TEST_F(FirmwareTest, SubtractionsBorrowAndNegativeResultsShowTheirSign) {
+    EXPECT_EQ(shown(enter("20000000000000000000-1")), "1999999999999999");
+    EXPECT_EQ(shown(enter("20000000000000000000-1") + press(kRight, 4)), "9999999999999999");
+    EXPECT_EQ(shown(enter("5-12")), right_aligned("-7"));
+    EXPECT_EQ(shown(enter(" -3 + 1 - 99 ")), right_aligned("-101"));
+    EXPECT_EQ(shown(enter("1-99999999999999999999") + press(kRight, 5)), "9999999999999998");
+    EXPECT_EQ(shown(enter("1-99999999999999999999")), "-999999999999999");
+    EXPECT_EQ(shown(enter("7-7")), right_aligned("0"));
+}
+
+TEST_F(FirmwareTest, InvalidExpressionsSayWhy) {
+    EXPECT_EQ(shown(enter("1+")), right_aligned("SYNTAX ERROR"));
+    EXPECT_EQ(shown(enter("2++3")), right_aligned("SYNTAX ERROR"));
+    EXPECT_EQ(shown(enter("abc")), right_aligned("SYNTAX ERROR"));
+    EXPECT_EQ(shown(enter("12 34")), right_aligned("SYNTAX ERROR"));
+    EXPECT_EQ(shown(enter("123456789012345678901")), right_aligned("TOO MANY DIGITS"));
+    // The calculator is ready again at once.
+    EXPECT_EQ(shown(enter("1+") + enter("1+2")), right_aligned("3"));
+}
+
+TEST_F(FirmwareTest, TheCursorBlinksAboutTwiceASecond) {
+    // One slice is one pass of the main loop, 10 ms of real time in the window.
+    constexpr int kSample = 5;
+    constexpr int kSamples = 60;
+    std::string actions = " --type 7";
+    for (int n = 0; n < kSamples; ++n)
+        actions += " --slices " + std::to_string(kSample) + " --lcd";
+    const RunResult result = run(actions);
+    ASSERT_EQ(result.screens.size(), static_cast<std::size_t>(kSamples));
+    const std::string on = left_aligned(std::string("7") + kCursor);
+    const std::string off = left_aligned("7");
+    std::vector<int> changes;
+    for (int n = 0; n < kSamples; ++n) {
+        const std::string& text = result.screens[n].text;
+        ASSERT_TRUE(text == on || text == off) << text;
+        if (n > 0 && text != result.screens[n - 1].text) changes.push_back(n);
+    }
+    ASSERT_GE(changes.size(), 3u) << "the cursor blinks";
+    for (std::size_t n = 1; n < changes.size(); ++n) {
+        const int slices = (changes[n] - changes[n - 1]) * kSample;
+        EXPECT_GE(slices, 30) << "not a flicker";
+        EXPECT_LE(slices, 80) << "not a crawl";
+    }
+}
+
+TEST_F(FirmwareTest, ShiftLightsItsAnnunciatorAndGivesTheSecondFunction) {
+    const RunResult result = run(" --type ab" + press(kShift) + " --lcd --type c --lcd" +
+                                 press(kShift) + press(kShift) + " --type d --lcd");
+    ASSERT_EQ(result.screens.size(), 3u);
+    EXPECT_EQ(result.screens[0].annunciators, "SHIFT");
+    EXPECT_EQ(result.screens[1].text, left_aligned(std::string("ABc") + kCursor));
+    EXPECT_EQ(result.screens[1].annunciators, "");
+    EXPECT_EQ(result.screens[2].text, left_aligned(std::string("ABcD") + kCursor))
+        << "a second SHIFT cancels the first";
+    EXPECT_EQ(shown(" --type 1" + press(kShift) + " --type 2"),
+              left_aligned(std::string("1@") + kCursor));
+}
+
+TEST_F(FirmwareTest, ArrowsMoveTheCursorAndTypingInsertsThere) {
+    EXPECT_EQ(shown(" --type abcd" + press(kLeft, 2) + " --type x"),
+              left_aligned(std::string("ABX") + kCursor + "D"));
+    // SHIFT with the left arrow deletes before the cursor, with the right arrow under it.
+    EXPECT_EQ(shown(" --type abcd" + press(kLeft, 2) + press(kShift) + press(kLeft)),
+              left_aligned(std::string("A") + kCursor + "D"));
+    EXPECT_EQ(shown(" --type abcd" + press(kLeft, 2) + press(kShift) + press(kRight)),
+              left_aligned(std::string("AB") + kCursor));
+    EXPECT_EQ(shown(" --type ab" + press(kLeft, 5) + " --type x"),
+              left_aligned(std::string("X") + kCursor + "B"));
+    EXPECT_EQ(shown(" --type ab" + press(kRight, 3) + " --type x"),
+              left_aligned(std::string("ABX") + kCursor));
+}
+
+TEST_F(FirmwareTest, CceClearsTheLine) {
+    EXPECT_EQ(shown(" --type 123" + press(kCce)), left_aligned(std::string(1, kCursor)));
+    EXPECT_EQ(shown(" --type 123" + press(kCce) + " --type 4"),
+              left_aligned(std::string("4") + kCursor));
+}
+
+TEST_F(FirmwareTest, LongLinesScrollToKeepTheCursorInView) {
+    const std::string line = "1234567890ABCDEFGHIJ";
+    EXPECT_EQ(shown(" --type " + line), std::string("67890ABCDEFGHIJ") + kCursor);
+    EXPECT_EQ(shown(" --type " + line + press(kLeft, 20)),
+              std::string(1, kCursor) + "234567890ABCDEF");
+    EXPECT_EQ(shown(enter(line)), right_aligned("SYNTAX ERROR"));
+}
+
+TEST_F(FirmwareTest, UpAndDownRecallTheStoredLines) {
+    const RunResult result =
+        run(enter("1+1") + enter("2+2") + enter("3+3") + press(kUp) + " --lcd" + press(kUp, 2) +
+            " --lcd" + press(kUp) + " --lcd" + press(kDown) + " --lcd" + press(kDown, 2) +
+            " --lcd" + press(kUp) + press(kEnter) + " --lcd");
+    ASSERT_EQ(result.screens.size(), 6u);
+    EXPECT_EQ(result.screens[0].text, left_aligned(std::string("3+3") + kCursor));
+    EXPECT_EQ(result.screens[1].text, left_aligned(std::string("1+1") + kCursor));
+    EXPECT_EQ(result.screens[2].text, left_aligned(std::string("1+1") + kCursor))
+        << "the oldest line stays";
+    EXPECT_EQ(result.screens[3].text, left_aligned(std::string("2+2") + kCursor));
+    EXPECT_EQ(result.screens[4].text, left_aligned(std::string(1, kCursor)))
+        << "past the newest line comes an empty one";
+    EXPECT_EQ(result.screens[5].text, right_aligned("6"));
+}
+
+TEST_F(FirmwareTest, SixteenLinesAreKeptTheOldestGoingFirst) {
+    std::string actions;
+    for (int n = 1; n <= 17; ++n)
+        actions += enter(std::to_string(n));
+    EXPECT_EQ(shown(actions + press(kUp, 16)), left_aligned(std::string("2") + kCursor));
+    EXPECT_EQ(shown(actions + press(kUp, 20)), left_aligned(std::string("2") + kCursor));
+    EXPECT_EQ(shown(actions + press(kUp)), left_aligned(std::string("17") + kCursor));
+}
+
+TEST_F(FirmwareTest, BrkShowsBreak) {
+    EXPECT_EQ(shown(" --type 12" + press(kBrk)), right_aligned("BREAK"));
+    EXPECT_EQ(shown(" --type 12 --break --slices 4"), right_aligned("BREAK"));
+    // The line is still there for the arrows, and typing starts a new one.
+    EXPECT_EQ(shown(" --type 12" + press(kBrk) + press(kLeft)),
+              left_aligned(std::string("1") + kCursor));
+    EXPECT_EQ(shown(" --type 12" + press(kBrk) + " --type 3"),
+              left_aligned(std::string("3") + kCursor));
+}
+
+TEST_F(FirmwareTest, SimpleResetKeepsTheStoredLinesAndAColdStartClearsThem) {
+    const std::string lines = enter("4+5") + enter("6+7");
+    const RunResult warm = run(lines + " --simple-reset --slices 4 --lcd" + press(kUp) + " --lcd");
+    ASSERT_EQ(warm.screens.size(), 2u);
+    EXPECT_EQ(warm.screens[0].text, right_aligned("TOLVAN READY"));
+    EXPECT_EQ(warm.screens[1].text, left_aligned(std::string("6+7") + kCursor));
+    EXPECT_EQ(shown(lines + " --all-reset --slices 4" + press(kUp)),
+              left_aligned(std::string(1, kCursor)));
+}
+
+TEST_F(FirmwareTest, SaveRamThenLoadRamKeepsTheStoredLines) {
+    ASSERT_EQ(run(enter("8+9") + enter("10-4") + " --save-ram").status, 0);
+    EXPECT_EQ(shown(" --slices 2" + press(kUp) + press(kUp)),
+              left_aligned(std::string("8+9") + kCursor));
+    // And Load RAM in the same run goes back to what was saved.
+    EXPECT_EQ(
+        shown(enter("8+9") + " --save-ram" + enter("1") + " --load-ram --slices 2" + press(kUp)),
+        left_aligned(std::string("8+9") + kCursor));
+}
+
+TEST_F(FirmwareTest, SaveWritesTheStoredLinesToTheTape) {
+    EXPECT_EQ(shown(enter("12+34") + enter("5 - 2") + enter("save")), right_aligned("SAVE OK"));
+    EXPECT_EQ(testing::read_text(kTapeFile), "12+34\r\n5 - 2\r\n");
+    // The command itself is not stored, and a SAVE replaces the file.
+    EXPECT_EQ(shown(enter("1") + enter("SAVE") + press(kUp)),
+              left_aligned(std::string("1") + kCursor));
+    EXPECT_EQ(testing::read_text(kTapeFile), "1\r\n");
+}
+
+TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
+    testing::write_text(kTapeFile, "10+5\r\n7-9\r\nabc def\r\n");
+    const RunResult result =
+        run(enter("99") + enter("load") + " --lcd" + press(kUp) + " --lcd" + press(kUp) + " --lcd" +
+            press(kUp) + press(kUp) + " --lcd" + press(kEnter) + " --lcd");
+    ASSERT_EQ(result.screens.size(), 5u);
+    EXPECT_EQ(result.screens[0].text, right_aligned("LOAD OK"));
+    EXPECT_EQ(result.screens[1].text, left_aligned(std::string("abc def") + kCursor));
+    EXPECT_EQ(result.screens[2].text, left_aligned(std::string("7-9") + kCursor));
+    EXPECT_EQ(result.screens[3].text, left_aligned(std::string("10+5") + kCursor))
+        << "the loaded lines replace the stored ones";
+    EXPECT_EQ(result.screens[4].text, right_aligned("15"));
+    // Loaded and saved again, the lines come out as they went in.
+    std::filesystem::remove(kTapeFile);
+    testing::write_text(kTapeFile, "1+2\r\n\r\n3\r\n");
+    EXPECT_EQ(shown(enter("load") + enter("save")), right_aligned("SAVE OK"));
+    EXPECT_EQ(testing::read_text(kTapeFile), "1+2\r\n3\r\n");
+}
+
+TEST_F(FirmwareTest, LoadWithoutAFileStoresNothing) {
+    EXPECT_EQ(shown(enter("5") + enter("load") + press(kUp)),
+              left_aligned(std::string(1, kCursor)));
+}
+
+TEST_F(FirmwareTest, TheScanPassesTheKeyReleasePointOncePerPass) {
+    const RunResult result = run(" --slices 3 --trace trace.txt --slices 10");
+    ASSERT_EQ(result.status, 0);
+    std::istringstream trace(testing::read_text("trace.txt"));
+    int passes = 0;
+    for (std::string line; std::getline(trace, line);)
+        passes += line.rfind("1330 ", 0) == 0;
+    EXPECT_EQ(passes, 10);
+    // A held key goes, so that the same key pressed again types again.
+    EXPECT_EQ(shown(press(kKeyA) + press(kKeyA) + press(kKeyA)),
+              left_aligned(std::string("AAA") + kCursor));
+}
+
+}  // namespace
+}  // namespace tolvan
