@@ -308,6 +308,26 @@ TEST_F(FirmwareTest, BrkShowsBreak) {
               left_aligned(std::string("3") + kCursor));
 }
 
+TEST_F(FirmwareTest, BrkStopsASaveAndClosesTheFile) {
+    // Sixteen lines of 80 characters take some ten slices to send.
+    const std::string line(80, 'W');
+    std::string lines = enter(line);
+    for (int n = 1; n < 16; ++n)
+        lines += press(kUp) + press(kEnter);
+    std::string full;
+    for (int n = 0; n < 16; ++n)
+        full += line + "\r\n";
+    EXPECT_EQ(shown(lines + " --type save --press 43 --slices 3 --break --slices 4"),
+              right_aligned("BREAK"));
+    const std::string cut = testing::read_text(kTapeFile);
+    EXPECT_GT(cut.size(), 0u);
+    EXPECT_LT(cut.size(), full.size());
+    EXPECT_EQ(cut, full.substr(0, cut.size()));
+    // The next SAVE starts a new file rather than adding to the broken one.
+    EXPECT_EQ(shown(lines + enter("save") + " --slices 20"), right_aligned("SAVE OK"));
+    EXPECT_EQ(testing::read_text(kTapeFile), full);
+}
+
 TEST_F(FirmwareTest, SimpleResetKeepsTheStoredLinesAndAColdStartClearsThem) {
     const std::string lines = enter("4+5") + enter("6+7");
     const RunResult warm = run(lines + " --simple-reset --slices 4 --lcd" + press(kUp) + " --lcd");
