@@ -50,7 +50,7 @@ V_POS           EQU &34     ; calculator: next character of the line
 V_OP            EQU &35     ; calculator: sign of the next term
 V_DIGITS        EQU &36
 V_EVSP          EQU &37     ; stack pointer at the calculator's entry, for its errors
-V_STARTED       EQU &38
+V_STARTED       EQU &38     ; a digit shown, or a line loaded
 WORD            EQU &39     ; four bytes: the line compared with a command word
 STACK_TOP       EQU &5C     ; the stack grows down from 0x5B
 PORT_A          EQU &5C

@@ -144,6 +144,8 @@ msg_saved:
         DB      7, "SAVE OK"
 msg_loaded:
         DB      7, "LOAD OK"
+msg_no_lines:
+        DB      14, "NOTHING LOADED"
 ; Command words, compared with the line in lower case.
 word_save:
         DB      "save"

@@ -53,14 +53,15 @@ save_end:
         LIA     msg_saved - 1 - ROM_TEXT
         JRP     transfer_done
 
-; LOAD: the lines of the tape replace the stored ones.
+; LOAD: the lines of the tape replace the stored ones. A tape without lines (or no LOAD
+; file at all) leaves them as they are.
 do_load:
         CALL    busy_on
         LP      V_TAPE
         ANIM    0
         ORIM    TAPE_LOADING
         CALL    tape_load_start
-        LP      V_COUNT
+        LP      V_STARTED       ; no line has come yet
         ANIM    0
         CALL    clear_line
 load_next:
@@ -98,6 +99,10 @@ load_line_end:
 load_end:
         CALL    keep_loaded_line
         LIA     msg_loaded - 1 - ROM_TEXT
+        LP      V_STARTED
+        CPIM    0
+        JRNZP   transfer_done
+        LIA     msg_no_lines - 1 - ROM_TEXT
 transfer_done:
         LP      TMP0
         EXAM
@@ -112,6 +117,13 @@ keep_loaded_line:
         LP      V_LEN
         CPIM    0
         JRZP    nothing_loaded
+        LP      V_STARTED       ; the first line replaces the stored ones
+        CPIM    0
+        JRNZP   keep_line
+        ORIM    1
+        LP      V_COUNT
+        ANIM    0
+keep_line:
         CALL    store_line
         CALL    clear_line
 nothing_loaded:

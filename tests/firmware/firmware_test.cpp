@@ -376,9 +376,13 @@ TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
     EXPECT_EQ(testing::read_text(kTapeFile), "1+2\r\n3\r\n");
 }
 
-TEST_F(FirmwareTest, LoadWithoutAFileStoresNothing) {
+TEST_F(FirmwareTest, LoadWithoutLinesKeepsTheStoredOnes) {
+    EXPECT_EQ(shown(enter("5") + enter("load")), right_aligned("NOTHING LOADED"));
     EXPECT_EQ(shown(enter("5") + enter("load") + press(kUp)),
-              left_aligned(std::string(1, kCursor)));
+              left_aligned(std::string("5") + kCursor));
+    testing::write_text(kTapeFile, "\r\n\r\n");
+    EXPECT_EQ(shown(enter("5") + enter("load") + press(kUp)),
+              left_aligned(std::string("5") + kCursor));
 }
 
 TEST_F(FirmwareTest, TheScanPassesTheKeyReleasePointOncePerPass) {
