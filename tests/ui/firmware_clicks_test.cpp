@@ -1,0 +1,199 @@
+// The demo firmware in the real window: keys clicked on the case picture or typed on the PC
+// keyboard reach it, and the LCD that the window draws shows what it computed.
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "machine/display.h"
+#include "machine/keyboard.h"
+#include "tests/ui/window_fixture.h"
+
+namespace tolvan::testing {
+namespace {
+
+constexpr const char* kRoms[] = {"TOLVANL.ROM", "TOLVANH.ROM"};
+// The firmware's font: character c's five dot columns at high ROM offset 1 + 8c.
+constexpr int kFontOffset = 1;
+constexpr int kGlyphStride = 8;
+constexpr char kFirstChar = 0x20;
+constexpr char kCursor = 0x7F;
+constexpr int kWaitMs = 5000;
+
+// Key codes of the case.
+constexpr int kBrk = 3;
+constexpr int kShift = 11;
+constexpr int kKeyQ = 13;
+constexpr int kEnter = 43;
+constexpr int kEquals = 82;
+
+// The middle of a key's frame, from the hit-test's block pitches.
+QPoint key_centre(int code) {
+    constexpr int kScientificFirst = 45;
+    constexpr int kPadFirst = 63;
+    if (code == kEnter) return {343, 205};
+    if (code >= kPadFirst) {
+        const int n = code - kPadFirst;
+        return {387 + 42 * (n % 5) + 13, 96 + 32 * (n / 5) + 9};
+    }
+    if (code >= kScientificFirst) {
+        const int n = code - kScientificFirst;
+        return {387 + 34 * (n % 6) + 11, 15 + 28 * (n / 6) + 6};
+    }
+    const int n = code - 1;
+    return {9 + 34 * (n % 11) + 11, 115 + 28 * (n / 11) + 6};
+}
+
+class FirmwareClicks : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        for (const char* rom : kRoms)
+            std::filesystem::copy_file(std::filesystem::path(TOLVAN_FIRMWARE_DIR) / rom, rom);
+        const std::string high = read_file(kRoms[1]);
+        for (int c = kFirstChar; c <= kCursor; ++c)
+            glyphs_[high.substr(kFontOffset + kGlyphStride * c, kColumnsPerCell)] = char(c);
+        open_window();
+    }
+
+    // Clicks the key and lets the firmware take it and the machine release it.
+    void click_key(int code) {
+        const QPoint centre = key_centre(code);
+        click_at(centre.x(), centre.y());
+        ASSERT_EQ(keyboard().pending_code, code);
+        wait_for_release();
+    }
+
+    void type_key(Qt::Key key) {
+        QTest::keyClick(view(), key);
+        wait_for_release();
+    }
+
+    void wait_for_release() {
+        for (int waited = 0; waited < kWaitMs && (keyboard().key_pending || keyboard().key_down);
+             waited += kDialogPollMs) {
+            QTest::qWait(kDialogPollMs);
+        }
+        EXPECT_FALSE(keyboard().key_pending || keyboard().key_down) << "the key was not taken";
+    }
+
+    // The 16 characters that display memory shows, the cursor block as kCursor.
+    std::string lcd() {
+        const AddressSpace& memory = emulator().bus.memory;
+        std::string text;
+        for (int cell = 0; cell < kLcdCells; ++cell) {
+            std::string columns;
+            for (int column = 0; column < kColumnsPerCell; ++column)
+                columns += char(memory.image[lcd_column_address(cell, column)]);
+            const auto found = glyphs_.find(columns);
+            text += found == glyphs_.end() ? '?' : found->second;
+        }
+        return text;
+    }
+
+    // Waits until the LCD shows `expected` (the cursor blinks, so it is left out).
+    bool lcd_shows(const std::string& expected) {
+        for (int waited = 0; waited < kWaitMs; waited += kDialogPollMs) {
+            std::string text = lcd();
+            for (char& c : text)
+                if (c == kCursor) c = ' ';
+            if (text == expected) return true;
+            QTest::qWait(kDialogPollMs);
+        }
+        ADD_FAILURE() << "the LCD shows \"" << lcd() << "\", not \"" << expected << "\"";
+        return false;
+    }
+
+    // Every dot of the window's LCD agrees with display memory.
+    void expect_window_shows_display_memory() {
+        const Display& shown = window().display();
+        const AddressSpace& memory = emulator().bus.memory;
+        for (int cell = 0; cell < kLcdCells; ++cell) {
+            for (int column = 0; column < kColumnsPerCell; ++column) {
+                const int x = kLcdLeft + kColumnPitch * (cell * (kColumnsPerCell + 1) + column);
+                const std::uint8_t byte = memory.image[lcd_column_address(cell, column)];
+                for (int row = 0; row < kDotRows; ++row) {
+                    const bool lit = shown.client.at(x, kLcdTop + kDotPitch * row) == kLcdDot;
+                    ASSERT_EQ(lit, ((byte >> row) & 1) != 0)
+                        << "cell " << cell << ", column " << column << ", row " << row;
+                }
+            }
+        }
+    }
+
+    static std::string right_aligned(const std::string& text) {
+        return std::string(kLcdCells - text.size(), ' ') + text;
+    }
+
+    // The window shows the annunciator as the case picture does: lit.
+    bool annunciator_shown(const Annunciator& a) {
+        const Display& shown = window().display();
+        for (int y = a.y; y < a.y + a.height; ++y) {
+            for (int x = a.x; x < a.x + a.width; ++x) {
+                if (shown.client.at(x, y) != shown.case_bitmap.at(x, y)) return false;
+            }
+        }
+        return true;
+    }
+
+  private:
+    std::map<std::string, char> glyphs_;
+};
+
+TEST_F(FirmwareClicks, GreetsAndDrawsItsLcdInTheWindow) {
+    ASSERT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
+    QTest::qWait(50);
+    expect_window_shows_display_memory();
+}
+
+TEST_F(FirmwareClicks, ClickedSumShowsItsValue) {
+    // 1, 2, +, 3, 4 on the number pad, then ENTER.
+    for (int code : {73, 74, 81, 75, 68})
+        click_key(code);
+    ASSERT_TRUE(lcd_shows("12+34           "));
+    click_key(kEnter);
+    ASSERT_TRUE(lcd_shows(right_aligned("46")));
+    QTest::qWait(50);
+    expect_window_shows_display_memory();
+    // The equals key calculates too.
+    for (int code : {78, 76, 79, 69})  // 0, minus, change sign (nothing), 5
+        click_key(code);
+    click_key(kEquals);
+    EXPECT_TRUE(lcd_shows(right_aligned("-5")));
+}
+
+TEST_F(FirmwareClicks, TypedSumShowsItsValue) {
+    for (char typed : {'7', '-', '9'}) {
+        QTest::keyClick(view(), typed);
+        wait_for_release();
+    }
+    ASSERT_TRUE(lcd_shows("7-9             "));
+    type_key(Qt::Key_Return);
+    EXPECT_TRUE(lcd_shows(right_aligned("-2")));
+    type_key(Qt::Key_Up);
+    EXPECT_TRUE(lcd_shows("7-9             ")) << "the up arrow recalls the line";
+}
+
+TEST_F(FirmwareClicks, ShiftLightsItsAnnunciatorInTheWindow) {
+    ASSERT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
+    QTest::qWait(50);
+    const Annunciator& shift = kAnnunciators[2];
+    ASSERT_STREQ(shift.legend, "SHIFT");
+    EXPECT_FALSE(annunciator_shown(shift));
+    click_key(kShift);
+    for (int waited = 0; waited < kWaitMs && !annunciator_shown(shift); waited += kDialogPollMs)
+        QTest::qWait(kDialogPollMs);
+    EXPECT_TRUE(annunciator_shown(shift));
+    click_key(kKeyQ);
+    EXPECT_TRUE(lcd_shows("q               "));
+    QTest::qWait(50);
+    EXPECT_FALSE(annunciator_shown(shift));
+}
+
+TEST_F(FirmwareClicks, BrkShowsBreak) {
+    click_key(73);
+    click_key(kBrk);
+    EXPECT_TRUE(lcd_shows(right_aligned("BREAK")));
+}
+
+}  // namespace
+}  // namespace tolvan::testing
