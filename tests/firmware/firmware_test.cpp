@@ -207,7 +207,7 @@ TEST_F(FirmwareTest, InvalidExpressionsSayWhy) {
     EXPECT_EQ(shown(enter("1+") + enter("1+2")), right_aligned("3"));
 }
 
-TEST_F(FirmwareTest, TheCursorBlinksAboutTwiceASecond) {
+TEST_F(FirmwareTest, TheCursorShowsAndHidesEveryHalfSecond) {
     // One slice is one pass of the main loop, 10 ms of real time in the window.
     constexpr int kSample = 5;
     constexpr int kSamples = 60;
