@@ -2,7 +2,6 @@
 // LCD printouts, screenshots, traces, errors and usage, and the key press from end to end.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -11,32 +10,19 @@
 #include "machine/png.h"
 #include "machine/rom_images.h"
 #include "machine/scratch_directory.h"
+#include "support/command_output.h"
 
 namespace tolvan {
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
+using RunResult = testing::CommandOutput;
 
 class HeadlessTest : public testing::ScratchDirectoryTest {
   protected:
     testing::RomImages roms;
 
     RunResult run(const std::string& arguments) {
-        const std::string command =
-            std::string(TOLVAN_BINARY) + " --headless " + arguments + " 2>stderr.txt";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        std::string err = testing::read_text("stderr.txt");
-        std::filesystem::remove("stderr.txt");
-        return {WEXITSTATUS(status), out, err};
+        return testing::run_command(std::string(TOLVAN_BINARY) + " --headless " + arguments);
     }
     // The line of --lcd output for one dot row.
     static std::string lcd_row(const std::string& lcd, int row) {

@@ -4,7 +4,6 @@
 // the keyboard scan that lets held keys go.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "machine/scratch_directory.h"
+#include "support/command_output.h"
 
 namespace tolvan {
 namespace {
@@ -91,17 +91,10 @@ class FirmwareTest : public testing::ScratchDirectoryTest {
     }
 
     RunResult run(const std::string& actions) {
-        const std::string command =
-            std::string(TOLVAN_BINARY) + " --headless" + actions + " 2>stderr.txt";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        EXPECT_EQ(testing::read_text("stderr.txt"), "");
-        std::filesystem::remove("stderr.txt");
-        return {WEXITSTATUS(status), screens_of(out)};
+        const testing::CommandOutput output =
+            testing::run_command(std::string(TOLVAN_BINARY) + " --headless" + actions);
+        EXPECT_EQ(output.err, "");
+        return {output.status, screens_of(output.out)};
     }
 
     // The text of the one --lcd at the end of the actions.
