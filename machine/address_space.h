@@ -11,13 +11,11 @@
 namespace tolvan {
 
 inline constexpr std::uint16_t kLowRomEnd = 0x2000;
-inline constexpr std::uint16_t kRamWindowStart = 0x2000;
 inline constexpr std::uint16_t kRamWindowEnd = 0x5000;
 inline constexpr std::uint16_t kRamEnd = 0x6000;
 inline constexpr std::uint16_t kDisplayStart = 0x7000;
 inline constexpr std::uint16_t kDisplayDrawnEnd = 0x707D;  // 0x7000-0x707C are drawn
 inline constexpr std::uint16_t kDisplayAreaEnd = 0x70C0;   // 0x707D-0x70BF are kept, not drawn
-inline constexpr std::uint16_t kDisplayBlockEnd = 0x7100;  // 0x70C0-0x70FF read as 0xFF
 inline constexpr std::uint16_t kSecondViewStart = 0x7100;  // second view of 0x7000-0x70BF
 inline constexpr std::uint16_t kSecondViewEnd = 0x71C0;
 inline constexpr std::uint16_t kSecondViewBlockEnd = 0x7200;

@@ -12,7 +12,6 @@ namespace tolvan {
 inline constexpr std::uint8_t kTapeEndOfFile = 0x1A;
 inline constexpr std::uint8_t kCarriageReturn = 0x0D;
 inline constexpr std::uint8_t kLineFeed = 0x0A;
-inline constexpr std::size_t kFileNameCapacity = 255;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
