@@ -6,12 +6,11 @@
 #include <optional>
 #include <ostream>
 
+#include "base/png.h"
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
-#include "machine/png.h"
 #include "resources/artwork.h"
-#include "tools/unassembler.h"
 
 namespace tolvan {
 

@@ -1,8 +1,8 @@
 // Every instruction routine of the opcode table, grouped as the source files group them.
 #pragma once
 
+#include "bus/bus.h"
 #include "cpu/state.h"
-#include "machine/bus.h"
 
 namespace tolvan::op {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "bus/bus.h"
 #include "cpu/state.h"
-#include "machine/bus.h"
 
 namespace tolvan {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "bus/bus.h"
 #include "cpu/state.h"
-#include "machine/bus.h"
 
 namespace tolvan {
 

@@ -1,6 +1,7 @@
 #include "machine/commands.h"
 
 #include "machine/control.h"
+#include "tools/unassembler.h"
 
 namespace tolvan {
 
@@ -38,6 +39,14 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
     if (kilobytes == emulator.bus.memory.ram_size) return;
     emulator.bus.memory.ram_size = kilobytes;
     restart_at_zero(emulator);
+}
+
+void run_unassembler(Emulator& emulator) {
+    const UnassemblerSettings& settings = emulator.unassembler;
+    if (!write_unassembly(emulator.bus.memory, settings.from, settings.to,
+                          settings.more_information != 0, settings.file_name)) {
+        report_error(emulator, kUnassembleOpenError);
+    }
 }
 
 }  // namespace tolvan

@@ -21,5 +21,8 @@ void all_reset(Emulator& emulator);
 void press_break(Emulator& emulator);
 // A confirmed change of the RAM size option; memory is untouched and the firmware restarts.
 void change_ram_size(Emulator& emulator, std::int8_t kilobytes);
+// Unassemble: the range that the unassembler settings name, into their file; a file that cannot
+// be opened or written in full is reported.
+void run_unassembler(Emulator& emulator);
 
 }  // namespace tolvan

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/ini_file.h"
 #include "machine/emulator.h"
-#include "machine/ini_file.h"
 
 namespace tolvan {
 

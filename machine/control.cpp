@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "base/atomic_file.h"
 #include "cpu/step.h"
-#include "machine/atomic_file.h"
 #include "machine/configuration.h"
 
 namespace tolvan {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "machine/address_space.h"
-#include "machine/image.h"
+#include "base/image.h"
+#include "bus/address_space.h"
 
 namespace tolvan {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "bus/bus.h"
 #include "cpu/state.h"
-#include "machine/bus.h"
 
 namespace tolvan {
 

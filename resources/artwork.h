@@ -2,7 +2,7 @@
 // the LCD is drawn and the keys are clicked, the small picture of the Info box and the icon.
 #pragma once
 
-#include "machine/image.h"
+#include "base/image.h"
 
 namespace tolvan {
 

@@ -2,7 +2,7 @@
 // in integer arithmetic so that every build draws the same pixels.
 #pragma once
 
-#include "machine/image.h"
+#include "base/image.h"
 
 namespace tolvan {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "machine/png.h"
+#include "base/png.h"
 #include "resources/artwork.h"
 
 namespace {

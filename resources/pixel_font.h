@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "machine/image.h"
+#include "base/image.h"
 
 namespace tolvan {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/number_text.h"
 #include "tools/assembler.h"
-#include "tools/number_text.h"
 
 namespace tolvan {
 

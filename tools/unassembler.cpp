@@ -2,7 +2,6 @@
 
 #include <fstream>
 
-#include "machine/control.h"
 #include "tools/hex_text.h"
 #include "tools/mnemonic_table.h"
 
@@ -124,19 +123,15 @@ std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std:
     return text;
 }
 
-void run_unassembler(Emulator& emulator) {
-    const UnassemblerSettings& settings = emulator.unassembler;
-    std::ofstream file(settings.file_name, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        report_error(emulator, kUnassembleOpenError);
-        return;
-    }
-    const std::string text = unassemble_text(emulator.bus.memory, settings.from, settings.to,
-                                             settings.more_information != 0);
+bool write_unassembly(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
+                      bool source_format, const std::string& file_name) {
+    std::ofstream file(file_name, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    const std::string text = unassemble_text(memory, from, to, source_format);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     file.close();
     // A full disk would otherwise leave a cut listing that looks complete.
-    if (!file) report_error(emulator, kUnassembleOpenError);
+    return static_cast<bool>(file);
 }
 
 }  // namespace tolvan

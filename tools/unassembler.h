@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "machine/address_space.h"
-#include "machine/emulator.h"
+#include "bus/address_space.h"
 
 namespace tolvan {
 
@@ -29,7 +28,10 @@ std::string source_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t
 std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
                             bool source_format);
 
-// Writes the range that the emulator's unassembler settings name into their file.
-void run_unassembler(Emulator& emulator);
+// Writes unassemble_text of from..to into the named file; false when the file could not be
+// opened or written in full.
+[[nodiscard]] bool write_unassembly(const AddressSpace& memory, std::uint16_t from,
+                                    std::uint16_t to, bool source_format,
+                                    const std::string& file_name);
 
 }  // namespace tolvan

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "machine/image.h"
+#include "base/image.h"
 
 namespace tolvan {
 

@@ -2,7 +2,7 @@
 // Each frame is two one-pixel polylines drawn into the off-screen client image.
 #pragma once
 
-#include "machine/image.h"
+#include "base/image.h"
 #include "ui/hit_test.h"
 
 namespace tolvan {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "machine/image.h"
+#include "base/image.h"
 #include "ui/hit_test.h"
 
 namespace tolvan {

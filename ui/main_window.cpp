@@ -9,7 +9,6 @@
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
-#include "tools/unassembler.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
 #include "ui/dialogs.h"

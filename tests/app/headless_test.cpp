@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
+#include "base/png.h"
 #include "machine/display.h"
-#include "machine/png.h"
-#include "machine/rom_images.h"
-#include "machine/scratch_directory.h"
 #include "support/command_output.h"
+#include "support/rom_images.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/scratch_directory.h"
 #include "support/command_output.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ini_file.h"
 #include "machine/configuration.h"
-#include "machine/ini_file.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "bus/keyboard.h"
 #include "machine/control.h"
-#include "machine/keyboard.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/machine/scratch_directory.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

@@ -8,8 +8,8 @@
 #include "machine/commands.h"
 #include "machine/configuration.h"
 #include "machine/control.h"
-#include "rom_images.h"
-#include "scratch_directory.h"
+#include "support/rom_images.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

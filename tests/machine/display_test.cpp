@@ -27,8 +27,8 @@ struct DisplayTest : testing::Test {
     }
     // Whether the dot of a column index (0-94) and row (0-6) is drawn black.
     bool dot(int column_index, int row) const {
-        return display.client.at(kLcdLeft + kColumnPitch * column_index, kLcdTop + kDotPitch * row) ==
-               kLcdDot;
+        return display.client.at(kLcdLeft + kColumnPitch * column_index,
+                                 kLcdTop + kDotPitch * row) == kLcdDot;
     }
 };
 
@@ -59,9 +59,11 @@ TEST_F(DisplayTest, LastFourCellsRunBackwardFromTheirEnd) {
 }
 
 TEST_F(DisplayTest, UndrawnBytesNeverShow) {
-    for (int address = 0x703E; address <= 0x7067; ++address) memory.image[address] = 0x7F;
+    for (int address = 0x703E; address <= 0x7067; ++address)
+        memory.image[address] = 0x7F;
     draw_lcd(display, memory);
-    for (int cell = 0; cell < kLcdCells; ++cell) EXPECT_FALSE(dot(6 * cell, 3)) << cell;
+    for (int cell = 0; cell < kLcdCells; ++cell)
+        EXPECT_FALSE(dot(6 * cell, 3)) << cell;
 }
 
 TEST_F(DisplayTest, AnnunciatorsCopyTheirLitOrUnlitImage) {

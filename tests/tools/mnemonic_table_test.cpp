@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tools_test_support.h"
+#include "support/tools_test_support.h"
 
 namespace tolvan {
 namespace {

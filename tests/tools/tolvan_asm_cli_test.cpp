@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "tools_test_support.h"
+#include "support/tools_test_support.h"
 
 namespace tolvan {
 namespace {

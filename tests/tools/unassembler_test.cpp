@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "tools_test_support.h"
+#include "support/tools_test_support.h"
 
 namespace tolvan {
 namespace {
@@ -167,43 +167,6 @@ TEST(Unassembler, ReadsMemoryAsTheInstructionFetchDoes) {
     AddressSpace memory;
     put(memory, 0x0010, {0x02, 0x99});
     EXPECT_EQ(unassemble_text(memory, 0x0010, 0x0010, false), "0010: 02 99        LIA   99\n");
-}
-
-TEST(RunUnassembler, WritesTheSelectedFormatToTheFile) {
-    testing::ScratchDirectory directory;
-    Emulator emulator;
-    emulator.bus.memory = worked_example_memory();
-    emulator.unassembler = {0x0100, 0x0107, directory.file("out.asm"), 1};
-    run_unassembler(emulator);
-    EXPECT_EQ(testing::read_file(directory.file("out.asm")),
-              testing::expected_file("worked_example.asm"));
-    emulator.unassembler.more_information = 0;
-    run_unassembler(emulator);
-    EXPECT_EQ(testing::read_file(directory.file("out.asm")),
-              testing::expected_file("worked_example.lst"));
-    EXPECT_EQ(emulator.control.error_flag, 0);
-}
-
-TEST(RunUnassembler, UnopenableFileIsReportedAndNothingWritten) {
-    testing::ScratchDirectory directory;
-    Emulator emulator;
-    emulator.bus.memory = worked_example_memory();
-    const std::string path = directory.file("missing/out.lst");
-    emulator.unassembler = {0x0100, 0x0107, path, 0};
-    run_unassembler(emulator);
-    EXPECT_NE(emulator.control.error_flag, 0);
-    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-// A full disk must not pass for a complete listing.
-TEST(RunUnassembler, WriteFailureIsReported) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    Emulator emulator;
-    emulator.unassembler = {0x0000, 0xFFFF, "/dev/full", 0};
-    run_unassembler(emulator);
-    EXPECT_NE(emulator.control.error_flag, 0);
-    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
+#include "bus/keyboard.h"
 #include "machine/display.h"
-#include "machine/keyboard.h"
 #include "tests/ui/window_fixture.h"
 
 namespace tolvan::testing {

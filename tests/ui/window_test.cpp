@@ -5,10 +5,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
+#include "bus/keyboard.h"
 #include "machine/control.h"
 #include "machine/display.h"
 #include "machine/key_mapping.h"
-#include "machine/keyboard.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/key_frames.h"
 

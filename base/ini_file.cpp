@@ -1,11 +1,11 @@
-#include "machine/ini_file.h"
+#include "base/ini_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
-#include "machine/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace tolvan {
 

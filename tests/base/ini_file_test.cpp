@@ -1,10 +1,10 @@
-#include "machine/ini_file.h"
+#include "base/ini_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "tests/machine/scratch_directory.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

@@ -8,7 +8,7 @@
 // reference from the top of the source tree with
 //     cmake --build BUILD --target tolvan-artwork &&
 //     BUILD/resources/tolvan-artwork /tmp/tolvan-artwork &&
-//     cp /tmp/tolvan-artwork/ecran.png tests/machine/reference/ecran.png
+//     cp /tmp/tolvan-artwork/ecran.png tests/resources/reference/ecran.png
 // where BUILD is your build directory.
 #include "resources/artwork.h"
 
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/png.h"
+#include "base/png.h"
 
 namespace tolvan {
 namespace {
@@ -255,8 +255,8 @@ TEST_F(CaseBitmapTest, TheThreeSymbolKeysAreTeal) {
 
 TEST_F(CaseBitmapTest, MatchesTheReferencePicture) {
     const std::optional<Image> reference =
-        read_png(std::string(TOLVAN_TEST_SOURCE_DIR) + "/machine/reference/ecran.png");
-    ASSERT_TRUE(reference) << "tests/machine/reference/ecran.png is missing or unreadable";
+        read_png(std::string(TOLVAN_TEST_SOURCE_DIR) + "/resources/reference/ecran.png");
+    ASSERT_TRUE(reference) << "tests/resources/reference/ecran.png is missing or unreadable";
     ASSERT_EQ(reference->width, face().width);
     ASSERT_EQ(reference->height, face().height);
     EXPECT_EQ(first_difference(face(), *reference), "")

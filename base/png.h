@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/image.h"
+#include "base/image.h"
 
 namespace tolvan {
 

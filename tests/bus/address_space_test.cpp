@@ -2,7 +2,7 @@
 // and its second view, and the key strobe latch.
 #include <gtest/gtest.h>
 
-#include "machine/address_space.h"
+#include "bus/address_space.h"
 
 namespace tolvan {
 namespace {

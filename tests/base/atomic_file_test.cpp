@@ -1,4 +1,4 @@
-#include "machine/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/machine/scratch_directory.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

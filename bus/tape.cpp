@@ -1,6 +1,6 @@
-#include "machine/tape.h"
+#include "bus/tape.h"
 
-#include "machine/ports.h"
+#include "bus/ports.h"
 
 namespace tolvan {
 

@@ -1,4 +1,4 @@
-#include "machine/image.h"
+#include "base/image.h"
 
 #include <algorithm>
 

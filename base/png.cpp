@@ -1,4 +1,4 @@
-#include "machine/png.h"
+#include "base/png.h"
 
 #include <zlib.h>
 

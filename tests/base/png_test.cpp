@@ -1,7 +1,7 @@
 // PNG streams: what the encoder writes comes back unchanged, the decoder undoes every filter
 // type and reads the other 8-bit colour types, and damaged or unsupported streams are refused
 // instead of giving a wrong picture.
-#include "machine/png.h"
+#include "base/png.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_directory.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

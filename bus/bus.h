@@ -1,10 +1,10 @@
 // Everything outside the processor that its instructions reach: memory, keyboard, ports, tape.
 #pragma once
 
-#include "machine/address_space.h"
-#include "machine/keyboard.h"
-#include "machine/ports.h"
-#include "machine/tape.h"
+#include "bus/address_space.h"
+#include "bus/keyboard.h"
+#include "bus/ports.h"
+#include "bus/tape.h"
 
 namespace tolvan {
 

@@ -7,7 +7,7 @@
 
 #include "cpu/step.h"
 #include "machine/emulator.h"
-#include "scratch_directory.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

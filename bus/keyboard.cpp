@@ -1,4 +1,4 @@
-#include "machine/keyboard.h"
+#include "bus/keyboard.h"
 
 namespace tolvan {
 

@@ -1,4 +1,4 @@
-#include "tools/number_text.h"
+#include "base/number_text.h"
 
 #include <charconv>
 

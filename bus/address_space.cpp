@@ -1,4 +1,4 @@
-#include "machine/address_space.h"
+#include "bus/address_space.h"
 
 namespace tolvan {
 

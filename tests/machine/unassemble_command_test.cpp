@@ -1,0 +1,59 @@
+// The Unassemble menu command: the unassembler's text into the file its settings name, and the
+// report when that file cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "machine/commands.h"
+#include "support/tools_test_support.h"
+
+namespace tolvan {
+namespace {
+
+AddressSpace worked_example_memory() {
+    AddressSpace memory;
+    const std::uint8_t bytes[] = {0x10, 0x12, 0x34, 0x28, 0x03, 0xE1, 0x23, 0x85};
+    std::uint16_t address = 0x0100;
+    for (const std::uint8_t byte : bytes)
+        memory.image[address++] = byte;
+    return memory;
+}
+
+TEST(RunUnassembler, WritesTheSelectedFormatToTheFile) {
+    testing::ScratchDirectory directory;
+    Emulator emulator;
+    emulator.bus.memory = worked_example_memory();
+    emulator.unassembler = {0x0100, 0x0107, directory.file("out.asm"), 1};
+    run_unassembler(emulator);
+    EXPECT_EQ(testing::read_file(directory.file("out.asm")),
+              testing::expected_file("worked_example.asm"));
+    emulator.unassembler.more_information = 0;
+    run_unassembler(emulator);
+    EXPECT_EQ(testing::read_file(directory.file("out.asm")),
+              testing::expected_file("worked_example.lst"));
+    EXPECT_EQ(emulator.control.error_flag, 0);
+}
+
+TEST(RunUnassembler, UnopenableFileIsReportedAndNothingWritten) {
+    testing::ScratchDirectory directory;
+    Emulator emulator;
+    emulator.bus.memory = worked_example_memory();
+    const std::string path = directory.file("missing/out.lst");
+    emulator.unassembler = {0x0100, 0x0107, path, 0};
+    run_unassembler(emulator);
+    EXPECT_NE(emulator.control.error_flag, 0);
+    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A full disk must not pass for a complete listing.
+TEST(RunUnassembler, WriteFailureIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    Emulator emulator;
+    emulator.unassembler = {0x0000, 0xFFFF, "/dev/full", 0};
+    run_unassembler(emulator);
+    EXPECT_NE(emulator.control.error_flag, 0);
+    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
+}
+}  // namespace
+}  // namespace tolvan
