@@ -16,6 +16,12 @@ namespace tolvan {
 
 namespace {
 
+// The reported text as the window shows it, then the file and the system's reason if known.
+void print_error(std::ostream& err, const MachineControl& control) {
+    err << control.error_text << "\n";
+    if (!control.error_detail.empty()) err << control.error_detail << "\n";
+}
+
 // A typed character is taken and released within a few slices; this bounds a firmware that
 // never polls the keyboard.
 constexpr int kMaxSlicesPerTypedKey = 200;
@@ -236,7 +242,7 @@ bool HeadlessSession::perform(const Action& action) {
         return false;
     }
     if (emulator.control.error_flag) {
-        err_ << emulator.control.error_text << "\n";
+        print_error(err_, emulator.control);
         emulator.control.error_flag = 0;
         return false;
     }
@@ -320,7 +326,7 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     HeadlessSession session(out, err);
     if (session.emulator().control.error_flag) {
-        err << session.emulator().control.error_text << "\n";
+        print_error(err, session.emulator().control);
         return kExitReportedError;
     }
     for (const Action& action : *actions) {

@@ -65,8 +65,9 @@ void save_ram_image(Emulator& emulator) {
     save_configuration(emulator);
 }
 
-void report_error(Emulator& emulator, std::string_view message) {
+void report_error(Emulator& emulator, std::string_view message, std::string_view detail) {
     emulator.control.error_text = std::string(message.substr(0, kErrorTextCapacity));
+    emulator.control.error_detail = std::string(detail);
     emulator.control.error_flag = 1;
 }
 

@@ -49,7 +49,7 @@ void after_load_reset(Emulator& emulator);
 // Writes the RAM image (atomically: a failed write leaves the previous file intact), then the
 // configuration beside it, whether or not the image could be written.
 void save_ram_image(Emulator& emulator);
-void report_error(Emulator& emulator, std::string_view message);
+void report_error(Emulator& emulator, std::string_view message, std::string_view detail = {});
 
 // Called after every instruction step of a slice, with the address and opcode it executed; for
 // tracing. Costs one predictable branch per step when absent.

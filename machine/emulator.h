@@ -18,6 +18,9 @@ struct MachineControl {
     int slice_busy = 0;
     std::string ram_file_name;
     std::string error_text;
+    // Which file and the system's reason ("TOLVAN.RAM: Permission denied"), shown below the
+    // error text; empty when there is nothing to add.
+    std::string error_detail;
     int error_flag = 0;
 };
 
