@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace tolvan {
@@ -54,31 +55,39 @@ void sync_directory(const std::string& path) {
     ::close(descriptor);
 }
 
-bool fill_temporary(int descriptor, const std::string& target, std::string_view bytes) {
+// The error number of the first step that failed, 0 when all succeeded.
+int fill_temporary(int descriptor, const std::string& target, std::string_view bytes) {
     const bool filled = ::fchmod(descriptor, mode_for(target)) == 0 &&
                         write_all(descriptor, bytes) && ::fsync(descriptor) == 0;
+    const int fill_error = filled ? 0 : errno;
     // close() can report a delayed write error, so its result counts too.
     const bool closed = ::close(descriptor) == 0;
-    return filled && closed;
+    if (!filled) return fill_error;
+    return closed ? 0 : errno;
 }
 
 }  // namespace
 
-bool write_file_atomically(const std::string& path, std::string_view bytes) {
+std::string describe_failure(const std::string& path, WriteStatus status) {
+    return path + ": " + std::strerror(status.error_number);
+}
+
+WriteStatus write_file_atomically(const std::string& path, std::string_view bytes) {
     std::string temporary_name = path + kTemporarySuffix;
     std::vector<char> name_buffer(temporary_name.begin(), temporary_name.end());
     name_buffer.push_back('\0');
     const int descriptor = ::mkstemp(name_buffer.data());
-    if (descriptor < 0) return false;
+    if (descriptor < 0) return {errno};
     temporary_name = name_buffer.data();
 
-    if (!fill_temporary(descriptor, path, bytes) ||
-        std::rename(temporary_name.c_str(), path.c_str()) != 0) {
+    int error = fill_temporary(descriptor, path, bytes);
+    if (error == 0 && std::rename(temporary_name.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
         ::unlink(temporary_name.c_str());
-        return false;
+        return {error};
     }
     sync_directory(path);
-    return true;
+    return {};
 }
 
 }  // namespace tolvan

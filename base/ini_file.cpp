@@ -195,7 +195,7 @@ std::string IniFile::text() const {
 }
 
 bool IniFile::save(const std::string& path) const {
-    return write_file_atomically(path, text());
+    return write_file_atomically(path, text()).ok();
 }
 
 }  // namespace tolvan

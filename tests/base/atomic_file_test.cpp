@@ -68,7 +68,7 @@ TEST_F(AtomicFile, FailedRenameLeavesNoTemporaryFile) {
 TEST_F(AtomicFile, WriteFailingHalfwayLeavesTheOldFileWhole) {
     write_text("target", kOldContents);
     const bool written = testing::with_file_size_limit(
-        16, [] { return write_file_atomically("target", std::string(4096, 'n')); });
+        16, [] { return write_file_atomically("target", std::string(4096, 'n')).ok(); });
     EXPECT_FALSE(written);
     EXPECT_EQ(read_text("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
@@ -79,7 +79,7 @@ TEST_F(AtomicFile, ReadOnlyDirectoryIsRefused) {
     ::chmod("target", 0644);
     ::chmod(directory().c_str(), 0555);
     const auto written =
-        testing::run_unprivileged([] { return write_file_atomically("target", "new"); });
+        testing::run_unprivileged([] { return write_file_atomically("target", "new").ok(); });
     if (!written) GTEST_SKIP() << "cannot give up privileges here";
     EXPECT_FALSE(*written);
     EXPECT_EQ(read_text("target"), kOldContents);
