@@ -196,8 +196,8 @@ void HeadlessSession::run_steps(long long count) {
 void HeadlessSession::type_text(const std::string& text) {
     Keyboard& keyboard = emulator_->bus.keyboard;
     for (unsigned char character : text) {
-        const int code = key_code_for_character(character);
-        if (code == kNoKey) continue;
+        const KeyCode code = key_code_for_character(character);
+        if (code == KeyCode::None) continue;
         post_key(keyboard, code);
         for (int n = 0; n < kMaxSlicesPerTypedKey; ++n) {
             slice();
@@ -221,7 +221,7 @@ bool HeadlessSession::perform(const Action& action) {
     const std::string& name = action.name;
     if (name == "--steps") run_steps(number(0));
     if (name == "--slices") run_slices(number(0));
-    if (name == "--press") post_key(emulator.bus.keyboard, static_cast<int>(number(0)));
+    if (name == "--press") post_key(emulator.bus.keyboard, key_code(static_cast<int>(number(0))));
     if (name == "--type") type_text(action.values[0]);
     if (name == "--simple-reset") simple_reset(emulator);
     if (name == "--all-reset") all_reset(emulator);

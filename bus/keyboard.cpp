@@ -3,7 +3,7 @@
 namespace tolvan {
 
 namespace {
-constexpr std::uint8_t kNo = kNoMatrixPlace;
+constexpr KeyCode kNo = kNoMatrixPlace;
 constexpr int kBreakCounterLimit = 2;
 
 void advance_break_counter(Keyboard& keyboard) {
@@ -13,27 +13,28 @@ void advance_break_counter(Keyboard& keyboard) {
 }  // namespace
 
 // clang-format off
-const std::array<std::uint8_t, 8 * kKeyLines> kGroupAKeys = {
-    63, 64, 65, 66, 67, kNo, kNo, kNo,  // line 0: 7 8 9 divide X-to-M
-    68, 69, 70, 71, 72, 11, 23, 34,     // line 1: 4 5 6 multiply RM SHIFT DEF SML
-    73, 74, 75, 76, 77, 13, 24, 35,     // line 2: 1 2 3 minus M+ Q A Z
-    78, 79, 80, 81, 82, 14, 25, 36,     // line 3: 0 sign point plus equals W S X
-    45, 46, 47, 48,  6, 15, 26, 37,     // line 4: hyp sin cos tan teal-3 E D C
-    51, 52, 53, 54,  5, 16, 27, 38,     // line 5: HEX DEG ln log teal-2 R F V
-    57, 58, 59, 60,  4, 17, 28, 39,     // line 6: EXP y^x root x^2 teal-1 T G B
+using enum KeyCode;
+const std::array<KeyCode, 8 * kKeyLines> kGroupAKeys = {
+    Digit7, Digit8,     Digit9,     Divide,   XToM,   kNo,     kNo,     kNo,
+    Digit4, Digit5,     Digit6,     Multiply, Rm,     Shift,   Def,     Sml,
+    Digit1, Digit2,     Digit3,     Minus,    MPlus,  LetterQ, LetterA, LetterZ,
+    Digit0, ChangeSign, Point,      Plus,     Equals, LetterW, LetterS, LetterX,
+    Hyp,    Sin,        Cos,        Tan,      Teal3,  LetterE, LetterD, LetterC,
+    Hex,    Deg,        Ln,         Log,      Teal2,  LetterR, LetterF, LetterV,
+    Exp,    Power,      SquareRoot, Square,   Teal1,  LetterT, LetterG, LetterB,
 };
-const std::array<std::uint8_t, 8 * kKeyLines> kGroupBKeys = {
-    kNo,  50,  56,  49,   7, 18, 29, 40,  // line 0: CCE up-down F-E down Y H N
-    kNo, kNo,  62,  55,   8, 19, 30, 41,  // line 1: ) 1/x up U J M
-    kNo, kNo, kNo,  61,   9, 20, 31, 42,  // line 2: ( left I K SPC
-    kNo, kNo, kNo, kNo,  10, 21, 32, 43,  // line 3: right O L ENTER
-    kNo, kNo, kNo, kNo, kNo, 22, 33,  2,  // line 4: P comma BASIC
-    kNo, kNo, kNo, kNo, kNo, kNo, 12,  1, // line 5: SHIFT CAL
-    kNo, kNo, kNo, kNo, kNo, kNo, kNo, kNo,
+const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys = {
+    kNo, Cce, UpDown,           FeExchange,      Down,  LetterY, LetterH,   LetterN,
+    kNo, kNo, CloseParenthesis, Reciprocal,      Up,    LetterU, LetterJ,   LetterM,
+    kNo, kNo, kNo,              OpenParenthesis, Left,  LetterI, LetterK,   Space,
+    kNo, kNo, kNo,              kNo,             Right, LetterO, LetterL,   Enter,
+    kNo, kNo, kNo,              kNo,             kNo,   LetterP, Comma,     Basic,
+    kNo, kNo, kNo,              kNo,             kNo,   kNo,     ShiftQRow, Cal,
+    kNo, kNo, kNo,              kNo,             kNo,   kNo,     kNo,       kNo,
 };
 // clang-format on
 
-void set_matrix_key(Keyboard& keyboard, int code) {
+void set_matrix_key(Keyboard& keyboard, KeyCode code) {
     keyboard.key_down = 0;
     for (int line = 0; line < kKeyLines; ++line) {
         keyboard.lines_a[line] = 0;
@@ -63,17 +64,17 @@ std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe,
     return result;
 }
 
-int take_pending_key(Keyboard& keyboard) {
-    if (!keyboard.key_pending) return kNoKey;
+KeyCode take_pending_key(Keyboard& keyboard) {
+    if (!keyboard.key_pending) return KeyCode::None;
     keyboard.key_pending = 0;
     return keyboard.pending_code;
 }
 
 bool poll_keyboard(Keyboard& keyboard) {
     if (keyboard.key_down) {
-        if (keyboard.pending_code == kBreakKey) advance_break_counter(keyboard);
+        if (keyboard.pending_code == KeyCode::Brk) advance_break_counter(keyboard);
     } else if (keyboard.key_pending) {
-        if (keyboard.pending_code == kBreakKey) {
+        if (keyboard.pending_code == KeyCode::Brk) {
             advance_break_counter(keyboard);
         } else {
             keyboard.break_counter = 0;
@@ -85,7 +86,7 @@ bool poll_keyboard(Keyboard& keyboard) {
     return keyboard.break_counter != 0;
 }
 
-void post_key(Keyboard& keyboard, int code) {
+void post_key(Keyboard& keyboard, KeyCode code) {
     keyboard.pending_code = code;
     keyboard.key_pending = 1;
     keyboard.key_down = 0;
@@ -93,7 +94,7 @@ void post_key(Keyboard& keyboard, int code) {
 }
 
 void clear_pending_key(Keyboard& keyboard) {
-    keyboard.pending_code = kNoKey;
+    keyboard.pending_code = KeyCode::None;
     keyboard.key_pending = 0;
     keyboard.key_down = 0;
 }

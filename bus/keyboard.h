@@ -10,32 +10,134 @@
 namespace tolvan {
 
 inline constexpr int kKeyLines = 7;
-inline constexpr int kNoKey = 0;
-inline constexpr int kBreakKey = 3;
-inline constexpr int kHighestKeyCode = 82;
-inline constexpr std::uint8_t kNoMatrixPlace = 0xFF;
+
+// The keys, numbered row by row over the three blocks of the case: the alphabetic block (four
+// rows of eleven), the scientific block (three rows of six), the number pad (four rows of five).
+// The numbers are what the window posts and the headless program takes. The pending key code is
+// a 32-bit signed field, and a posted number reaches the matrix unchanged, whatever its value.
+enum class KeyCode : std::int32_t {
+    None = 0,
+    // Alphabetic block, row 0.
+    Cal = 1,
+    Basic = 2,
+    Brk = 3,    // drives the break signal; it has no place in the matrix
+    Teal1 = 4,  // the three teal keys carry symbol legends
+    Teal2 = 5,
+    Teal3 = 6,
+    Down = 7,
+    Up = 8,
+    Left = 9,
+    Right = 10,
+    Shift = 11,  // the SHIFT of row 0
+    // Row 1.
+    ShiftQRow = 12,  // the SHIFT of row 1, at another place of the matrix
+    LetterQ = 13,
+    LetterW = 14,
+    LetterE = 15,
+    LetterR = 16,
+    LetterT = 17,
+    LetterY = 18,
+    LetterU = 19,
+    LetterI = 20,
+    LetterO = 21,
+    LetterP = 22,
+    // Row 2.
+    Def = 23,
+    LetterA = 24,
+    LetterS = 25,
+    LetterD = 26,
+    LetterF = 27,
+    LetterG = 28,
+    LetterH = 29,
+    LetterJ = 30,
+    LetterK = 31,
+    LetterL = 32,
+    Comma = 33,
+    // Row 3.
+    Sml = 34,
+    LetterZ = 35,
+    LetterX = 36,
+    LetterC = 37,
+    LetterV = 38,
+    LetterB = 39,
+    LetterN = 40,
+    LetterM = 41,
+    Space = 42,
+    Enter = 43,       // twice as wide: it covers the place of the next code
+    UnderEnter = 44,  // no key
+    // Scientific block.
+    Hyp = 45,
+    Sin = 46,
+    Cos = 47,
+    Tan = 48,
+    FeExchange = 49,
+    Cce = 50,
+    Hex = 51,
+    Deg = 52,
+    Ln = 53,
+    Log = 54,
+    Reciprocal = 55,
+    UpDown = 56,
+    Exp = 57,
+    Power = 58,  // y to the x
+    SquareRoot = 59,
+    Square = 60,
+    OpenParenthesis = 61,
+    CloseParenthesis = 62,
+    // Number pad.
+    Digit7 = 63,
+    Digit8 = 64,
+    Digit9 = 65,
+    Divide = 66,
+    XToM = 67,
+    Digit4 = 68,
+    Digit5 = 69,
+    Digit6 = 70,
+    Multiply = 71,
+    Rm = 72,
+    Digit1 = 73,
+    Digit2 = 74,
+    Digit3 = 75,
+    Minus = 76,
+    MPlus = 77,
+    Digit0 = 78,
+    ChangeSign = 79,
+    Point = 80,
+    Plus = 81,
+    Equals = 82,
+};
+
+inline constexpr KeyCode kHighestKeyCode = KeyCode::Equals;
+
+constexpr int key_number(KeyCode code) {
+    return static_cast<int>(code);
+}
+constexpr KeyCode key_code(int number) {
+    return static_cast<KeyCode>(number);
+}
 
 // Key codes at each place of the matrix, line-major (entry 8 x line + bit).
-extern const std::array<std::uint8_t, 8 * kKeyLines> kGroupAKeys;
-extern const std::array<std::uint8_t, 8 * kKeyLines> kGroupBKeys;
+inline constexpr KeyCode kNoMatrixPlace = key_code(0xFF);
+extern const std::array<KeyCode, 8 * kKeyLines> kGroupAKeys;
+extern const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys;
 
 struct Keyboard {
     std::array<std::uint8_t, kKeyLines> lines_a{};
     std::array<std::uint8_t, kKeyLines> lines_b{};
     int key_down = 0;
-    std::int32_t pending_code = 0;
+    KeyCode pending_code = KeyCode::None;
     int key_pending = 0;
     std::int32_t break_counter = 0;
     // Passes of the firmware through its key-release address since the last post.
     std::int32_t scan_pass_counter = 0;
 };
 
-void set_matrix_key(Keyboard& keyboard, int code);
+void set_matrix_key(Keyboard& keyboard, KeyCode code);
 std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe, std::uint8_t port_a);
-int take_pending_key(Keyboard& keyboard);
+KeyCode take_pending_key(Keyboard& keyboard);
 // Returns whether the break signal is active after the poll.
 bool poll_keyboard(Keyboard& keyboard);
-void post_key(Keyboard& keyboard, int code);
+void post_key(Keyboard& keyboard, KeyCode code);
 // What All Reset and a RAM size change do to the keyboard: nothing pending, nothing down.
 void clear_pending_key(Keyboard& keyboard);
 

@@ -25,7 +25,7 @@ int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
 void release_key_after_scans(Keyboard& keyboard) {
     if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
     keyboard.scan_pass_counter = 0;
-    set_matrix_key(keyboard, kNoKey);
+    set_matrix_key(keyboard, KeyCode::None);
 }
 
 }  // namespace

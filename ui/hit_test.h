@@ -2,6 +2,8 @@
 // fixed pitch; each key's sensitive area is a little larger than its frame.
 #pragma once
 
+#include "bus/keyboard.h"
+
 namespace tolvan {
 
 // A rectangle in client pixels.
@@ -12,10 +14,8 @@ struct KeyRect {
     int height = 0;
 };
 
-inline constexpr int kEnterKey = 43;
-
-// The key code under (x, y), or 0 when the point is on no key; when it returns a code it also
-// stores the key's frame in *rect (if rect is not null).
-int hit_test(int x, int y, KeyRect* rect);
+// The key code under (x, y), or KeyCode::None when the point is on no key; when it returns a code
+// it also stores the key's frame in *rect (if rect is not null).
+KeyCode hit_test(int x, int y, KeyRect* rect);
 
 }  // namespace tolvan

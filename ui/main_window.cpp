@@ -153,7 +153,7 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::press_at(QPoint position) {
     KeyRect rect;
     pressed_key_code_ = hit_test(position.x(), position.y(), &rect);
-    if (pressed_key_code_ != 0) {
+    if (pressed_key_code_ != KeyCode::None) {
         pressed_rect_ = rect;
         draw_pressed_frame(display_->client, rect);
         update_rect(rect);
@@ -163,28 +163,28 @@ void MainWindow::press_at(QPoint position) {
 }
 
 void MainWindow::release_pressed_key() {
-    if (pressed_key_code_ != 0) {
+    if (pressed_key_code_ != KeyCode::None) {
         draw_released_frame(display_->client, pressed_rect_);
         update_rect(pressed_rect_);
-        pressed_key_code_ = 0;
+        pressed_key_code_ = KeyCode::None;
     }
     show_reported_error();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     Keyboard& keyboard = emulator_->bus.keyboard;
-    keyboard.pending_code = 0;
+    keyboard.pending_code = KeyCode::None;
     keyboard.key_pending = 0;
-    const int by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
-    if (by_key != 0) {
+    const KeyCode by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
+    if (by_key != KeyCode::None) {
         post_key(keyboard, by_key);
         return;
     }
     // The character that the key types, in the user's keyboard layout.
     const QString text = event->text();
     if (!text.isEmpty()) {
-        const int by_character = key_code_for_character(text.at(0).unicode());
-        if (by_character != 0) {
+        const KeyCode by_character = key_code_for_character(text.at(0).unicode());
+        if (by_character != KeyCode::None) {
             post_key(keyboard, by_character);
             return;
         }

@@ -35,7 +35,7 @@ class MainWindow : public QMainWindow {
     // The menu item with a command id, or null.
     QAction* command_action(int command) const;
     int ram_size_menu_item() const { return ram_size_menu_item_; }
-    int pressed_key_code() const { return pressed_key_code_; }
+    KeyCode pressed_key_code() const { return pressed_key_code_; }
     const QTimer& slice_timer() const { return slice_timer_; }
 
     void run_command(int command);
@@ -68,7 +68,7 @@ class MainWindow : public QMainWindow {
     std::map<int, QAction*> actions_;
     int ram_size_menu_item_ = 0;
     KeyRect pressed_rect_;
-    int pressed_key_code_ = 0;
+    KeyCode pressed_key_code_ = KeyCode::None;
 };
 
 }  // namespace tolvan

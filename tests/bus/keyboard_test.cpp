@@ -39,14 +39,14 @@ struct KeyboardTest : testing::Test {
 };
 
 TEST_F(KeyboardTest, GroupALineNeedsASingleBitStrobe) {
-    post_key(keyboard, 24);  // A
+    post_key(keyboard, KeyCode::LetterA);
     poll();
     EXPECT_EQ(ina(0x04, 0x00), 0x40);
     EXPECT_EQ(ina(0x06, 0x00), 0x00);
 }
 
 TEST_F(KeyboardTest, GroupBLinesFollowPortAAndEchoIt) {
-    post_key(keyboard, 1);  // CAL
+    post_key(keyboard, KeyCode::Cal);
     poll();
     EXPECT_EQ(ina(0x00, 0x20), 0xA0);
     EXPECT_EQ(ina(0x00, 0x21), 0xA1);
@@ -61,16 +61,16 @@ TEST_F(KeyboardTest, NoKeyReadsThePortAValueAndSetsZeroWhenItIsZero) {
 }
 
 TEST_F(KeyboardTest, PostedKeyIsInvisibleUntilTheFirmwarePolls) {
-    post_key(keyboard, 24);
+    post_key(keyboard, KeyCode::LetterA);
     EXPECT_EQ(ina(0x04, 0x00), 0x00);
     EXPECT_FALSE(poll());
     EXPECT_EQ(ina(0x04, 0x00), 0x40);
 }
 
 TEST_F(KeyboardTest, BreakIsReportedAtTwoPollsThenEnds) {
-    post_key(keyboard, 24);
+    post_key(keyboard, KeyCode::LetterA);
     poll();
-    post_key(keyboard, kBreakKey);
+    post_key(keyboard, KeyCode::Brk);
     EXPECT_TRUE(poll());
     EXPECT_EQ(ina(0x04, 0x00), 0x00) << "BRK clears the key lines";
     EXPECT_TRUE(poll());
@@ -79,15 +79,15 @@ TEST_F(KeyboardTest, BreakIsReportedAtTwoPollsThenEnds) {
 }
 
 TEST_F(KeyboardTest, AnotherKeyEndsAnActiveBreak) {
-    post_key(keyboard, kBreakKey);
+    post_key(keyboard, KeyCode::Brk);
     EXPECT_TRUE(poll());
-    post_key(keyboard, 13);
+    post_key(keyboard, KeyCode::LetterQ);
     EXPECT_FALSE(poll());
 }
 
 TEST_F(KeyboardTest, LaterPostReplacesAnUntakenOne) {
-    post_key(keyboard, 18);  // Y
-    post_key(keyboard, 35);  // Z
+    post_key(keyboard, KeyCode::LetterY);
+    post_key(keyboard, KeyCode::LetterZ);
     poll();
     EXPECT_EQ(ina(0x01 << 2, 0x00), 0x80) << "Z is group A line 2, bit 7";
     EXPECT_EQ(ina(0x00, 0x01), 0x01) << "Y (group B line 0) is not down";
@@ -96,14 +96,15 @@ TEST_F(KeyboardTest, LaterPostReplacesAnUntakenOne) {
 TEST(KeyMatrix, EveryKeyHasExactlyOnePlaceAndNoKeyHasNone) {
     for (int code = 0; code <= 90; ++code) {
         Keyboard keyboard;
-        set_matrix_key(keyboard, code);
+        set_matrix_key(keyboard, key_code(code));
         int bits = 0;
         for (int line = 0; line < kKeyLines; ++line) {
             bits += __builtin_popcount(keyboard.lines_a[line]) +
                     __builtin_popcount(keyboard.lines_b[line]);
         }
-        const bool has_place =
-            code >= 1 && code <= kHighestKeyCode && code != kBreakKey && code != 44;
+        const bool has_place = code >= 1 && code <= key_number(kHighestKeyCode) &&
+                               key_code(code) != KeyCode::Brk &&
+                               key_code(code) != KeyCode::UnderEnter;
         EXPECT_EQ(bits, has_place ? 1 : 0) << "code " << code;
         EXPECT_EQ(keyboard.key_down, has_place ? 1 : 0) << "code " << code;
     }

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     emulator->bus.memory.ram_size = sizes[data[5] & 3];
     cpu.max_horloge512 = 1000;
     cpu.max_horloge002 = 20;
-    const int key = data[6] % (tolvan::kHighestKeyCode + 2);
+    const auto key = tolvan::key_code(data[6] % (tolvan::key_number(tolvan::kHighestKeyCode) + 2));
     // The program fills the image from 0x0000 and again from 0x8000, so execution that wraps
     // or jumps high finds code too; tape file names are empty so nothing is written.
     for (std::size_t n = kHeaderSize; n < size; ++n) {

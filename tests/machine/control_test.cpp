@@ -136,7 +136,7 @@ TEST_F(ControlTest, HeldKeyIsReleasedAtTheThirdScanPass) {
     start_machine(*emulator);
     emulator->cpu.iram[kPortCByte] = kPortCDisplayOn;
     Keyboard& keyboard = emulator->bus.keyboard;
-    post_key(keyboard, 24);
+    post_key(keyboard, KeyCode::LetterA);
     run_slice(*emulator, display);
     run_slice(*emulator, display);
     EXPECT_EQ(keyboard.key_down, 1) << "taken by TEST 8, held for two passes";

@@ -19,18 +19,12 @@ constexpr char kFirstChar = 0x20;
 constexpr char kCursor = 0x7F;
 constexpr int kWaitMs = 5000;
 
-// Key codes of the case.
-constexpr int kBrk = 3;
-constexpr int kShift = 11;
-constexpr int kKeyQ = 13;
-constexpr int kEnter = 43;
-constexpr int kEquals = 82;
-
 // The middle of a key's frame, from the hit-test's block pitches.
-QPoint key_centre(int code) {
-    constexpr int kScientificFirst = 45;
-    constexpr int kPadFirst = 63;
-    if (code == kEnter) return {343, 205};
+QPoint key_centre(KeyCode key) {
+    constexpr int kScientificFirst = key_number(KeyCode::Hyp);
+    constexpr int kPadFirst = key_number(KeyCode::Digit7);
+    if (key == KeyCode::Enter) return {343, 205};
+    const int code = key_number(key);
     if (code >= kPadFirst) {
         const int n = code - kPadFirst;
         return {387 + 42 * (n % 5) + 13, 96 + 32 * (n / 5) + 9};
@@ -56,7 +50,7 @@ class FirmwareClicks : public WindowTest {
     }
 
     // Clicks the key and lets the firmware take it and the machine release it.
-    void click_key(int code) {
+    void click_key(KeyCode code) {
         const QPoint centre = key_centre(code);
         click_at(centre.x(), centre.y());
         ASSERT_EQ(keyboard().pending_code, code);
@@ -146,18 +140,18 @@ TEST_F(FirmwareClicks, GreetsAndDrawsItsLcdInTheWindow) {
 }
 
 TEST_F(FirmwareClicks, ClickedSumShowsItsValue) {
-    // 1, 2, +, 3, 4 on the number pad, then ENTER.
-    for (int code : {73, 74, 81, 75, 68})
+    using enum KeyCode;
+    for (KeyCode code : {Digit1, Digit2, Plus, Digit3, Digit4})
         click_key(code);
     ASSERT_TRUE(lcd_shows("12+34           "));
-    click_key(kEnter);
+    click_key(KeyCode::Enter);
     ASSERT_TRUE(lcd_shows(right_aligned("46")));
     QTest::qWait(50);
     expect_window_shows_display_memory();
     // The equals key calculates too.
-    for (int code : {78, 76, 79, 69})  // 0, minus, change sign (nothing), 5
+    for (KeyCode code : {Digit0, Minus, ChangeSign, Digit5})  // change sign does nothing here
         click_key(code);
-    click_key(kEquals);
+    click_key(KeyCode::Equals);
     EXPECT_TRUE(lcd_shows(right_aligned("-5")));
 }
 
@@ -179,19 +173,19 @@ TEST_F(FirmwareClicks, ShiftLightsItsAnnunciatorInTheWindow) {
     const Annunciator& shift = kAnnunciators[2];
     ASSERT_STREQ(shift.legend, "SHIFT");
     EXPECT_FALSE(annunciator_shown(shift));
-    click_key(kShift);
+    click_key(KeyCode::Shift);
     for (int waited = 0; waited < kWaitMs && !annunciator_shown(shift); waited += kDialogPollMs)
         QTest::qWait(kDialogPollMs);
     EXPECT_TRUE(annunciator_shown(shift));
-    click_key(kKeyQ);
+    click_key(KeyCode::LetterQ);
     EXPECT_TRUE(lcd_shows("q               "));
     QTest::qWait(50);
     EXPECT_FALSE(annunciator_shown(shift));
 }
 
 TEST_F(FirmwareClicks, BrkShowsBreak) {
-    click_key(73);
-    click_key(kBrk);
+    click_key(KeyCode::Digit1);
+    click_key(KeyCode::Brk);
     EXPECT_TRUE(lcd_shows(right_aligned("BREAK")));
 }
 

@@ -143,10 +143,12 @@ using MouseInput = WindowTest;
 TEST_F(MouseInput, ClicksPressTheKeysUnderThePointer) {
     open_window();
     struct Click {
-        int x, y, code;
+        int x, y;
+        KeyCode code;
     };
-    for (const Click& c : {Click{380, 215, 43}, Click{20, 120, 1}, Click{400, 100, 63},
-                           Click{400, 20, 45}, Click{400, 207, 78}}) {
+    for (const Click& c : {Click{380, 215, KeyCode::Enter}, Click{20, 120, KeyCode::Cal},
+                           Click{400, 100, KeyCode::Digit7}, Click{400, 20, KeyCode::Hyp},
+                           Click{400, 207, KeyCode::Digit0}}) {
         clear_pending_key(keyboard());
         click_at(c.x, c.y);
         EXPECT_EQ(keyboard().pending_code, c.code) << c.x << ", " << c.y;
@@ -166,8 +168,8 @@ TEST_F(MouseInput, ClicksOffTheKeysPressNothing) {
          {Click{413, 20}, Click{592, 71}, Click{597, 100}, Click{383, 120}, Click{200, 50}}) {
         click_at(c.x, c.y);
         EXPECT_EQ(keyboard().key_pending, 0) << c.x << ", " << c.y;
-        EXPECT_EQ(keyboard().pending_code, 0);
-        EXPECT_EQ(window().pressed_key_code(), 0);
+        EXPECT_EQ(keyboard().pending_code, KeyCode::None);
+        EXPECT_EQ(window().pressed_key_code(), KeyCode::None);
     }
 }
 
@@ -175,27 +177,27 @@ TEST_F(MouseInput, PressDrawsThePressedFrameAndReleaseTheRaisedOne) {
     MainWindow& w = open_window();
     const Image& client = w.display().client;
     QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(20, 120));
-    EXPECT_EQ(w.pressed_key_code(), 1);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::Cal);
     EXPECT_EQ(client.at(9, 115), kFrameMidGrey);     // top-left corner
     EXPECT_EQ(client.at(32, 127), kFrameLightGrey);  // bottom-right corner
     QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(20, 120));
-    EXPECT_EQ(w.pressed_key_code(), 0);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::None);
     EXPECT_EQ(client.at(9, 115), kFrameWhite);
     EXPECT_EQ(client.at(32, 127), kFrameMidGrey);
     // The key press itself stays for the firmware to take.
-    EXPECT_EQ(keyboard().pending_code, 1);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Cal);
 }
 
 TEST_F(MouseInput, MovingWithTheButtonHeldRaisesTheKeyAtOnce) {
     MainWindow& w = open_window();
     QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(400, 100));
-    EXPECT_EQ(w.pressed_key_code(), 63);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::Digit7);
     QMouseEvent move(QEvent::MouseMove, QPointF(401, 101), view()->mapToGlobal(QPointF(401, 101)),
                      Qt::NoButton, Qt::LeftButton, {});
     QApplication::sendEvent(view(), &move);
-    EXPECT_EQ(w.pressed_key_code(), 0);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::None);
     EXPECT_EQ(w.display().client.at(387, 96), kFrameWhite);
-    EXPECT_EQ(keyboard().pending_code, 63);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Digit7);
 }
 
 TEST_F(MouseInput, SecondClickOfADoubleClickPressesNothing) {
@@ -207,7 +209,7 @@ TEST_F(MouseInput, SecondClickOfADoubleClickPressesNothing) {
                              {});
     QApplication::sendEvent(view(), &double_click);
     EXPECT_EQ(keyboard().key_pending, 0);
-    EXPECT_EQ(window().pressed_key_code(), 0);
+    EXPECT_EQ(window().pressed_key_code(), KeyCode::None);
 }
 
 TEST_F(MouseInput, RightButtonPressesNothing) {
@@ -224,14 +226,16 @@ TEST_F(KeyboardInput, KeysWithoutCharactersUseTheKeyDownTable) {
     open_window();
     struct Key {
         Qt::Key key;
-        int code;
+        KeyCode code;
     };
-    for (const Key& k :
-         {Key{Qt::Key_Backspace, 9}, Key{Qt::Key_Shift, 11}, Key{Qt::Key_Escape, 50},
-          Key{Qt::Key_Left, 9}, Key{Qt::Key_Up, 8}, Key{Qt::Key_Right, 10}, Key{Qt::Key_Down, 7},
-          Key{Qt::Key_F1, 1}, Key{Qt::Key_F2, 2}, Key{Qt::Key_F3, 3}, Key{Qt::Key_F4, 4},
-          Key{Qt::Key_F5, 5}, Key{Qt::Key_F6, 6}, Key{Qt::Key_F7, 7}, Key{Qt::Key_F8, 8},
-          Key{Qt::Key_F9, 9}}) {
+    for (const Key& k : {Key{Qt::Key_Backspace, KeyCode::Left}, Key{Qt::Key_Shift, KeyCode::Shift},
+                         Key{Qt::Key_Escape, KeyCode::Cce}, Key{Qt::Key_Left, KeyCode::Left},
+                         Key{Qt::Key_Up, KeyCode::Up}, Key{Qt::Key_Right, KeyCode::Right},
+                         Key{Qt::Key_Down, KeyCode::Down}, Key{Qt::Key_F1, KeyCode::Cal},
+                         Key{Qt::Key_F2, KeyCode::Basic}, Key{Qt::Key_F3, KeyCode::Brk},
+                         Key{Qt::Key_F4, KeyCode::Teal1}, Key{Qt::Key_F5, KeyCode::Teal2},
+                         Key{Qt::Key_F6, KeyCode::Teal3}, Key{Qt::Key_F7, KeyCode::Down},
+                         Key{Qt::Key_F8, KeyCode::Up}, Key{Qt::Key_F9, KeyCode::Left}}) {
         QTest::keyPress(view(), k.key);
         EXPECT_EQ(keyboard().pending_code, k.code) << k.key;
         EXPECT_EQ(keyboard().key_pending, 1);
@@ -239,37 +243,53 @@ TEST_F(KeyboardInput, KeysWithoutCharactersUseTheKeyDownTable) {
     }
 }
 
-// Backspace types a character of its own; the key-down has already posted key 9, so the
-// character is not looked up as well.
+// Backspace types a character of its own; the key-down has already posted the left arrow key, so
+// the character is not looked up as well.
 TEST_F(KeyboardInput, BackspacePostsOnce) {
     open_window();
     QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
     QApplication::sendEvent(view(), &backspace);
-    EXPECT_EQ(keyboard().pending_code, 9);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Left);
     EXPECT_EQ(keyboard().key_pending, 1);
 }
 
 TEST_F(KeyboardInput, EnterGoesThroughTheCharacterTable) {
     open_window();
     QTest::keyClick(view(), Qt::Key_Return);
-    EXPECT_EQ(keyboard().pending_code, 43);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Enter);
     clear_pending_key(keyboard());
     QTest::keyClick(view(), Qt::Key_Enter);
-    EXPECT_EQ(keyboard().pending_code, 43);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Enter);
 }
 
 TEST_F(KeyboardInput, TypedCharactersUseTheCharacterTable) {
     open_window();
     struct Typed {
         char character;
-        int code;
+        KeyCode code;
     };
-    for (const Typed& t :
-         {Typed{'a', 24}, Typed{'A', 24}, Typed{'q', 13}, Typed{'P', 22}, Typed{'m', 41},
-          Typed{'y', 18}, Typed{'Y', 18}, Typed{'z', 35}, Typed{'Z', 35}, Typed{'0', 78},
-          Typed{'7', 63}, Typed{'3', 75}, Typed{' ', 42}, Typed{'*', 71}, Typed{'+', 81},
-          Typed{'-', 76}, Typed{'/', 66}, Typed{'.', 80}, Typed{',', 33}, Typed{'=', 82},
-          Typed{'(', 61}, Typed{')', 62}}) {
+    for (const Typed& t : {Typed{'a', KeyCode::LetterA},
+                           Typed{'A', KeyCode::LetterA},
+                           Typed{'q', KeyCode::LetterQ},
+                           Typed{'P', KeyCode::LetterP},
+                           Typed{'m', KeyCode::LetterM},
+                           Typed{'y', KeyCode::LetterY},
+                           Typed{'Y', KeyCode::LetterY},
+                           Typed{'z', KeyCode::LetterZ},
+                           Typed{'Z', KeyCode::LetterZ},
+                           Typed{'0', KeyCode::Digit0},
+                           Typed{'7', KeyCode::Digit7},
+                           Typed{'3', KeyCode::Digit3},
+                           Typed{' ', KeyCode::Space},
+                           Typed{'*', KeyCode::Multiply},
+                           Typed{'+', KeyCode::Plus},
+                           Typed{'-', KeyCode::Minus},
+                           Typed{'/', KeyCode::Divide},
+                           Typed{'.', KeyCode::Point},
+                           Typed{',', KeyCode::Comma},
+                           Typed{'=', KeyCode::Equals},
+                           Typed{'(', KeyCode::OpenParenthesis},
+                           Typed{')', KeyCode::CloseParenthesis}}) {
         clear_pending_key(keyboard());
         QTest::keyClick(view(), t.character);
         EXPECT_EQ(keyboard().pending_code, t.code) << t.character;
@@ -283,7 +303,7 @@ TEST_F(KeyboardInput, KeysWithoutMappingClearAPendingKey) {
     ASSERT_EQ(keyboard().key_pending, 1);
     QTest::keyClick(view(), Qt::Key_Home);
     EXPECT_EQ(keyboard().key_pending, 0);
-    EXPECT_EQ(keyboard().pending_code, 0);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::None);
 
     QTest::keyClick(view(), 'a');
     QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QStringLiteral("é"));
@@ -306,7 +326,7 @@ TEST_F(MenuCommands, SimpleResetRestartsAtTheWarmStartWithBreakPending) {
     emulator().bus.memory.lcd_redraw = 0;
     trigger(kCommandSimpleReset);
     EXPECT_EQ(emulator().cpu.pc, 0x0018);
-    EXPECT_EQ(keyboard().pending_code, kBreakKey);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
     expect_check_mark(w, kCommandRam16);
@@ -317,7 +337,7 @@ TEST_F(MenuCommands, BreakPostsBreak) {
     emulator().cpu.pc = 0x4321;
     emulator().bus.memory.lcd_redraw = 0;
     trigger(kCommandBreak);
-    EXPECT_EQ(keyboard().pending_code, kBreakKey);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
@@ -326,7 +346,7 @@ TEST_F(MenuCommands, BreakPostsBreak) {
 TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
     open_window();
     emulator().cpu.pc = 0x4321;
-    post_key(keyboard(), 24);
+    post_key(keyboard(), KeyCode::LetterA);
     keyboard().key_down = 1;
     emulator().bus.memory.lcd_redraw = 0;
     const auto box = when_dialog_opens("AllResetBox", [](QDialog& d) {
@@ -337,7 +357,7 @@ TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
     trigger(kCommandAllReset);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.pc, 0);
-    EXPECT_EQ(keyboard().pending_code, 0);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::None);
     EXPECT_EQ(keyboard().key_pending, 0);
     EXPECT_EQ(keyboard().key_down, 0);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
@@ -347,14 +367,14 @@ TEST_F(MenuCommands, AllResetCancelledOrEscapedChangesNothing) {
     open_window();
     for (const bool escape : {false, true}) {
         emulator().cpu.pc = 0x4321;
-        post_key(keyboard(), 24);
+        post_key(keyboard(), KeyCode::LetterA);
         const auto box = when_dialog_opens("AllResetBox", [escape](QDialog& d) {
             escape ? press_escape(d) : click(d, "cancel_button");
         });
         trigger(kCommandAllReset);
         EXPECT_TRUE(box->seen);
         EXPECT_EQ(emulator().cpu.pc, 0x4321);
-        EXPECT_EQ(keyboard().pending_code, 24);
+        EXPECT_EQ(keyboard().pending_code, KeyCode::LetterA);
     }
 }
 
@@ -372,7 +392,7 @@ TEST_F(MenuCommands, RamSizeInForceAsksNothing) {
 TEST_F(MenuCommands, RamSizeChangeConfirmedRestartsWithTheNewSize) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
-    post_key(keyboard(), 24);
+    post_key(keyboard(), KeyCode::LetterA);
     const auto box = when_dialog_opens("MemoryBox", [this](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Confirm the memory change...");
         EXPECT_EQ(emulator().control.slice_busy, 1);
