@@ -8,7 +8,6 @@ namespace tolvan {
 namespace {
 
 constexpr int kColumnValues = 128;  // bit 7 of a column byte is not displayed
-constexpr int kDotSize = 2;
 
 }  // namespace
 

@@ -6,8 +6,8 @@
 
 namespace tolvan {
 
-// The sizes of the pixel bitmap and of the case bitmap, and the LCD's colours, are those of
-// machine/display.h, which draws with them.
+// The size of the case bitmap is the face's (machine/face_layout.h); the size of the pixel bitmap
+// and the LCD's colours are those of machine/display.h, which draws with them.
 constexpr int kInfoPictureWidth = 64;
 constexpr int kInfoPictureHeight = 27;
 constexpr int kMinIconSize = 48;

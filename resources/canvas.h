@@ -3,18 +3,9 @@
 #pragma once
 
 #include "base/image.h"
+#include "base/rect.h"
 
 namespace tolvan {
-
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-
-    int right() const { return left + width - 1; }   // last column inside
-    int bottom() const { return top + height - 1; }  // last row inside
-};
 
 // Weight of the second colour in mix(), out of kMixScale.
 constexpr int kMixScale = 256;

@@ -42,10 +42,7 @@ constexpr int kDropShadowWeight = 110;  // out of kMixScale
 constexpr int kSkirtShade = 110;
 constexpr int kCapEdgeShade = 28;  // how much darker a key's front edge is than its top
 
-// ---- LCD (its dot geometry is the display's) ----
-constexpr int kDotSize = 2;
-constexpr int kColumnsPerCellPitch = 6;  // the sixth column position is the gap between cells
-
+// ---- LCD (its dot geometry and annunciator places are the face layout's) ----
 constexpr Rect kDisplayPanel{4, 5, 375, 100};
 constexpr Rect kGlass{49, 26, 310, 62};
 constexpr int kGlassFrameWidth = 2;
@@ -67,32 +64,24 @@ constexpr Rgb kWellLight = rgb(84, 86, 94);
 
 enum class Legend { kText, kMark, kBoxedM, kParentheses, kSignFirst, kSignSecond };
 
+// One for each of kAnnunciators, in the same order.
 struct AnnunciatorArt {
-    Rect area;
     Legend legend;
     std::u32string_view text;  // kText: the word; kMark: the label printed below the glass
 };
 
 constexpr std::array kAnnunciatorArt = {
-    AnnunciatorArt{{57, 32, 23, 7}, Legend::kText, U"BUSY"},
-    AnnunciatorArt{{90, 32, 15, 7}, Legend::kText, U"DEF"},
-    AnnunciatorArt{{142, 32, 24, 7}, Legend::kText, U"SHIFT"},
-    AnnunciatorArt{{176, 32, 17, 7}, Legend::kText, U"HYP"},
-    AnnunciatorArt{{129, 80, 4, 2}, Legend::kMark, U"PRO"},
-    AnnunciatorArt{{104, 80, 4, 2}, Legend::kMark, U"RUN"},
-    AnnunciatorArt{{75, 80, 4, 2}, Legend::kMark, U"CAL"},
-    AnnunciatorArt{{339, 32, 4, 7}, Legend::kText, U"E"},
-    AnnunciatorArt{{330, 32, 7, 7}, Legend::kBoxedM, U""},
-    AnnunciatorArt{{312, 32, 10, 7}, Legend::kParentheses, U""},
-    AnnunciatorArt{{257, 32, 17, 7}, Legend::kText, U"RAD"},
-    AnnunciatorArt{{251, 32, 5, 7}, Legend::kText, U"G"},
-    AnnunciatorArt{{239, 32, 11, 7}, Legend::kText, U"DE"},
-    AnnunciatorArt{{311, 80, 4, 2}, Legend::kMark, U"PRINT"},
-    AnnunciatorArt{{198, 32, 8, 7}, Legend::kSignFirst, U""},
-    AnnunciatorArt{{211, 32, 5, 7}, Legend::kSignSecond, U""},
-    AnnunciatorArt{{220, 32, 16, 7}, Legend::kText, U"SML"},
-    AnnunciatorArt{{285, 80, 4, 2}, Legend::kMark, U"STAT"},
+    AnnunciatorArt{Legend::kText, U"BUSY"},  AnnunciatorArt{Legend::kText, U"DEF"},
+    AnnunciatorArt{Legend::kText, U"SHIFT"}, AnnunciatorArt{Legend::kText, U"HYP"},
+    AnnunciatorArt{Legend::kMark, U"PRO"},   AnnunciatorArt{Legend::kMark, U"RUN"},
+    AnnunciatorArt{Legend::kMark, U"CAL"},   AnnunciatorArt{Legend::kText, U"E"},
+    AnnunciatorArt{Legend::kBoxedM, U""},    AnnunciatorArt{Legend::kParentheses, U""},
+    AnnunciatorArt{Legend::kText, U"RAD"},   AnnunciatorArt{Legend::kText, U"G"},
+    AnnunciatorArt{Legend::kText, U"DE"},    AnnunciatorArt{Legend::kMark, U"PRINT"},
+    AnnunciatorArt{Legend::kSignFirst, U""}, AnnunciatorArt{Legend::kSignSecond, U""},
+    AnnunciatorArt{Legend::kText, U"SML"},   AnnunciatorArt{Legend::kMark, U"STAT"},
 };
+static_assert(kAnnunciatorArt.size() == kAnnunciators.size());
 
 // Two made-up signs in the style of syllabic script, for the two mode annunciators.
 constexpr std::string_view kSignFirst =
@@ -102,16 +91,7 @@ constexpr std::string_view kBoxedM = "#######/#.....#/#.#.#.#/#.###.#/#.#.#.#/#.
 constexpr std::string_view kParentheses =
     ".#....#./#......#/#......#/#......#/#......#/#......#/.#....#.";
 
-// ---- keys (fixed by the window's hit-test) ----
-
-// A key as the window frames it: the frame's lines run along x = left, y = top,
-// x = left + width and y = top + height, so the key covers width + 1 by height + 1 pixels.
-struct KeyPlace {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+// ---- keys (at the frames of the face layout) ----
 
 struct KeyStyle {
     Rgb face;
@@ -133,22 +113,6 @@ struct KeyLabel {
 // How a block letters its keys: the alphabetic block's function words are too long for the
 // larger font; the number pad's digits and signs take heavier strokes (its words would blur).
 enum class Lettering { kAlphabetic, kPlain, kBold };
-
-struct KeyBlock {
-    Lettering lettering;
-    int left;
-    int top;
-    int pitch_x;
-    int pitch_y;
-    int width;
-    int height;
-    int columns;
-};
-
-constexpr KeyBlock kAlphabeticBlock{Lettering::kAlphabetic, 9, 115, 34, 28, 23, 12, 11};
-constexpr KeyBlock kScientificBlock{Lettering::kPlain, 387, 15, 34, 28, 23, 12, 6};
-constexpr KeyBlock kNumberPad{Lettering::kBold, 387, 96, 42, 32, 27, 19, 5};
-constexpr KeyPlace kEnterKey{315, 199, 57, 12};
 
 // clang-format off
 constexpr std::array<KeyLabel, 43> kAlphabeticLabels = {{
@@ -189,8 +153,8 @@ constexpr std::array<KeyLabel, 20> kNumberPadLabels = {{
 }};
 // clang-format on
 
-constexpr int kStatKeyIndex = 11;  // the up-down arrow key of the scientific block
-constexpr int kAboveKeyGap = 2;    // rows between a printed label and the key below it
+constexpr KeyCode kStatKey = KeyCode::UpDown;
+constexpr int kAboveKeyGap = 2;  // rows between a printed label and the key below it
 
 // ---- drawing ----
 
@@ -246,7 +210,7 @@ void draw_glass(Image& image) {
 void draw_dots(Image& image) {
     for (int cell = 0; cell < kLcdCells; ++cell) {
         for (int column = 0; column < kColumnsPerCell; ++column) {
-            const int x = kLcdLeft + kColumnPitch * (kColumnsPerCellPitch * cell + column);
+            const int x = kLcdLeft + kColumnPitch * (kColumnPlacesPerCell * cell + column);
             for (int row = 0; row < kDotRows; ++row) {
                 fill_rect(image, {x, kLcdTop + kDotPitch * row, kDotSize, kDotSize}, kLcdDot);
             }
@@ -254,8 +218,7 @@ void draw_dots(Image& image) {
     }
 }
 
-void draw_annunciator(Image& image, const AnnunciatorArt& item) {
-    const Rect& area = item.area;
+void draw_annunciator(Image& image, const Rect& area, const AnnunciatorArt& item) {
     switch (item.legend) {
         case Legend::kText: {
             const int width = text_width(medium_font(), item.text);
@@ -314,7 +277,7 @@ void draw_name(Image& image) {
 
 // Bold lettering draws each character twice, one pixel apart, with one more blank column
 // between characters so that they stay apart.
-void draw_legend(Image& image, const KeyPlace& key, const KeyLabel& label, Lettering lettering) {
+void draw_legend(Image& image, const Rect& key, const KeyLabel& label, Lettering lettering) {
     const bool single = label.legend.size() == 1;
     const bool small = lettering == Lettering::kAlphabetic && !single;
     const bool bold = lettering == Lettering::kBold && single;
@@ -327,7 +290,7 @@ void draw_legend(Image& image, const KeyPlace& key, const KeyLabel& label, Lette
     if (bold) draw_text(image, font, x + 1, y, label.legend, label.style.ink);
 }
 
-void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, Lettering lettering) {
+void draw_key(Image& image, const Rect& key, const KeyLabel& label, Lettering lettering) {
     const KeyStyle& style = label.style;
     const int right = key.left + key.width;
     const int bottom = key.top + key.height;
@@ -351,30 +314,23 @@ void draw_key(Image& image, const KeyPlace& key, const KeyLabel& label, Letterin
     draw_legend(image, key, label, lettering);
 }
 
-KeyPlace place_in(const KeyBlock& block, int index) {
-    const int row = index / block.columns;
-    const int column = index % block.columns;
-    return {block.left + block.pitch_x * column, block.top + block.pitch_y * row, block.width,
-            block.height};
-}
-
-// The block's keys in order; a wider last key (ENTER) replaces the places it covers.
+// The block's keys in the order of their codes; ENTER, the alphabetic block's last key, covers
+// the places after it.
 template <std::size_t N>
-void draw_block(Image& image, const KeyBlock& block, const std::array<KeyLabel, N>& labels,
-                const KeyPlace* wide_last_key = nullptr) {
+void draw_block(Image& image, const KeyBlock& block, Lettering lettering,
+                const std::array<KeyLabel, N>& labels) {
     for (std::size_t index = 0; index < N; ++index) {
-        const bool wide = wide_last_key != nullptr && index == N - 1;
-        const KeyPlace place = wide ? *wide_last_key : place_in(block, static_cast<int>(index));
-        draw_key(image, place, labels[index], block.lettering);
+        const KeyCode code = key_code(key_number(block.first_code) + static_cast<int>(index));
+        draw_key(image, key_frame(code), labels[index], lettering);
     }
 }
 
 void draw_keys(Image& image) {
-    draw_block(image, kAlphabeticBlock, kAlphabeticLabels, &kEnterKey);
-    draw_block(image, kScientificBlock, kScientificLabels);
-    draw_block(image, kNumberPad, kNumberPadLabels);
+    draw_block(image, kAlphabeticBlock, Lettering::kAlphabetic, kAlphabeticLabels);
+    draw_block(image, kScientificBlock, Lettering::kPlain, kScientificLabels);
+    draw_block(image, kNumberPad, Lettering::kBold, kNumberPadLabels);
 
-    const KeyPlace stat = place_in(kScientificBlock, kStatKeyIndex);
+    const Rect stat = key_frame(kStatKey);
     const int width = text_width(small_font(), U"STAT");
     draw_text(image, small_font(), stat.left + 1 + (stat.width - 1 - width) / 2,
               stat.top - kAboveKeyGap - small_font().cap_height, U"STAT", kPrintedLabel);
@@ -389,8 +345,8 @@ Image make_case_bitmap() {
     draw_display_panel(image);
     draw_glass(image);
     draw_dots(image);
-    for (const AnnunciatorArt& item : kAnnunciatorArt)
-        draw_annunciator(image, item);
+    for (std::size_t n = 0; n < kAnnunciators.size(); ++n)
+        draw_annunciator(image, kAnnunciators[n].area, kAnnunciatorArt[n]);
     draw_name(image);
     draw_keys(image);
     return image;

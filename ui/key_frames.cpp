@@ -31,14 +31,14 @@ void draw_line(Image& image, int x0, int y0, int x1, int y1, Rgb colour) {
     }
 }
 
-void draw_pressed_frame(Image& image, const KeyRect& r) {
+void draw_pressed_frame(Image& image, const Rect& r) {
     const int right = r.left + r.width;
     const int bottom = r.top + r.height;
     draw_corner(image, r.left, bottom + 1, r.left, r.top, right, r.top, kFrameMidGrey);
     draw_corner(image, right, r.top + 1, right, bottom, r.left, bottom, kFrameLightGrey);
 }
 
-void draw_released_frame(Image& image, const KeyRect& r) {
+void draw_released_frame(Image& image, const Rect& r) {
     const int right = r.left + r.width;
     const int bottom = r.top + r.height;
     draw_corner(image, r.left, bottom - 1, r.left, r.top, right, r.top, kFrameWhite);

@@ -1,9 +1,10 @@
 // The frames drawn around a pictured key while the mouse holds it down and after it lets go.
-// Each frame is two one-pixel polylines drawn into the off-screen client image.
+// Each frame is two one-pixel polylines drawn into the off-screen client image, along the lines
+// of the key's frame rectangle.
 #pragma once
 
 #include "base/image.h"
-#include "ui/hit_test.h"
+#include "base/rect.h"
 
 namespace tolvan {
 
@@ -16,8 +17,8 @@ inline constexpr Rgb kFrameMidGrey = rgb(128, 128, 128);
 void draw_line(Image& image, int x0, int y0, int x1, int y1, Rgb colour);
 
 // Shadow on the top and left edges: the key looks pushed in.
-void draw_pressed_frame(Image& image, const KeyRect& rect);
+void draw_pressed_frame(Image& image, const Rect& rect);
 // Light on the top and left edges: the key looks raised again.
-void draw_released_frame(Image& image, const KeyRect& rect);
+void draw_released_frame(Image& image, const Rect& rect);
 
 }  // namespace tolvan

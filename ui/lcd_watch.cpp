@@ -9,24 +9,22 @@ namespace tolvan {
 
 namespace {
 
-// Column positions run over every cell's six places, the never-drawn gap included.
-constexpr int kColumnPlaces = kLcdCells * (kColumnsPerCell + 1);
-
-void include(KeyRect& area, int left, int top, int right, int bottom) {
-    const int area_right = std::max(area.left + area.width, right);
-    const int area_bottom = std::max(area.top + area.height, bottom);
-    area.left = std::min(area.left, left);
-    area.top = std::min(area.top, top);
+void include(Rect& area, const Rect& part) {
+    const int area_right = std::max(area.left + area.width, part.left + part.width);
+    const int area_bottom = std::max(area.top + area.height, part.top + part.height);
+    area.left = std::min(area.left, part.left);
+    area.top = std::min(area.top, part.top);
     area.width = area_right - area.left;
     area.height = area_bottom - area.top;
 }
 
 }  // namespace
 
-KeyRect lcd_area() {
-    KeyRect area{kLcdLeft, kLcdTop, kColumnPitch * kColumnPlaces, kColumnImageHeight};
+Rect lcd_area() {
+    Rect area{kLcdLeft, kLcdTop, kColumnPitch * kColumnPlacesPerCell * kLcdCells,
+              kColumnImageHeight};
     for (const Annunciator& a : kAnnunciators) {
-        include(area, a.x, a.y, a.x + a.width, a.y + a.height);
+        include(area, a.area);
     }
     return area;
 }
@@ -38,7 +36,7 @@ LcdWatch make_lcd_watch() {
 }
 
 bool lcd_changed(LcdWatch& watch, const Image& client) {
-    const KeyRect& a = watch.area;
+    const Rect& a = watch.area;
     const std::size_t row_bytes = std::size_t(a.width) * sizeof(Rgb);
     bool changed = false;
     for (int row = 0; row < a.height; ++row) {

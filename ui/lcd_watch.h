@@ -6,17 +6,17 @@
 #include <vector>
 
 #include "base/image.h"
-#include "ui/hit_test.h"
+#include "base/rect.h"
 
 namespace tolvan {
 
 struct LcdWatch {
-    KeyRect area;  // every pixel that the LCD drawing can change
+    Rect area;  // every pixel that the LCD drawing can change
     std::vector<Rgb> copy;
 };
 
 // The smallest rectangle holding every dot column and every annunciator, lit and unlit.
-KeyRect lcd_area();
+Rect lcd_area();
 LcdWatch make_lcd_watch();
 // True when the watched area differs from the copy; the copy then takes the new contents.
 bool lcd_changed(LcdWatch& watch, const Image& client);

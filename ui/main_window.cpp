@@ -131,7 +131,7 @@ void MainWindow::run_timer_slice() {
     if (lcd_changed(lcd_watch_, display_->client)) update_rect(lcd_watch_.area);
 }
 
-void MainWindow::update_rect(const KeyRect& r) {
+void MainWindow::update_rect(const Rect& r) {
     client_view_->update(r.left, r.top, r.width + kFrameOverhang, r.height + kFrameOverhang);
 }
 
@@ -151,7 +151,7 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::press_at(QPoint position) {
-    KeyRect rect;
+    Rect rect;
     pressed_key_code_ = hit_test(position.x(), position.y(), &rect);
     if (pressed_key_code_ != KeyCode::None) {
         pressed_rect_ = rect;

@@ -58,7 +58,7 @@ class MainWindow : public QMainWindow {
     void unassemble();
     void show_reported_error();
     void shut_down();
-    void update_rect(const KeyRect& rect);
+    void update_rect(const Rect& rect);
 
     std::unique_ptr<Emulator> emulator_;
     std::unique_ptr<Display> display_;
@@ -67,7 +67,7 @@ class MainWindow : public QMainWindow {
     LcdWatch lcd_watch_;
     std::map<int, QAction*> actions_;
     int ram_size_menu_item_ = 0;
-    KeyRect pressed_rect_;
+    Rect pressed_rect_;
     KeyCode pressed_key_code_ = KeyCode::None;
 };
 

@@ -134,13 +134,13 @@ TEST_F(HeadlessTest, ScreenshotShowsTheDrawnLcd) {
     EXPECT_EQ(shot->at(kLcdLeft + kColumnPitch, kLcdTop), kLcdBackground) << "column 1 is dark";
     // An unlit annunciator shows the plain glass; BUSY shows its lit legend.
     const Annunciator& def = kAnnunciators[1];
-    for (int y = def.y; y < def.y + def.height; ++y) {
-        EXPECT_EQ(shot->at(def.x + 2, y), kLcdBackground);
+    for (int y = def.area.top; y < def.area.top + def.area.height; ++y) {
+        EXPECT_EQ(shot->at(def.area.left + 2, y), kLcdBackground);
     }
     const Annunciator& busy = kAnnunciators[0];
     bool busy_has_ink = false;
-    for (int y = busy.y; y < busy.y + busy.height; ++y) {
-        for (int x = busy.x; x < busy.x + busy.width; ++x)
+    for (int y = busy.area.top; y < busy.area.top + busy.area.height; ++y) {
+        for (int x = busy.area.left; x < busy.area.left + busy.area.width; ++x)
             busy_has_ink |= shot->at(x, y) != kLcdBackground;
     }
     EXPECT_TRUE(busy_has_ink);

@@ -20,8 +20,9 @@ struct DisplayTest : testing::Test {
         // A case picture whose lit and unlit annunciator images can be told apart.
         display.case_bitmap = Image(kClientWidth, kClientHeight, kCaseMarker);
         for (const Annunciator& a : kAnnunciators) {
-            copy_rect(display.case_bitmap, a.x, a.y + a.height,
-                      Image(a.width, a.height, kUnlitMarker), 0, 0, a.width, a.height);
+            copy_rect(display.case_bitmap, a.area.left, a.area.top + a.area.height,
+                      Image(a.area.width, a.area.height, kUnlitMarker), 0, 0, a.area.width,
+                      a.area.height);
         }
         draw_case(display);
     }
@@ -72,7 +73,8 @@ TEST_F(DisplayTest, AnnunciatorsCopyTheirLitOrUnlitImage) {
     draw_lcd(display, memory);
     for (const Annunciator& a : kAnnunciators) {
         const bool lit = std::string(a.legend) == "BUSY" || std::string(a.legend) == "STAT";
-        EXPECT_EQ(display.client.at(a.x, a.y), lit ? kCaseMarker : kUnlitMarker) << a.legend;
+        EXPECT_EQ(display.client.at(a.area.left, a.area.top), lit ? kCaseMarker : kUnlitMarker)
+            << a.legend;
     }
 }
 

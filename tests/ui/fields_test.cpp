@@ -70,7 +70,7 @@ TEST(RamSizeMenu, ItemOfEachSize) {
 }
 
 TEST(LcdWatch, AreaHoldsEveryColumnAndAnnunciator) {
-    const KeyRect area = lcd_area();
+    const Rect area = lcd_area();
     const auto inside = [&area](int x, int y) {
         return x >= area.left && x < area.left + area.width && y >= area.top &&
                y < area.top + area.height;
@@ -79,8 +79,8 @@ TEST(LcdWatch, AreaHoldsEveryColumnAndAnnunciator) {
     // Rightmost column of the last cell, its bottom dot.
     EXPECT_TRUE(inside(kLcdLeft + kColumnPitch * 94 + 1, kLcdTop + kColumnImageHeight - 1));
     for (const Annunciator& a : kAnnunciators) {
-        EXPECT_TRUE(inside(a.x, a.y)) << a.legend;
-        EXPECT_TRUE(inside(a.x + a.width - 1, a.y + a.height - 1)) << a.legend;
+        EXPECT_TRUE(inside(a.area.left, a.area.top)) << a.legend;
+        EXPECT_TRUE(inside(a.area.right(), a.area.bottom())) << a.legend;
     }
 }
 

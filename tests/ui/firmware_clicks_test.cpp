@@ -19,22 +19,10 @@ constexpr char kFirstChar = 0x20;
 constexpr char kCursor = 0x7F;
 constexpr int kWaitMs = 5000;
 
-// The middle of a key's frame, from the hit-test's block pitches.
+// The middle of a key's frame.
 QPoint key_centre(KeyCode key) {
-    constexpr int kScientificFirst = key_number(KeyCode::Hyp);
-    constexpr int kPadFirst = key_number(KeyCode::Digit7);
-    if (key == KeyCode::Enter) return {343, 205};
-    const int code = key_number(key);
-    if (code >= kPadFirst) {
-        const int n = code - kPadFirst;
-        return {387 + 42 * (n % 5) + 13, 96 + 32 * (n / 5) + 9};
-    }
-    if (code >= kScientificFirst) {
-        const int n = code - kScientificFirst;
-        return {387 + 34 * (n % 6) + 11, 15 + 28 * (n / 6) + 6};
-    }
-    const int n = code - 1;
-    return {9 + 34 * (n % 11) + 11, 115 + 28 * (n / 11) + 6};
+    const Rect frame = key_frame(key);
+    return {frame.left + frame.width / 2, frame.top + frame.height / 2};
 }
 
 class FirmwareClicks : public WindowTest {
@@ -121,8 +109,8 @@ class FirmwareClicks : public WindowTest {
     // The window shows the annunciator as the case picture does: lit.
     bool annunciator_shown(const Annunciator& a) {
         const Display& shown = window().display();
-        for (int y = a.y; y < a.y + a.height; ++y) {
-            for (int x = a.x; x < a.x + a.width; ++x) {
+        for (int y = a.area.top; y < a.area.top + a.area.height; ++y) {
+            for (int x = a.area.left; x < a.area.left + a.area.width; ++x) {
                 if (shown.client.at(x, y) != shown.case_bitmap.at(x, y)) return false;
             }
         }

@@ -37,7 +37,7 @@ TEST(HitTest, PointsOnKeysPressThem) {
         {387, 192, KeyCode::Digit0},
     };
     for (const Click& click : clicks) {
-        KeyRect rect;
+        Rect rect;
         EXPECT_EQ(hit_test(click.x, click.y, &rect), click.code)
             << "click at " << click.x << ", " << click.y;
     }
@@ -57,7 +57,7 @@ TEST(HitTest, GapsAndMarginsPressNothing) {
         {400, 86, KeyCode::None},   // below EXP
     };
     for (const Click& click : clicks) {
-        KeyRect rect;
+        Rect rect;
         EXPECT_EQ(hit_test(click.x, click.y, &rect), click.code)
             << "click at " << click.x << ", " << click.y;
     }
@@ -79,7 +79,7 @@ TEST(HitTest, PastTheLastColumnPressesNothing) {
 }
 
 TEST(HitTest, RectanglesAreTheKeyFrames) {
-    KeyRect rect;
+    Rect rect;
     ASSERT_EQ(hit_test(20, 120, &rect), KeyCode::Cal);
     EXPECT_EQ(rect.left, 9);
     EXPECT_EQ(rect.top, 115);
@@ -108,7 +108,7 @@ TEST(HitTest, RectanglesAreTheKeyFrames) {
 // The row of ENTER ends with SPC; every grid place after it belongs to ENTER, whose frame is
 // shown whole.
 TEST(HitTest, EnterRowBeyondSpaceIsEnter) {
-    KeyRect rect;
+    Rect rect;
     EXPECT_EQ(hit_test(314, 205, &rect), KeyCode::Enter);
     EXPECT_EQ(rect.left, 315);
     EXPECT_EQ(rect.width, 57);

@@ -11,7 +11,7 @@ namespace tolvan {
 namespace {
 
 constexpr Rgb kBackground = rgb(1, 2, 3);
-constexpr KeyRect kKey{10, 20, 5, 3};  // right edge x = 15, bottom edge y = 23
+constexpr Rect kKey{10, 20, 5, 3};  // right edge x = 15, bottom edge y = 23
 
 using Points = std::set<std::pair<int, int>>;
 
@@ -75,8 +75,8 @@ TEST(KeyFrames, ReleasedFrameCoversThePressedOneExceptBelowTheLeftEdge) {
 
 TEST(KeyFrames, LinesAreClippedToTheImage) {
     Image image(12, 12, kBackground);
-    draw_pressed_frame(image, KeyRect{8, 8, 23, 12});
-    draw_released_frame(image, KeyRect{-5, -5, 8, 8});
+    draw_pressed_frame(image, Rect{8, 8, 23, 12});
+    draw_released_frame(image, Rect{-5, -5, 8, 8});
     EXPECT_EQ(image.at(8, 8), kFrameMidGrey);
     EXPECT_EQ(image.at(11, 8), kFrameMidGrey);
     EXPECT_EQ(image.at(3, 3), kFrameMidGrey);
