@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "cpu/step.h"
+#include "machine/configuration.h"
 #include "machine/emulator.h"
 
 namespace tolvan {
@@ -54,9 +55,9 @@ void load_program(Emulator& emulator) {
     emulator.bus.memory.ram_size = kRamSize16K;
     emulator.cpu.pc = kProgramStart;
     emulator.cpu.r = 0x5C;
-    emulator.cpu.max_delay = 0;
-    emulator.cpu.max_horloge512 = 50000;
-    emulator.cpu.max_horloge002 = 20;
+    emulator.cpu.max_delay = kDefaultMaxDelay;
+    emulator.cpu.max_horloge512 = kDefaultMaxHorloge512;
+    emulator.cpu.max_horloge002 = kDefaultMaxHorloge002;
 }
 
 void BM_InstructionStep(benchmark::State& state) {

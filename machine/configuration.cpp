@@ -35,14 +35,10 @@ constexpr std::string_view kDefaultRamFile = "TOLVAN.RAM";
 constexpr std::string_view kDefaultTapeFile = "exemple.bas";
 constexpr std::string_view kDefaultUnassembleFile = "demo.asm";
 constexpr std::string_view kDefaultUnassembleStop = "256";
-constexpr std::string_view kDefaultMaxHorloge512 = "50000";
-constexpr std::string_view kDefaultMaxHorloge002 = "20";
 
 constexpr std::int32_t kMinMaxHorloge512 = 1000;
-constexpr std::int32_t kFallbackMaxHorloge512 = 50000;
 constexpr std::int32_t kMinMaxHorloge002 = 1;
-constexpr std::int32_t kFallbackMaxHorloge002 = 20;
-constexpr std::int32_t kFallbackMaxDelay = 0;
+constexpr std::int32_t kMinMaxDelay = 0;
 
 // Cells 0x60-0x7F are scratch space that the firmware sets up again; they are not kept.
 constexpr int kKeptInternalRamCells = 0x60;
@@ -82,12 +78,15 @@ void read_internal_ram(Cpu& cpu, const IniFile& file) {
 }
 
 void read_timing(Cpu& cpu, const IniFile& file) {
-    cpu.max_horloge512 = read_number(file, kSectionClock, kKeyMaxHorloge512, kDefaultMaxHorloge512);
-    if (cpu.max_horloge512 < kMinMaxHorloge512) cpu.max_horloge512 = kFallbackMaxHorloge512;
-    cpu.max_horloge002 = read_number(file, kSectionClock, kKeyMaxHorloge002, kDefaultMaxHorloge002);
-    if (cpu.max_horloge002 < kMinMaxHorloge002) cpu.max_horloge002 = kFallbackMaxHorloge002;
-    cpu.max_delay = read_number(file, kSectionClock, kKeyMaxDelay, kDefaultZero);
-    if (cpu.max_delay < kFallbackMaxDelay) cpu.max_delay = kFallbackMaxDelay;
+    cpu.max_horloge512 =
+        read_number(file, kSectionClock, kKeyMaxHorloge512, std::to_string(kDefaultMaxHorloge512));
+    if (cpu.max_horloge512 < kMinMaxHorloge512) cpu.max_horloge512 = kDefaultMaxHorloge512;
+    cpu.max_horloge002 =
+        read_number(file, kSectionClock, kKeyMaxHorloge002, std::to_string(kDefaultMaxHorloge002));
+    if (cpu.max_horloge002 < kMinMaxHorloge002) cpu.max_horloge002 = kDefaultMaxHorloge002;
+    cpu.max_delay =
+        read_number(file, kSectionClock, kKeyMaxDelay, std::to_string(kDefaultMaxDelay));
+    if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
 }
 
 void read_file_names(Emulator& emulator, const IniFile& file) {

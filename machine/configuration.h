@@ -13,6 +13,12 @@ namespace tolvan {
 
 inline constexpr const char* kConfigurationFileName = "Tolvan.ini";  // in the current directory
 
+// The timing values of a file that gives none, or one below the least usable value; the speed
+// box's "Default" button offers them too.
+inline constexpr std::int32_t kDefaultMaxHorloge512 = 50000;
+inline constexpr std::int32_t kDefaultMaxHorloge002 = 20;
+inline constexpr std::int32_t kDefaultMaxDelay = 0;
+
 // Signed decimal text as the profile functions read it: leading spaces and tabs, an optional
 // sign, then digits up to the first other character ("12abc" is 12, "abc" is 0). The result
 // keeps the low-order 32 bits of the value, however many digits there are.

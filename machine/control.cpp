@@ -10,8 +10,6 @@ namespace tolvan {
 
 namespace {
 
-constexpr std::int32_t kAfterResetMaxHorloge002 = 20;
-
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
 // keep what they held. Returns 0, or the code for a short or a missing file.
 int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
@@ -54,7 +52,7 @@ void after_load_reset(Emulator& emulator) {
     emulator.bus.keyboard.break_counter = 0;
     cpu.counter_512ms = cpu.counter_2ms = 0;
     cpu.elapsed_512ms = cpu.elapsed_2ms = 0;
-    cpu.max_horloge002 = kAfterResetMaxHorloge002;
+    cpu.max_horloge002 = kDefaultMaxHorloge002;
 }
 
 void save_ram_image(Emulator& emulator) {

@@ -20,11 +20,6 @@ namespace tolvan {
 
 namespace {
 
-// The default horloge values that the speed box's "Default" button puts into its fields.
-constexpr std::uint32_t kDefaultMaxDelay = 0;
-constexpr std::uint32_t kDefaultHorloge512Field = 500;
-constexpr std::uint32_t kDefaultMaxHorloge002 = 20;
-
 // A box laid out from its form, at the form's size, which the user cannot change.
 template <typename Form>
 void set_up(QDialog& dialog, Form& form) {
@@ -130,9 +125,9 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     form.timer512_edit->setText(field(max_horloge512_field_text(cpu.max_horloge512)));
     form.timer2_edit->setText(field(timing_field_text(cpu.max_horloge002)));
     QObject::connect(form.default_button, &QPushButton::clicked, &dialog, [&form] {
-        form.delay_edit->setText(field(kDefaultMaxDelay));
-        form.timer512_edit->setText(field(kDefaultHorloge512Field));
-        form.timer2_edit->setText(field(kDefaultMaxHorloge002));
+        form.delay_edit->setText(field(timing_field_text(kDefaultMaxDelay)));
+        form.timer512_edit->setText(field(max_horloge512_field_text(kDefaultMaxHorloge512)));
+        form.timer2_edit->setText(field(timing_field_text(kDefaultMaxHorloge002)));
     });
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);

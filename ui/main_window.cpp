@@ -91,7 +91,7 @@ MainWindow::MainWindow(QWidget* parent)
     update_check_mark();
     slice_timer_.setTimerType(Qt::PreciseTimer);
     connect(&slice_timer_, &QTimer::timeout, this, &MainWindow::run_timer_slice);
-    slice_timer_.start(kSlicePeriodMs);
+    slice_timer_.start(kSlicePeriod);
     // An error reported while the window was being made shows once the window is up.
     QTimer::singleShot(0, this, &MainWindow::show_reported_error);
 }

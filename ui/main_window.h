@@ -19,8 +19,6 @@ namespace tolvan {
 
 class ClientView;
 
-inline constexpr int kSlicePeriodMs = 10;
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
