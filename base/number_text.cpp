@@ -4,12 +4,16 @@
 
 namespace tolvan {
 
-namespace {
-
-constexpr int kDecimal = 10;
-constexpr int kHexadecimal = 16;
-
-}  // namespace
+std::optional<std::uint32_t> parse_digits(std::string_view digits, int base,
+                                          std::uint32_t maximum) {
+    // from_chars would take a leading minus sign; digits alone never have one.
+    if (digits.empty() || digits.front() == '-' || digits.front() == '+') return std::nullopt;
+    std::uint64_t value = 0;
+    const char* last = digits.data() + digits.size();
+    const auto [end, error] = std::from_chars(digits.data(), last, value, base);
+    if (error != std::errc{} || end != last || value > maximum) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
 
 std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t maximum) {
     int base = kDecimal;
@@ -17,14 +21,7 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t
         text.remove_prefix(2);
         base = kHexadecimal;
     }
-    // from_chars would take a leading minus sign; a number here never has one.
-    if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc{} || end != text.data() + text.size() || value > maximum) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
+    return parse_digits(text, base, maximum);
 }
 
 }  // namespace tolvan

@@ -1,7 +1,8 @@
 #include "ui/dialog_fields.h"
 
-#include <charconv>
 #include <limits>
+
+#include "base/number_text.h"
 
 namespace tolvan {
 
@@ -24,15 +25,8 @@ std::int32_t clamp_timing(std::int64_t value) {
 }  // namespace
 
 std::uint32_t parse_unsigned_field(std::string_view text) {
-    const std::string_view digits = trim_spaces(text);
-    if (digits.empty()) return 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return 0;
-    }
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc{} || end != digits.data() + digits.size()) return 0;
-    return value;
+    constexpr std::uint32_t kLargest = std::numeric_limits<std::uint32_t>::max();
+    return parse_digits(trim_spaces(text), kDecimal, kLargest).value_or(0);
 }
 
 std::uint16_t address_from_field(std::string_view text) {
