@@ -129,7 +129,7 @@ std::string state_json(const Emulator& emulator) {
         {"max_horloge002", cpu.max_horloge002},
         {"max_delay", cpu.max_delay},
         {"ram_size", bus.memory.ram_size},
-        {"power_on_status", emulator.control.power_on_status},
+        {"power_on_status", static_cast<std::int32_t>(emulator.control.power_on_status)},
         {"lcd_redraw", bus.memory.lcd_redraw},
         {"key_strobe", bus.memory.key_strobe},
         {"port_a", bus.ports.port_a},
@@ -187,7 +187,7 @@ class HeadlessSession {
 
 void HeadlessSession::run_steps(long long count) {
     Emulator& emulator = *emulator_;
-    if (emulator.control.power_on_status != kPowerOnOk) return;
+    if (emulator.control.power_on_status != PowerOnStatus::Ok) return;
     const StepObserver observer = trace_.active() ? trace_.observer() : StepObserver{};
     for (long long n = 0; n < count; ++n)
         observed_step(emulator, observer);

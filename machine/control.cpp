@@ -11,13 +11,14 @@ namespace tolvan {
 namespace {
 
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
-// keep what they held. Returns 0, or the code for a short or a missing file.
-int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
-                    int short_code, int missing_code) {
+// keep what they held. Returns Ok, or the status for a short or a missing file.
+PowerOnStatus load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
+                              std::size_t size, PowerOnStatus short_code,
+                              PowerOnStatus missing_code) {
     const FileHandle file{std::fopen(name, "rb")};
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
-    return read < size ? short_code : kPowerOnOk;
+    return read < size ? short_code : PowerOnStatus::Ok;
 }
 
 void release_key_after_scans(Keyboard& keyboard) {
@@ -28,21 +29,24 @@ void release_key_after_scans(Keyboard& keyboard) {
 
 }  // namespace
 
-int power_on(Emulator& emulator) {
+PowerOnStatus power_on(Emulator& emulator) {
     AddressSpace& memory = emulator.bus.memory;
     load_configuration(emulator);
-    int status =
-        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, kLowRomShort, kLowRomMissing);
+    PowerOnStatus status =
+        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, PowerOnStatus::LowRomShort,
+                        PowerOnStatus::LowRomMissing);
     // A high ROM failure replaces a low ROM code.
-    const int high = load_image_file(kHighRomFileName, memory, kHighRomStart, kHighRomSize,
-                                     kHighRomShort, kHighRomMissing);
-    if (high != kPowerOnOk) status = high;
+    const PowerOnStatus high =
+        load_image_file(kHighRomFileName, memory, kHighRomStart, kHighRomSize,
+                        PowerOnStatus::HighRomShort, PowerOnStatus::HighRomMissing);
+    if (high != PowerOnStatus::Ok) status = high;
     emulator.control.power_on_status = status;
-    const int ram = load_image_file(emulator.control.ram_file_name.c_str(), memory, kRamImageStart,
-                                    kRamImageSize, kRamImageShort, kRamImageMissing);
-    if (ram != kPowerOnOk) status = ram;
+    const PowerOnStatus ram = load_image_file(
+        emulator.control.ram_file_name.c_str(), memory, kRamImageStart, kRamImageSize,
+        PowerOnStatus::RamImageShort, PowerOnStatus::RamImageMissing);
+    if (ram != PowerOnStatus::Ok) status = ram;
     load_configuration(emulator);
-    if (status != kPowerOnOk) emulator.cpu.pc = 0;
+    if (status != PowerOnStatus::Ok) emulator.cpu.pc = 0;
     return status;
 }
 
@@ -84,7 +88,7 @@ void run_slice(Emulator& emulator, Display& display, const StepObserver& observe
     MachineControl& control = emulator.control;
     if (control.slice_busy) return;
     control.slice_busy = 1;
-    if (control.power_on_status != kPowerOnOk) {
+    if (control.power_on_status != PowerOnStatus::Ok) {
         control.slice_busy = 0;
         return;
     }

@@ -19,15 +19,6 @@ inline constexpr std::uint16_t kRamImageStart = 0x2000;
 inline constexpr std::size_t kRamImageSize = 0x6000;
 inline constexpr std::size_t kErrorTextCapacity = 127;
 
-// Power-on status codes.
-inline constexpr int kPowerOnOk = 0;
-inline constexpr int kLowRomShort = 1;
-inline constexpr int kLowRomMissing = 2;
-inline constexpr int kRamImageShort = 3;
-inline constexpr int kRamImageMissing = 4;
-inline constexpr int kHighRomShort = 5;
-inline constexpr int kHighRomMissing = 6;
-
 // The firmware passes this address once per keyboard scan; a held key is let go after three.
 inline constexpr std::uint16_t kKeyReleaseAddress = 0x1330;
 inline constexpr int kKeyReleasePasses = 3;
@@ -44,7 +35,7 @@ inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la 
 // Loads the configuration, both ROM images and the RAM image named by the configuration.
 // Returns the status of all three files (the RAM image codes included); the power-on status
 // kept in the state holds the ROM result only. On any failure PC restarts at 0.
-int power_on(Emulator& emulator);
+PowerOnStatus power_on(Emulator& emulator);
 void after_load_reset(Emulator& emulator);
 // Writes the RAM image (atomically: a failed write leaves the previous file intact), then the
 // configuration beside it, whether or not the image could be written.

@@ -10,9 +10,21 @@
 
 namespace tolvan {
 
+// What power-on found of the files it loads. The numbers are those that the headless program's
+// state shows.
+enum class PowerOnStatus : std::int32_t {
+    Ok = 0,
+    LowRomShort = 1,
+    LowRomMissing = 2,
+    RamImageShort = 3,
+    RamImageMissing = 4,
+    HighRomShort = 5,
+    HighRomMissing = 6,
+};
+
 struct MachineControl {
-    // 0 when both ROM images loaded in full; otherwise no instruction runs (see power_on).
-    std::int32_t power_on_status = 0;
+    // Ok when both ROM images loaded in full; otherwise no instruction runs (see power_on).
+    PowerOnStatus power_on_status = PowerOnStatus::Ok;
     // Keeps slices from nesting inside modal loops, and suspends them during the RAM size
     // confirmation.
     int slice_busy = 0;

@@ -37,11 +37,11 @@ class ControlTest : public testing::ScratchDirectoryTest {
 };
 
 TEST_F(ControlTest, MissingRomsStopExecution) {
-    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, kHighRomMissing);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::HighRomMissing);
     write_file("TOLVANH.ROM", kHighRomSize);
     power_on(*emulator);
-    EXPECT_EQ(emulator->control.power_on_status, kLowRomMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::LowRomMissing);
     emulator->cpu.pc = 0x1234;
     run_slice(*emulator, display);
     EXPECT_EQ(emulator->cpu.pc, 0x1234) << "no instruction runs";
@@ -51,26 +51,26 @@ TEST_F(ControlTest, ShortRomsHaveTheirCodesAndLongOnesAreCut) {
     write_file("TOLVANL.ROM", kLowRomSize - 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize + 10, 0xBB);
     power_on(*emulator);
-    EXPECT_EQ(emulator->control.power_on_status, kLowRomShort);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::LowRomShort);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFE], 0xAA);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFF], 0x00);
     write_file("TOLVANL.ROM", kLowRomSize + 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize - 1);
     power_on(*emulator);
-    EXPECT_EQ(emulator->control.power_on_status, kHighRomShort);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::HighRomShort);
 }
 
 TEST_F(ControlTest, ProgramCounterFromTheConfigurationNeedsAllThreeFiles) {
     roms.write();
     write_configuration("[Registres]\nPC=4660\n");
-    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, kPowerOnOk);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::Ok);
     EXPECT_EQ(emulator->cpu.pc, 0) << "a missing RAM image restarts the firmware at 0";
     write_file("TOLVAN.RAM", kRamImageSize - 1, 0x11);
-    EXPECT_EQ(power_on(*emulator), kRamImageShort);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageShort);
     EXPECT_EQ(emulator->cpu.pc, 0);
     write_file("TOLVAN.RAM", kRamImageSize, 0x22);
-    EXPECT_EQ(power_on(*emulator), kPowerOnOk);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::Ok);
     EXPECT_EQ(emulator->cpu.pc, 4660);
     EXPECT_EQ(emulator->bus.memory.image[0x7FFF], 0x22);
 }
@@ -80,7 +80,7 @@ TEST_F(ControlTest, RamImageNameComesFromTheConfiguration) {
     write_configuration("[Fichiers]\nFileRAM=other.ram\n");
     write_file("other.ram", kRamImageSize, 0x5A);
     emulator->control.ram_file_name = "ignored.ram";
-    EXPECT_EQ(power_on(*emulator), kPowerOnOk);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::Ok);
     EXPECT_EQ(emulator->bus.memory.image[0x2000], 0x5A);
 }
 
