@@ -21,46 +21,47 @@ namespace tolvan {
 namespace {
 
 struct MenuItem {
-    int command;  // 0 for a separator
+    MenuCommand command;
     const char* text;
 };
 
-constexpr MenuItem kSeparator{0, nullptr};
+constexpr MenuItem kSeparator{MenuCommand::None, nullptr};
 
 constexpr MenuItem kFileMenu[] = {
-    {kCommandFileNames, "&Change default file names ..."},
+    {MenuCommand::FileNames, "&Change default file names ..."},
     kSeparator,
-    {kCommandSaveRam, "&Save RAM"},
-    {kCommandLoadRam, "&Load RAM"},
+    {MenuCommand::SaveRam, "&Save RAM"},
+    {MenuCommand::LoadRam, "&Load RAM"},
     kSeparator,
-    {kCommandExit, "E&xit"},
+    {MenuCommand::Exit, "E&xit"},
 };
 
 constexpr MenuItem kToolsMenu[] = {
-    {kCommandChangeSpeed, "Ch&ange speed ..."},
-    {kCommandBreak, "&Break (Basic)"},
-    {kCommandSimpleReset, "Simple &Reset"},
+    {MenuCommand::ChangeSpeed, "Ch&ange speed ..."},
+    {MenuCommand::Break, "&Break (Basic)"},
+    {MenuCommand::SimpleReset, "Simple &Reset"},
     kSeparator,
-    {kCommandAllReset, "&All Reset !"},
+    {MenuCommand::AllReset, "&All Reset !"},
     kSeparator,
-    {kCommandRam4, "&4 Kb  Ram"},
-    {kCommandRam8, "&8 Kb  Ram"},
-    {kCommandRam16, "&16 Kb Ram"},
+    {MenuCommand::Ram4, "&4 Kb  Ram"},
+    {MenuCommand::Ram8, "&8 Kb  Ram"},
+    {MenuCommand::Ram16, "&16 Kb Ram"},
     kSeparator,
-    {kCommandUnassemble, "&Unassemble"},
+    {MenuCommand::Unassemble, "&Unassemble"},
 };
 
 constexpr MenuItem kHelpMenu[] = {
-    {kCommandContent, "&Content ..."},
-    {kCommandAbout, "&About ..."},
+    {MenuCommand::Content, "&Content ..."},
+    {MenuCommand::About, "&About ..."},
 };
 
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
 
-bool is_ram_size_item(int command) {
-    return command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16;
+bool is_ram_size_item(MenuCommand command) {
+    return command == MenuCommand::Ram4 || command == MenuCommand::Ram8 ||
+           command == MenuCommand::Ram16;
 }
 
 }  // namespace
@@ -104,12 +105,12 @@ void MainWindow::build_menu() {
     const auto add_menu = [this, bar](const char* title, const auto& items) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         for (const MenuItem& item : items) {
-            if (item.command == 0) {
+            if (item.command == MenuCommand::None) {
                 menu->addSeparator();
                 continue;
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
-            action->setData(item.command);
+            action->setData(static_cast<int>(item.command));
             action->setCheckable(is_ram_size_item(item.command));
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
@@ -121,7 +122,7 @@ void MainWindow::build_menu() {
     add_menu("&Help", kHelpMenu);
 }
 
-QAction* MainWindow::command_action(int command) const {
+QAction* MainWindow::command_action(MenuCommand command) const {
     const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;
 }
@@ -192,59 +193,59 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     show_reported_error();
 }
 
-void MainWindow::run_command(int command) {
+void MainWindow::run_command(MenuCommand command) {
     Emulator& e = *emulator_;
     switch (command) {
-        case kCommandAbout:
+        case MenuCommand::About:
             show_about_box(this);
             break;
-        case kCommandSaveRam:
+        case MenuCommand::SaveRam:
             save_ram_image(e);
             break;
-        case kCommandLoadRam:
+        case MenuCommand::LoadRam:
             start_machine(e);
             update_check_mark();
             break;
-        case kCommandAllReset:
+        case MenuCommand::AllReset:
             if (confirm_all_reset(this)) {
                 all_reset(e);
                 update_check_mark();
             }
             break;
-        case kCommandBreak:
+        case MenuCommand::Break:
             press_break(e);
             break;
-        case kCommandRam16:
-        case kCommandRam8:
-        case kCommandRam4:
+        case MenuCommand::Ram16:
+        case MenuCommand::Ram8:
+        case MenuCommand::Ram4:
             change_ram_size_confirmed(command);
             break;
-        case kCommandChangeSpeed:
+        case MenuCommand::ChangeSpeed:
             edit_speed(this, e);
             break;
-        case kCommandFileNames:
+        case MenuCommand::FileNames:
             edit_file_names(this, e);
             break;
-        case kCommandContent:
+        case MenuCommand::Content:
             show_info_box(this);
             break;
-        case kCommandExit:
+        case MenuCommand::Exit:
             close();
             break;
-        case kCommandSimpleReset:
+        case MenuCommand::SimpleReset:
             simple_reset(e);
             update_check_mark();
             break;
-        case kCommandUnassemble:
+        case MenuCommand::Unassemble:
             unassemble();
             break;
-        default:
+        case MenuCommand::None:
             break;
     }
     show_reported_error();
 }
 
-void MainWindow::change_ram_size_confirmed(int command) {
+void MainWindow::change_ram_size_confirmed(MenuCommand command) {
     const std::int8_t kilobytes = ram_size_of_menu_item(command);
     MachineControl& control = emulator_->control;
     // No slice may run while the user decides: the change restarts the firmware.
@@ -268,7 +269,7 @@ void MainWindow::update_check_mark() {
 }
 
 void MainWindow::show_check_mark() {
-    for (const int item : {kCommandRam4, kCommandRam8, kCommandRam16}) {
+    for (const MenuCommand item : {MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16}) {
         actions_.at(item)->setChecked(item == ram_size_menu_item_);
     }
 }

@@ -12,6 +12,7 @@
 #include "machine/emulator.h"
 #include "ui/hit_test.h"
 #include "ui/lcd_watch.h"
+#include "ui/menu_ids.h"
 
 class QAction;
 
@@ -31,12 +32,12 @@ class MainWindow : public QMainWindow {
     Display& display() { return *display_; }
     ClientView* client_view() { return client_view_; }
     // The menu item with a command id, or null.
-    QAction* command_action(int command) const;
-    int ram_size_menu_item() const { return ram_size_menu_item_; }
+    QAction* command_action(MenuCommand command) const;
+    MenuCommand ram_size_menu_item() const { return ram_size_menu_item_; }
     KeyCode pressed_key_code() const { return pressed_key_code_; }
     const QTimer& slice_timer() const { return slice_timer_; }
 
-    void run_command(int command);
+    void run_command(MenuCommand command);
     // One tick of the slice timer.
     void run_timer_slice();
 
@@ -52,7 +53,7 @@ class MainWindow : public QMainWindow {
     void erase_background();
     void update_check_mark();
     void show_check_mark();
-    void change_ram_size_confirmed(int command);
+    void change_ram_size_confirmed(MenuCommand command);
     void unassemble();
     void show_reported_error();
     void shut_down();
@@ -63,8 +64,8 @@ class MainWindow : public QMainWindow {
     ClientView* client_view_ = nullptr;
     QTimer slice_timer_;
     LcdWatch lcd_watch_;
-    std::map<int, QAction*> actions_;
-    int ram_size_menu_item_ = 0;
+    std::map<MenuCommand, QAction*> actions_;
+    MenuCommand ram_size_menu_item_ = MenuCommand::None;
     Rect pressed_rect_;
     KeyCode pressed_key_code_ = KeyCode::None;
 };

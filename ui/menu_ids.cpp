@@ -8,19 +8,19 @@ constexpr std::int8_t kRam8 = 8;
 constexpr std::int8_t kRam4 = 4;
 }  // namespace
 
-int ram_size_menu_item(int kilobytes) {
-    if (kilobytes == kRam8) return kCommandRam8;
-    if (kilobytes == kRam16) return kCommandRam16;
-    return kCommandRam4;
+MenuCommand ram_size_menu_item(int kilobytes) {
+    if (kilobytes == kRam8) return MenuCommand::Ram8;
+    if (kilobytes == kRam16) return MenuCommand::Ram16;
+    return MenuCommand::Ram4;
 }
 
-std::int8_t ram_size_of_menu_item(int command) {
+std::int8_t ram_size_of_menu_item(MenuCommand command) {
     switch (command) {
-        case kCommandRam16:
+        case MenuCommand::Ram16:
             return kRam16;
-        case kCommandRam8:
+        case MenuCommand::Ram8:
             return kRam8;
-        case kCommandRam4:
+        case MenuCommand::Ram4:
             return kRam4;
         default:
             return 0;

@@ -5,24 +5,28 @@
 
 namespace tolvan {
 
-inline constexpr int kCommandAbout = 100;
-inline constexpr int kCommandSaveRam = 101;
-inline constexpr int kCommandLoadRam = 102;
-inline constexpr int kCommandAllReset = 103;
-inline constexpr int kCommandBreak = 105;
-inline constexpr int kCommandRam16 = 106;
-inline constexpr int kCommandRam8 = 107;
-inline constexpr int kCommandRam4 = 108;
-inline constexpr int kCommandChangeSpeed = 109;
-inline constexpr int kCommandFileNames = 111;
-inline constexpr int kCommandContent = 112;
-inline constexpr int kCommandExit = 200;
-inline constexpr int kCommandSimpleReset = 300;
-inline constexpr int kCommandUnassemble = 600;
+// Each menu item's id, kept as the item's data.
+enum class MenuCommand : int {
+    None = 0,  // a separator
+    About = 100,
+    SaveRam = 101,
+    LoadRam = 102,
+    AllReset = 103,
+    Break = 105,
+    Ram16 = 106,
+    Ram8 = 107,
+    Ram4 = 108,
+    ChangeSpeed = 109,
+    FileNames = 111,
+    Content = 112,
+    Exit = 200,
+    SimpleReset = 300,
+    Unassemble = 600,
+};
 
 // The RAM size item for a RAM size option in kilobytes; any size but 8 and 16 is shown as 4.
-int ram_size_menu_item(int kilobytes);
-// The RAM size in kilobytes that a RAM size item selects, or 0 for any other id.
-std::int8_t ram_size_of_menu_item(int command);
+MenuCommand ram_size_menu_item(int kilobytes);
+// The RAM size in kilobytes that a RAM size item selects, or 0 for any other command.
+std::int8_t ram_size_of_menu_item(MenuCommand command);
 
 }  // namespace tolvan

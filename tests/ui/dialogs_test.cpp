@@ -20,7 +20,7 @@ TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
         EXPECT_TRUE(ok && ok->isDefault());
         press_escape(d);
     });
-    trigger(kCommandAbout);
+    trigger(MenuCommand::About);
     EXPECT_TRUE(box->seen);
 }
 
@@ -51,7 +51,7 @@ TEST_F(Dialogs, InfoBoxShowsTheNotesAndThePicture) {
         EXPECT_EQ(picture->pixmap().size(), QSize(64, 27));
         click(d, "ok_button");
     });
-    trigger(kCommandContent);
+    trigger(MenuCommand::Content);
     EXPECT_TRUE(box->seen);
 }
 
@@ -83,7 +83,7 @@ TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
         EXPECT_EQ(text_of(d, "timer2_edit"), "20");
         click(d, "ok_button");
     });
-    trigger(kCommandChangeSpeed);
+    trigger(MenuCommand::ChangeSpeed);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.max_horloge512, 50000);
     EXPECT_NE(read_file("Tolvan.ini").find("MaxHorloge512=50000"), std::string::npos);
@@ -101,7 +101,7 @@ TEST_F(Dialogs, SpeedBoxDefaultThenCancelChangesNothing) {
         EXPECT_EQ(text_of(d, "timer2_edit"), "20");
         click(d, "cancel_button");
     });
-    trigger(kCommandChangeSpeed);
+    trigger(MenuCommand::ChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 7);
@@ -117,7 +117,7 @@ TEST_F(Dialogs, SpeedBoxDefaultThenOkTakesTheDefaults) {
         click(d, "default_button");
         click(d, "ok_button");
     });
-    trigger(kCommandChangeSpeed);
+    trigger(MenuCommand::ChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 0);
@@ -133,7 +133,7 @@ TEST_F(Dialogs, SpeedBoxReadsEntriesAsTheyStand) {
         set_text(d, "timer2_edit", "99999999999");
         click(d, "ok_button");
     });
-    trigger(kCommandChangeSpeed);
+    trigger(MenuCommand::ChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 0);
@@ -149,7 +149,7 @@ TEST_F(Dialogs, SpeedBoxEscapeIsCancel) {
         set_text(d, "delay_edit", "1");
         press_escape(d);
     });
-    trigger(kCommandChangeSpeed);
+    trigger(MenuCommand::ChangeSpeed);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.max_delay, 7);
     EXPECT_TRUE(files().empty());
@@ -175,14 +175,14 @@ TEST_F(Dialogs, FileNamesBoxTakesTheNamesOnOk) {
         set_text(d, "save_file_edit", "prog.bas");
         click(d, "ok_button");
     });
-    trigger(kCommandFileNames);
+    trigger(MenuCommand::FileNames);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.ram_file_name, "B.RAM");
     EXPECT_EQ(emulator().bus.tape.load_file_name, "");
     EXPECT_EQ(emulator().bus.tape.save_file_name, "prog.bas");
     EXPECT_NE(read_file("Tolvan.ini").find("FileRAM=B.RAM"), std::string::npos);
     // The next Save RAM uses the new name.
-    trigger(kCommandSaveRam);
+    trigger(MenuCommand::SaveRam);
     EXPECT_TRUE(file_exists("B.RAM"));
 }
 
@@ -193,7 +193,7 @@ TEST_F(Dialogs, FileNamesBoxCancelChangesNothing) {
         set_text(d, "ram_file_edit", "B.RAM");
         click(d, "cancel_button");
     });
-    trigger(kCommandFileNames);
+    trigger(MenuCommand::FileNames);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.ram_file_name, "A.RAM");
     EXPECT_TRUE(files().empty());
@@ -223,7 +223,7 @@ TEST_F(Dialogs, UnassembleBoxReadsTheRangeInDecimal) {
         set_text(d, "file_edit", "out.lst");
         click(d, "ok_button");
     });
-    trigger(kCommandUnassemble);
+    trigger(MenuCommand::Unassemble);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().unassembler.from, 0);
     EXPECT_EQ(emulator().unassembler.to, 4464);
@@ -244,7 +244,7 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
         set_text(d, "to_edit", "4");
         click(d, "ok_button");
     });
-    trigger(kCommandUnassemble);
+    trigger(MenuCommand::Unassemble);
     ASSERT_TRUE(first->seen);
     EXPECT_EQ(emulator().unassembler.more_information, 1);
     const auto second = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
@@ -253,7 +253,7 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
         EXPECT_FALSE(check->isChecked());
         click(d, "ok_button");
     });
-    trigger(kCommandUnassemble);
+    trigger(MenuCommand::Unassemble);
     ASSERT_TRUE(second->seen);
     EXPECT_EQ(emulator().unassembler.more_information, 0);
 }
@@ -265,7 +265,7 @@ TEST_F(Dialogs, UnassembleCancelRunsNothing) {
         set_text(d, "from_edit", "5");
         click(d, "cancel_button");
     });
-    trigger(kCommandUnassemble);
+    trigger(MenuCommand::Unassemble);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().unassembler.from, 0);
     EXPECT_TRUE(files().empty());
@@ -281,7 +281,7 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
         EXPECT_EQ(text_of(d, "error_text"), "Erreur d'ouverture du fichier unassemble");
         click(d, "ok_button");
     });
-    trigger(kCommandUnassemble);
+    trigger(MenuCommand::Unassemble);
     EXPECT_TRUE(settings->seen);
     EXPECT_TRUE(error->seen);
     EXPECT_TRUE(w.isVisible());

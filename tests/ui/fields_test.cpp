@@ -57,16 +57,16 @@ TEST(DialogFields, LargeTimingEntriesStayPositive) {
 }
 
 TEST(RamSizeMenu, ItemOfEachSize) {
-    EXPECT_EQ(ram_size_menu_item(16), kCommandRam16);
-    EXPECT_EQ(ram_size_menu_item(8), kCommandRam8);
-    EXPECT_EQ(ram_size_menu_item(4), kCommandRam4);
+    EXPECT_EQ(ram_size_menu_item(16), MenuCommand::Ram16);
+    EXPECT_EQ(ram_size_menu_item(8), MenuCommand::Ram8);
+    EXPECT_EQ(ram_size_menu_item(4), MenuCommand::Ram4);
     // Any other option decodes as 4 KB and is shown so.
-    EXPECT_EQ(ram_size_menu_item(0), kCommandRam4);
-    EXPECT_EQ(ram_size_menu_item(-3), kCommandRam4);
-    EXPECT_EQ(ram_size_of_menu_item(kCommandRam16), 16);
-    EXPECT_EQ(ram_size_of_menu_item(kCommandRam8), 8);
-    EXPECT_EQ(ram_size_of_menu_item(kCommandRam4), 4);
-    EXPECT_EQ(ram_size_of_menu_item(kCommandAbout), 0);
+    EXPECT_EQ(ram_size_menu_item(0), MenuCommand::Ram4);
+    EXPECT_EQ(ram_size_menu_item(-3), MenuCommand::Ram4);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram16), 16);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram8), 8);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram4), 4);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::About), 0);
 }
 
 TEST(LcdWatch, AreaHoldsEveryColumnAndAnnunciator) {

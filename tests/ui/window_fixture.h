@@ -176,9 +176,9 @@ class WindowTest : public ::testing::Test {
     Keyboard& keyboard() { return window_->emulator().bus.keyboard; }
     ClientView* view() { return window_->client_view(); }
 
-    void trigger(int command) {
+    void trigger(MenuCommand command) {
         QAction* action = window_->command_action(command);
-        ASSERT_NE(action, nullptr) << command;
+        ASSERT_NE(action, nullptr) << static_cast<int>(command);
         action->trigger();
     }
 

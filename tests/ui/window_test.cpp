@@ -119,21 +119,21 @@ TEST_F(WindowShape, MenuHasThreeDropDownsWithTheirItemsAndIds) {
     expect_menu(menus[2]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
 }
 
-void expect_check_mark(MainWindow& w, int item) {
+void expect_check_mark(MainWindow& w, MenuCommand item) {
     EXPECT_EQ(w.ram_size_menu_item(), item);
-    for (const int id : {kCommandRam4, kCommandRam8, kCommandRam16}) {
-        EXPECT_EQ(w.command_action(id)->isChecked(), id == item) << id;
+    for (const MenuCommand id : {MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16}) {
+        EXPECT_EQ(w.command_action(id)->isChecked(), id == item) << static_cast<int>(id);
     }
 }
 
 TEST_F(WindowShape, CheckMarkOnTheRamSizeOfTheConfiguration) {
     write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
-    expect_check_mark(open_window(), kCommandRam8);
+    expect_check_mark(open_window(), MenuCommand::Ram8);
 }
 
 TEST_F(WindowShape, CheckMarkOnFourKilobytesForAnUnknownSize) {
     write_file("Tolvan.ini", "[Ram]\r\nKo=5\r\n");
-    expect_check_mark(open_window(), kCommandRam4);
+    expect_check_mark(open_window(), MenuCommand::Ram4);
 }
 
 // ---- Mouse
@@ -324,19 +324,19 @@ TEST_F(MenuCommands, SimpleResetRestartsAtTheWarmStartWithBreakPending) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     emulator().bus.memory.lcd_redraw = 0;
-    trigger(kCommandSimpleReset);
+    trigger(MenuCommand::SimpleReset);
     EXPECT_EQ(emulator().cpu.pc, 0x0018);
     EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
-    expect_check_mark(w, kCommandRam16);
+    expect_check_mark(w, MenuCommand::Ram16);
 }
 
 TEST_F(MenuCommands, BreakPostsBreak) {
     open_window();
     emulator().cpu.pc = 0x4321;
     emulator().bus.memory.lcd_redraw = 0;
-    trigger(kCommandBreak);
+    trigger(MenuCommand::Break);
     EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
@@ -354,7 +354,7 @@ TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
         EXPECT_EQ(text_of(d, "question_label"), "Are you sure ?");
         click(d, "yes_button");
     });
-    trigger(kCommandAllReset);
+    trigger(MenuCommand::AllReset);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.pc, 0);
     EXPECT_EQ(keyboard().pending_code, KeyCode::None);
@@ -371,7 +371,7 @@ TEST_F(MenuCommands, AllResetCancelledOrEscapedChangesNothing) {
         const auto box = when_dialog_opens("AllResetBox", [escape](QDialog& d) {
             escape ? press_escape(d) : click(d, "cancel_button");
         });
-        trigger(kCommandAllReset);
+        trigger(MenuCommand::AllReset);
         EXPECT_TRUE(box->seen);
         EXPECT_EQ(emulator().cpu.pc, 0x4321);
         EXPECT_EQ(keyboard().pending_code, KeyCode::LetterA);
@@ -382,11 +382,11 @@ TEST_F(MenuCommands, RamSizeInForceAsksNothing) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "ok_button"); });
-    trigger(kCommandRam16);
+    trigger(MenuCommand::Ram16);
     EXPECT_FALSE(box->seen);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, kCommandRam16);
+    expect_check_mark(w, MenuCommand::Ram16);
 }
 
 TEST_F(MenuCommands, RamSizeChangeConfirmedRestartsWithTheNewSize) {
@@ -398,13 +398,13 @@ TEST_F(MenuCommands, RamSizeChangeConfirmedRestartsWithTheNewSize) {
         EXPECT_EQ(emulator().control.slice_busy, 1);
         click(d, "ok_button");
     });
-    trigger(kCommandRam8);
+    trigger(MenuCommand::Ram8);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().bus.memory.ram_size, 8);
     EXPECT_EQ(emulator().cpu.pc, 0);
     EXPECT_EQ(keyboard().key_pending, 0);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, kCommandRam8);
+    expect_check_mark(w, MenuCommand::Ram8);
     // The change is not written anywhere.
     EXPECT_TRUE(files().empty());
 }
@@ -413,12 +413,12 @@ TEST_F(MenuCommands, RamSizeChangeCancelledChangesNothing) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "cancel_button"); });
-    trigger(kCommandRam4);
+    trigger(MenuCommand::Ram4);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().bus.memory.ram_size, 16);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, kCommandRam16);
+    expect_check_mark(w, MenuCommand::Ram16);
 }
 
 TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
@@ -433,7 +433,7 @@ TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
         pc_before_close = emulator().cpu.pc;
         click(d, "cancel_button");
     });
-    trigger(kCommandRam8);
+    trigger(MenuCommand::Ram8);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(pc_at_open, pc_before_close);
 }
@@ -449,7 +449,7 @@ TEST_F(MenuCommands, SlicesKeepRunningBehindOtherBoxes) {
         pc_before_close = emulator().cpu.pc;
         click(d, "ok_button");
     });
-    trigger(kCommandAbout);
+    trigger(MenuCommand::About);
     ASSERT_TRUE(box->seen);
     EXPECT_NE(pc_at_open, pc_before_close);
 }
@@ -458,7 +458,7 @@ TEST_F(MenuCommands, SaveRamWritesTheImageAndTheConfiguration) {
     open_window();
     emulator().bus.memory.image[0x2000] = 0x5A;
     emulator().bus.memory.image[0x7FFF] = 0xA5;
-    trigger(kCommandSaveRam);
+    trigger(MenuCommand::SaveRam);
     const std::string image = read_file("TOLVAN.RAM");
     ASSERT_EQ(image.size(), 0x6000u);
     EXPECT_EQ(image.front(), '\x5A');
@@ -474,7 +474,7 @@ TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
         EXPECT_EQ(text_of(d, "error_text"), QString::fromUtf8(kRamWriteError));
         click(d, "ok_button");
     });
-    trigger(kCommandSaveRam);
+    trigger(MenuCommand::SaveRam);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.error_flag, 0);
     EXPECT_TRUE(w.isVisible());
@@ -483,7 +483,7 @@ TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
     EXPECT_TRUE(file_exists("Tolvan.ini"));
     // And the machine state is still there to be saved under another name.
     emulator().control.ram_file_name = "SAVED.RAM";
-    trigger(kCommandSaveRam);
+    trigger(MenuCommand::SaveRam);
     EXPECT_EQ(read_file("SAVED.RAM").size(), 0x6000u);
 }
 
@@ -494,18 +494,18 @@ TEST_F(MenuCommands, LoadRamPowersOnAgainFromTheFiles) {
     write_file("TOLVAN.RAM", image);
     write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
     emulator().cpu.pc = 0x4321;
-    trigger(kCommandLoadRam);
+    trigger(MenuCommand::LoadRam);
     EXPECT_EQ(emulator().bus.memory.image[0x2000], 0x42);
     EXPECT_EQ(emulator().bus.memory.ram_size, 8);
     EXPECT_EQ(emulator().cpu.pc, 0);  // no ROM images: the firmware restarts at 0
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
-    expect_check_mark(w, kCommandRam8);
+    expect_check_mark(w, MenuCommand::Ram8);
 }
 
 TEST_F(MenuCommands, ExitEndsWithoutWritingAnything) {
     MainWindow& w = open_window();
     emulator().bus.memory.image[0x2000] = 0x5A;
-    trigger(kCommandExit);
+    trigger(MenuCommand::Exit);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.slice_timer().isActive());
     EXPECT_TRUE(files().empty());
@@ -522,7 +522,7 @@ TEST_F(MenuCommands, ClosingTheWindowEndsLikeExit) {
 TEST_F(MenuCommands, UnknownCommandDoesNothing) {
     open_window();
     emulator().cpu.pc = 0x4321;
-    window().run_command(999);
+    window().run_command(static_cast<MenuCommand>(999));
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
     EXPECT_TRUE(files().empty());
 }
