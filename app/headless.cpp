@@ -211,7 +211,7 @@ void HeadlessSession::unassemble(const Action& action, bool source_format) {
     settings.from = static_cast<std::uint16_t>(*parse_number(action.values[0]));
     settings.to = static_cast<std::uint16_t>(*parse_number(action.values[1]));
     settings.file_name = action.values[2];
-    settings.more_information = source_format ? 1 : 0;
+    settings.more_information = source_format;
     run_unassembler(*emulator_);
 }
 
@@ -243,7 +243,7 @@ bool HeadlessSession::perform(const Action& action) {
     }
     if (emulator.control.error_flag) {
         print_error(err_, emulator.control);
-        emulator.control.error_flag = 0;
+        emulator.control.error_flag = false;
         return false;
     }
     return true;

@@ -20,7 +20,7 @@ void write_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t v
         // Only a byte that really changes makes the LCD worth redrawing.
         if (memory.image[address] != value) {
             memory.image[address] = value;
-            memory.lcd_redraw = 1;
+            memory.lcd_redraw = true;
         }
     } else if (address >= kDisplayDrawnEnd && address < kDisplayAreaEnd) {
         memory.image[address] = value;

@@ -31,7 +31,7 @@ inline constexpr std::int8_t kRamSize4K = 4;
 struct AddressSpace {
     std::array<std::uint8_t, 0x10000> image{};
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
-    int lcd_redraw = 1;
+    bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
 };
 

@@ -35,7 +35,7 @@ const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys = {
 // clang-format on
 
 void set_matrix_key(Keyboard& keyboard, KeyCode code) {
-    keyboard.key_down = 0;
+    keyboard.key_down = false;
     for (int line = 0; line < kKeyLines; ++line) {
         keyboard.lines_a[line] = 0;
         keyboard.lines_b[line] = 0;
@@ -44,10 +44,10 @@ void set_matrix_key(Keyboard& keyboard, KeyCode code) {
             const auto mask = static_cast<std::uint8_t>(1 << bit);
             if (kGroupAKeys[place] == code) {
                 keyboard.lines_a[line] = mask;
-                keyboard.key_down = 1;
+                keyboard.key_down = true;
             } else if (kGroupBKeys[place] == code) {
                 keyboard.lines_b[line] = mask;
-                keyboard.key_down = 1;
+                keyboard.key_down = true;
             }
         }
     }
@@ -66,7 +66,7 @@ std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe,
 
 KeyCode take_pending_key(Keyboard& keyboard) {
     if (!keyboard.key_pending) return KeyCode::None;
-    keyboard.key_pending = 0;
+    keyboard.key_pending = false;
     return keyboard.pending_code;
 }
 
@@ -88,15 +88,15 @@ bool poll_keyboard(Keyboard& keyboard) {
 
 void post_key(Keyboard& keyboard, KeyCode code) {
     keyboard.pending_code = code;
-    keyboard.key_pending = 1;
-    keyboard.key_down = 0;
+    keyboard.key_pending = true;
+    keyboard.key_down = false;
     keyboard.scan_pass_counter = 0;
 }
 
 void clear_pending_key(Keyboard& keyboard) {
     keyboard.pending_code = KeyCode::None;
-    keyboard.key_pending = 0;
-    keyboard.key_down = 0;
+    keyboard.key_pending = false;
+    keyboard.key_down = false;
 }
 
 }  // namespace tolvan

@@ -124,9 +124,9 @@ extern const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys;
 struct Keyboard {
     std::array<std::uint8_t, kKeyLines> lines_a{};
     std::array<std::uint8_t, kKeyLines> lines_b{};
-    int key_down = 0;
+    bool key_down = false;
     KeyCode pending_code = KeyCode::None;
-    int key_pending = 0;
+    bool key_pending = false;
     std::int32_t break_counter = 0;
     // Passes of the firmware through its key-release address since the last post.
     std::int32_t scan_pass_counter = 0;

@@ -18,7 +18,7 @@ struct Ports {
     std::uint8_t port_f = 0;
     std::uint8_t port_c = 0;
     // Set when the firmware switches the display on; the execution slice stops on it.
-    int refresh_request = 0;
+    bool refresh_request = false;
 };
 
 }  // namespace tolvan

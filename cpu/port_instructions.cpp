@@ -79,7 +79,7 @@ void outb(Cpu& cpu, Bus& bus) {
 
 void outc(Cpu& cpu, Bus& bus) {
     bus.ports.port_c = latch_port(cpu, kPortCByte);
-    if (bus.ports.port_c & kPortCDisplayOn) bus.ports.refresh_request = 1;
+    if (bus.ports.port_c & kPortCDisplayOn) bus.ports.refresh_request = true;
     if (bus.ports.port_c & kPortCTimerReset) {
         cpu.counter_512ms = cpu.counter_2ms = 0;
         cpu.elapsed_512ms = cpu.elapsed_2ms = 0;

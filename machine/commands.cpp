@@ -9,14 +9,14 @@ namespace {
 void restart_at_zero(Emulator& emulator) {
     emulator.cpu.pc = 0;
     clear_pending_key(emulator.bus.keyboard);
-    emulator.bus.memory.lcd_redraw = 1;
+    emulator.bus.memory.lcd_redraw = true;
 }
 }  // namespace
 
 void start_machine(Emulator& emulator) {
-    emulator.bus.keyboard.key_down = 0;
+    emulator.bus.keyboard.key_down = false;
     emulator.bus.keyboard.scan_pass_counter = 0;
-    emulator.control.error_flag = 0;
+    emulator.control.error_flag = false;
     power_on(emulator);
     if (!emulator.control.error_flag) after_load_reset(emulator);
 }
@@ -32,7 +32,7 @@ void all_reset(Emulator& emulator) {
 
 void press_break(Emulator& emulator) {
     post_key(emulator.bus.keyboard, KeyCode::Brk);
-    emulator.bus.memory.lcd_redraw = 1;
+    emulator.bus.memory.lcd_redraw = true;
 }
 
 void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
@@ -44,7 +44,7 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
 void run_unassembler(Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
     if (!write_unassembly(emulator.bus.memory, settings.from, settings.to,
-                          settings.more_information != 0, settings.file_name)) {
+                          settings.more_information, settings.file_name)) {
         report_error(emulator, kUnassembleOpenError);
     }
 }

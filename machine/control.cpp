@@ -52,7 +52,7 @@ PowerOnStatus power_on(Emulator& emulator) {
 
 void after_load_reset(Emulator& emulator) {
     Cpu& cpu = emulator.cpu;
-    emulator.bus.memory.lcd_redraw = 1;
+    emulator.bus.memory.lcd_redraw = true;
     emulator.bus.keyboard.break_counter = 0;
     cpu.counter_512ms = cpu.counter_2ms = 0;
     cpu.elapsed_512ms = cpu.elapsed_2ms = 0;
@@ -70,7 +70,7 @@ void save_ram_image(Emulator& emulator) {
 void report_error(Emulator& emulator, std::string_view message, std::string_view detail) {
     emulator.control.error_text = std::string(message.substr(0, kErrorTextCapacity));
     emulator.control.error_detail = std::string(detail);
-    emulator.control.error_flag = 1;
+    emulator.control.error_flag = true;
 }
 
 void observed_step(Emulator& emulator, const StepObserver& observer) {

@@ -27,20 +27,20 @@ struct MachineControl {
     PowerOnStatus power_on_status = PowerOnStatus::Ok;
     // Keeps slices from nesting inside modal loops, and suspends them during the RAM size
     // confirmation.
-    int slice_busy = 0;
+    bool slice_busy = false;
     std::string ram_file_name;
     std::string error_text;
     // Which file and the system's reason ("TOLVAN.RAM: Permission denied"), shown below the
     // error text; empty when there is nothing to add.
     std::string error_detail;
-    int error_flag = 0;
+    bool error_flag = false;
 };
 
 struct UnassemblerSettings {
     std::uint16_t from = 0;
     std::uint16_t to = 0;
     std::string file_name;
-    int more_information = 0;  // source format instead of a listing
+    bool more_information = false;  // source format instead of a listing
 };
 
 struct Emulator {

@@ -151,7 +151,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     if (dialog.exec() != QDialog::Accepted) return false;
     settings.from = address_from_field(text_of(form.from_edit));
     settings.to = address_from_field(text_of(form.to_edit));
-    settings.more_information = form.more_information_check->isChecked() ? 1 : 0;
+    settings.more_information = form.more_information_check->isChecked();
     settings.file_name = file_name_of(form.file_edit);
     save_configuration(emulator);
     return true;

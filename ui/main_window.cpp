@@ -138,7 +138,7 @@ void MainWindow::update_rect(const Rect& r) {
 
 void MainWindow::erase_background() {
     draw_case(*display_);
-    emulator_->bus.memory.lcd_redraw = 1;
+    emulator_->bus.memory.lcd_redraw = true;
     client_view_->update();
 }
 
@@ -175,7 +175,7 @@ void MainWindow::release_pressed_key() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     Keyboard& keyboard = emulator_->bus.keyboard;
     keyboard.pending_code = KeyCode::None;
-    keyboard.key_pending = 0;
+    keyboard.key_pending = false;
     const KeyCode by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
     if (by_key != KeyCode::None) {
         post_key(keyboard, by_key);
@@ -249,12 +249,12 @@ void MainWindow::change_ram_size_confirmed(MenuCommand command) {
     const std::int8_t kilobytes = ram_size_of_menu_item(command);
     MachineControl& control = emulator_->control;
     // No slice may run while the user decides: the change restarts the firmware.
-    control.slice_busy = 1;
+    control.slice_busy = true;
     if (kilobytes != emulator_->bus.memory.ram_size && confirm_memory_change(this)) {
         change_ram_size(*emulator_, kilobytes);
         update_check_mark();
     }
-    control.slice_busy = 0;
+    control.slice_busy = false;
     // Choosing a checkable item toggles its mark; only the size in force keeps one.
     show_check_mark();
 }
@@ -277,7 +277,7 @@ void MainWindow::show_check_mark() {
 void MainWindow::show_reported_error() {
     MachineControl& control = emulator_->control;
     if (!control.error_flag) return;
-    control.error_flag = 0;
+    control.error_flag = false;
     // The program goes on after the message: quitting here would throw away the unsaved
     // machine state, which the user may still save under another name.
     show_error_box(this, control.error_text);
@@ -290,7 +290,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::shut_down() {
     // Nothing is saved on the way out.
-    emulator_->control.error_flag = 0;
+    emulator_->control.error_flag = false;
     slice_timer_.stop();
 }
 

@@ -50,7 +50,7 @@ int run_window(int argc, char** argv) {
     QApplication::setWindowIcon(make_window_icon());
     MainWindow window;
     window.show();
-    window.emulator().control.slice_busy = 0;
+    window.emulator().control.slice_busy = false;
     schedule_grab(window);
     return QApplication::exec();
 }

@@ -72,13 +72,13 @@ void apply_state(Emulator& emulator, const json& state) {
             static_cast<std::uint8_t>(std::stoi(iram.substr(2 * index, 2), nullptr, 16));
     }
     bus.memory.ram_size = static_cast<std::int8_t>(state.at("ram_size").get<int>());
-    bus.memory.lcd_redraw = state.at("lcd_redraw");
+    bus.memory.lcd_redraw = state.at("lcd_redraw").get<int>() != 0;
     bus.memory.key_strobe = state.at("key_strobe");
     bus.ports.port_a = state.at("port_a");
     bus.ports.port_b = state.at("port_b");
     bus.ports.port_c = state.at("port_c");
     bus.ports.port_f = state.at("port_f");
-    bus.ports.refresh_request = state.at("refresh_request");
+    bus.ports.refresh_request = state.at("refresh_request").get<int>() != 0;
     // The image is filled directly, not through the decoder: no side effects, ROM included.
     for (const json& cell : state.at("mem"))
         bus.memory.image[cell.at(0).get<int>()] = cell.at(1);
