@@ -18,21 +18,21 @@ void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f) {
     const int bit = (port_f & kPortFTapeBit) ? 1 : 0;
     if (port_b & kPortBTapeEnable) {
         if (tape.bit_counter == 0) {
-            tape.start_flag = bit;
+            tape.start_flag = bit != 0;
             if (bit) tape.bit_counter = 1;
         } else if (tape.bit_counter < kBitsPerTapeByte) {
             // Data bits arrive least significant first and inverted.
             tape.shift_register = (tape.shift_register >> 1) | ((1 - bit) << 7);
             if (++tape.bit_counter == kBitsPerTapeByte) {
                 tape_emit_byte(tape, static_cast<std::uint8_t>(tape.shift_register));
-                tape.start_flag = 0;
+                tape.start_flag = false;
                 tape.bit_counter = 0;
             }
         }
     } else if (tape.start_flag) {
         // Output switched off in the middle of a byte: flush what has arrived so far.
         tape_emit_byte(tape, static_cast<std::uint8_t>(tape.shift_register));
-        tape.start_flag = 0;
+        tape.start_flag = false;
     }
 }
 

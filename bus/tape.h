@@ -25,7 +25,7 @@ struct Tape {
     FileHandle load_file;
     std::int32_t shift_register = 0;
     std::int32_t bit_counter = 0;
-    int start_flag = 0;
+    bool start_flag = false;
 };
 
 // One OUTF: takes the port F tape bit while port B enables tape output.
