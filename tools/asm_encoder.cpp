@@ -1,6 +1,7 @@
 #include "tools/asm_encoder.h"
 
 #include <algorithm>
+#include <map>
 
 #include "cpu/opcode_table.h"
 #include "tools/asm_source.h"
@@ -171,11 +172,18 @@ std::string out_of_range_message(std::int64_t value, std::int64_t low, std::int6
 }
 
 std::optional<std::uint8_t> find_opcode(std::string_view mnemonic) {
-    for (int opcode = 0; opcode < kOpcodeCount; ++opcode) {
-        const auto code = static_cast<std::uint8_t>(opcode);
-        if (assemblable(code) && kOpcodeTable[code].mnemonic == mnemonic) return code;
-    }
-    return std::nullopt;
+    // Looked up for every line: an index instead of a pass over the table.
+    static const std::map<std::string_view, std::uint8_t, std::less<>> index = [] {
+        std::map<std::string_view, std::uint8_t, std::less<>> opcodes;
+        for (int opcode = 0; opcode < kOpcodeCount; ++opcode) {
+            const auto code = static_cast<std::uint8_t>(opcode);
+            if (assemblable(code)) opcodes.try_emplace(kOpcodeTable[code].mnemonic, code);
+        }
+        return opcodes;
+    }();
+    const auto found = index.find(mnemonic);
+    if (found == index.end()) return std::nullopt;
+    return found->second;
 }
 
 bool shows_as_question_mark(std::uint8_t opcode) {

@@ -108,6 +108,19 @@ std::string default_image_path(const std::string& source) {
     return image == std::filesystem::path(source) ? source + kImageExtension : image.string();
 }
 
+// What the options say together, once all are read.
+void complete_options(const std::vector<std::string_view>& args, ParsedArguments& parsed) {
+    AsmOptions& options = parsed.options;
+    if (options.source.empty()) {
+        parsed.error = "no source file";
+    } else if (options.base.empty() &&
+               std::find(args.begin(), args.end(), "--base-at") != args.end()) {
+        parsed.error = "--base-at needs --base";
+    } else if (options.image.empty()) {
+        options.image = default_image_path(options.source);
+    }
+}
+
 ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
     ParsedArguments parsed;
     for (std::size_t index = 0; index < args.size() && parsed.error.empty(); ++index) {
@@ -125,15 +138,7 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
             parsed.options.source = std::string(arg);
         }
     }
-    if (parsed.error.empty() && !parsed.options.help && parsed.options.source.empty()) {
-        parsed.error = "no source file";
-    }
-    if (parsed.error.empty() && parsed.options.base.empty() &&
-        std::find(args.begin(), args.end(), "--base-at") != args.end()) {
-        parsed.error = "--base-at needs --base";
-    }
-    if (parsed.error.empty() && parsed.options.image.empty())
-        parsed.options.image = default_image_path(parsed.options.source);
+    if (parsed.error.empty() && !parsed.options.help) complete_options(args, parsed);
     return parsed;
 }
 

@@ -121,6 +121,8 @@ TEST_F(TolvanAsm, WrongUsageExitsWithTwo) {
         {"--fill", "256", program},
         {"--fill", "-1", program},
         {"--fill", "ab", program},
+        {"--base-at", "0x8000", program},
+        {"--base", program, "--base-at", "0x10000", program},
     };
     for (const auto& args : misuses) {
         const Outcome result = run(args);
