@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <set>
 
 #include "cpu/opcode_table.h"
 #include "tools/asm_encoder.h"
@@ -244,6 +245,7 @@ Evaluation fail_loop(Assembly& assembly, const std::vector<std::string>& chain,
 // length (limited only by the number of lines) needs no deeper stack than a single EQU.
 Evaluation resolve_equ(Assembly& assembly, const std::string& root) {
     std::vector<std::string> chain{root};
+    std::set<std::string> on_chain{root};
     while (true) {
         const std::string name = chain.back();
         const SymbolDefinition& definition = assembly.symbols.at(name);
@@ -252,10 +254,9 @@ Evaluation resolve_equ(Assembly& assembly, const std::string& root) {
             *definition.expression, definition.address,
             [&](std::string_view symbol) { return known_symbol(assembly, symbol, pending); });
         if (!value.value && !pending.empty()) {
-            if (std::find(chain.begin(), chain.end(), pending) != chain.end()) {
-                return fail_loop(assembly, chain, pending);
-            }
+            if (on_chain.contains(pending)) return fail_loop(assembly, chain, pending);
             chain.push_back(pending);
+            on_chain.insert(pending);
             continue;
         }
         if (!value.value) {
@@ -265,6 +266,7 @@ Evaluation resolve_equ(Assembly& assembly, const std::string& root) {
         }
         assembly.equ_values[name] = *value.value;
         chain.pop_back();
+        on_chain.erase(name);
         if (chain.empty()) return value;
     }
 }
