@@ -165,7 +165,7 @@ TEST_P(AnyMemory, AssemblesBackOverItsImageToTheSameBytes) {
     const std::vector<std::uint8_t> bytes = random_memory(random);
     std::copy(bytes.begin(), bytes.end(), memory.image.begin());
     BaseImage base{0, fetched_view(memory)};
-    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> random_byte(0, 255);
     std::uniform_int_distribution<int> start(0, 0xFFFF);
     std::uniform_int_distribution<int> length(0, 600);
     int wrapped = 0;
@@ -174,9 +174,9 @@ TEST_P(AnyMemory, AssemblesBackOverItsImageToTheSameBytes) {
         // New top bytes each time: one-byte opcodes, then an opcode that may be long, so that
         // the last instruction often runs past 0xFFFF.
         for (std::uint32_t address = 0xFFF8; to_the_top && address <= 0xFFFF; ++address) {
-            std::uint8_t value = static_cast<std::uint8_t>(byte(random));
+            auto value = static_cast<std::uint8_t>(random_byte(random));
             while (address < 0xFFFE && instruction_length(value) != 1)
-                value = static_cast<std::uint8_t>(byte(random));
+                value = static_cast<std::uint8_t>(random_byte(random));
             memory.image[address] = value;
             base.bytes[address] = read_program_byte(memory, static_cast<std::uint16_t>(address));
         }
