@@ -5,7 +5,10 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
+#include "base/atomic_file.h"
 #include "base/png.h"
 #include "machine/commands.h"
 #include "machine/control.h"
@@ -177,6 +180,7 @@ class HeadlessSession {
     void run_steps(long long count);
     void type_text(const std::string& text);
     void unassemble(const Action& action, bool source_format);
+    bool write_screenshot(const std::string& path);
 
     std::ostream& out_;
     std::ostream& err_;
@@ -206,6 +210,16 @@ void HeadlessSession::type_text(const std::string& text) {
     }
 }
 
+// The previous file survives a failed write: the picture replaces it only once complete.
+bool HeadlessSession::write_screenshot(const std::string& path) {
+    const std::vector<std::uint8_t> png = encode_png(display_.client);
+    const std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
+    const WriteStatus status = write_file_atomically(path, bytes);
+    if (status.ok()) return true;
+    err_ << "tolvan: cannot write " << describe_failure(path, status) << "\n";
+    return false;
+}
+
 void HeadlessSession::unassemble(const Action& action, bool source_format) {
     UnassemblerSettings& settings = emulator_->unassembler;
     settings.from = static_cast<std::uint16_t>(*parse_number(action.values[0]));
@@ -233,10 +247,7 @@ bool HeadlessSession::perform(const Action& action) {
     if (name == "--lcd") out_ << lcd_text(emulator.bus.memory);
     if (name == "--unassemble") unassemble(action, false);
     if (name == "--unassemble-source") unassemble(action, true);
-    if (name == "--screenshot" && !write_png(display_.client, action.values[0])) {
-        err_ << "tolvan: cannot write " << action.values[0] << "\n";
-        return false;
-    }
+    if (name == "--screenshot" && !write_screenshot(action.values[0])) return false;
     if (name == "--trace" && !trace_.open(action.values[0])) {
         err_ << "tolvan: cannot write " << action.values[0] << "\n";
         return false;

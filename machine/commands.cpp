@@ -43,9 +43,12 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
 
 void run_unassembler(Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
-    if (!write_unassembly(emulator.bus.memory, settings.from, settings.to,
-                          settings.more_information, settings.file_name)) {
-        report_error(emulator, kUnassembleOpenError);
+    const WriteStatus status = write_unassembly(emulator.bus.memory, settings.from, settings.to,
+                                                settings.more_information, settings.file_name);
+    if (!status.ok()) {
+        report_error(emulator,
+                     is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,
+                     describe_failure(settings.file_name, status));
     }
 }
 

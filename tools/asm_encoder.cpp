@@ -1,6 +1,7 @@
 #include "tools/asm_encoder.h"
 
 #include <algorithm>
+#include <map>
 
 #include "cpu/opcode_table.h"
 #include "tools/asm_source.h"
@@ -15,6 +16,8 @@ constexpr std::int64_t kMaxOffset = 0xFF;
 constexpr std::int64_t kAddressSpaceSize = 0x10000;
 constexpr int kAddressDigits = 4;
 constexpr int kByteDigits = 2;
+constexpr std::size_t kReturnAddressLength = 2;
+constexpr std::string_view kQuestionMark = "?";
 
 struct ValueRange {
     std::int64_t low;
@@ -139,8 +142,13 @@ void encode_operands(std::uint8_t& opcode, const std::vector<std::string>& opera
         case Operand::kTableJump:
             bytes.push_back(static_cast<std::uint8_t>(
                 operand_value(operands[0], evaluate, kByteRange, errors).value_or(0)));
-            append_word(bytes,
-                        operand_value(operands[1], evaluate, kAddressRange, errors).value_or(0));
+            if (operands.size() > 1) {
+                append_word(
+                    bytes, operand_value(operands[1], evaluate, kAddressRange, errors).value_or(0));
+            } else {
+                // The unassembler shows only the entry count: the return address is not known.
+                encoding.from_base = kReturnAddressLength;
+            }
             break;
         default:
             break;
@@ -150,8 +158,10 @@ void encode_operands(std::uint8_t& opcode, const std::vector<std::string>& opera
 }  // namespace
 
 std::string hex_value(std::int64_t value, int digits) {
-    constexpr std::int64_t kShownLimit = 0xFFFFFFFF;
-    const std::int64_t magnitude = std::min(value < 0 ? -value : value, kShownLimit);
+    constexpr std::uint64_t kShownLimit = 0xFFFFFFFF;
+    // Computed unsigned: the most negative value has no positive counterpart.
+    const auto bits = static_cast<std::uint64_t>(value);
+    const std::uint64_t magnitude = std::min(value < 0 ? 0 - bits : bits, kShownLimit);
     return prefixed_hex(value < 0 ? "-&" : "&", static_cast<std::uint32_t>(magnitude), digits);
 }
 
@@ -162,9 +172,33 @@ std::string out_of_range_message(std::int64_t value, std::int64_t low, std::int6
 }
 
 std::optional<std::uint8_t> find_opcode(std::string_view mnemonic) {
+    // Looked up for every line: an index instead of a pass over the table.
+    static const std::map<std::string_view, std::uint8_t, std::less<>> index = [] {
+        std::map<std::string_view, std::uint8_t, std::less<>> opcodes;
+        for (int opcode = 0; opcode < kOpcodeCount; ++opcode) {
+            const auto code = static_cast<std::uint8_t>(opcode);
+            if (assemblable(code)) opcodes.try_emplace(kOpcodeTable[code].mnemonic, code);
+        }
+        return opcodes;
+    }();
+    const auto found = index.find(mnemonic);
+    if (found == index.end()) return std::nullopt;
+    return found->second;
+}
+
+bool shows_as_question_mark(std::uint8_t opcode) {
+    return first_word(kOpcodeTable[opcode].mnemonic) == kQuestionMark;
+}
+
+std::optional<std::uint8_t> find_marked_undefined(std::string_view operation,
+                                                  const std::vector<std::string>& operands) {
+    if (operands.size() != 1 || operands[0] != kQuestionMark) return std::nullopt;
     for (int opcode = 0; opcode < kOpcodeCount; ++opcode) {
         const auto code = static_cast<std::uint8_t>(opcode);
-        if (assemblable(code) && kOpcodeTable[code].mnemonic == mnemonic) return code;
+        if (kOpcodeTable[code].operand == Operand::kUndefinedMarked &&
+            first_word(kOpcodeTable[code].mnemonic) == operation) {
+            return code;
+        }
     }
     return std::nullopt;
 }
@@ -183,7 +217,9 @@ Encoding encode_instruction(std::uint8_t opcode, const std::vector<std::string>&
     Encoding encoding;
     const int length = instruction_length(opcode);
     const std::size_t wanted = expected_operands(kOpcodeTable[opcode].operand);
-    if (operands.size() != wanted) {
+    const bool count_only =
+        kOpcodeTable[opcode].operand == Operand::kTableJump && operands.size() == 1;
+    if (operands.size() != wanted && !count_only) {
         encoding.errors.push_back(
             "wrong number of operands: " + std::string(kOpcodeTable[opcode].mnemonic) + " takes " +
             std::to_string(wanted) + ", got " + std::to_string(operands.size()));

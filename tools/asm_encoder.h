@@ -21,14 +21,26 @@ std::optional<std::uint8_t> find_opcode(std::string_view mnemonic);
 // record such as 0xD3's): such lines come from the unassembler and cannot be assembled.
 bool names_undefined_opcode(std::string_view operation);
 
+// True for the opcodes whose line shows only "?": the undefined ones and the no-ops. Such a
+// line does not say which of them it stands for.
+bool shows_as_question_mark(std::uint8_t opcode);
+
+// The one undefined opcode whose line reads `operation ?` (0xD3's "WRIT ?"), if any.
+std::optional<std::uint8_t> find_marked_undefined(std::string_view operation,
+                                                  const std::vector<std::string>& operands);
+
 using Evaluate = std::function<Evaluation(std::string_view expression)>;
 
 struct Encoding {
     std::vector<std::uint8_t> bytes;
     std::vector<std::string> errors;
+    // How many of the last bytes the source does not give (the return address of a PTJ
+    // written with its entry count only); they are zero in `bytes`.
+    std::size_t from_base = 0;
 };
 
-// Always yields the instruction's full length; an operand in error is encoded as zero.
+// Always yields the instruction's full length; an operand in error is encoded as zero. PTJ may
+// have its entry count only, as the unassembler writes it.
 Encoding encode_instruction(std::uint8_t opcode, const std::vector<std::string>& operands,
                             std::uint16_t address, const Evaluate& evaluate);
 

@@ -11,11 +11,11 @@ namespace {
 
 constexpr int kDecimal = 10;
 constexpr int kHexadecimal = 16;
-// Literals stay far below the 64-bit range, so no sum of a line's terms can overflow.
 constexpr std::uint64_t kLargestLiteral = 0xFFFFFFFF;
 constexpr char kHexPrefix = '&';
 constexpr char kCurrentAddress = '$';
 constexpr int kMaxNesting = 32;
+constexpr const char* kOutOfRange = "value leaves the 64-bit range";
 
 bool is_digit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
@@ -53,7 +53,12 @@ struct ExpressionParser {
             const char operation = text[position++];
             const auto right = parse_term();
             if (!right) return std::nullopt;
-            *value += operation == '+' ? *right : -*right;
+            std::int64_t sum = 0;
+            // EQU chains can double a value again and again: every step is checked.
+            const bool overflow = operation == '+' ? __builtin_add_overflow(*value, *right, &sum)
+                                                   : __builtin_sub_overflow(*value, *right, &sum);
+            if (overflow) return fail(kOutOfRange);
+            value = sum;
         }
         return value;
     }
@@ -66,7 +71,10 @@ struct ExpressionParser {
         }
         const auto value = parse_operand();
         if (!value) return std::nullopt;
-        return negative ? -*value : *value;
+        if (!negative) return value;
+        std::int64_t negated = 0;
+        if (__builtin_sub_overflow(std::int64_t{0}, *value, &negated)) return fail(kOutOfRange);
+        return negated;
     }
 
     std::optional<std::int64_t> parse_operand() {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "cpu/opcode_table.h"
@@ -22,6 +20,7 @@ constexpr std::uint32_t kAddressSpaceSize = 0x10000;
 constexpr std::int64_t kLastAddress = 0xFFFF;
 constexpr int kMaxIncludeDepth = 16;
 constexpr std::size_t kDataBytesPerLine = 3;
+constexpr std::size_t kBytesColumnWidth = 18;
 // The unassembler writes references into its range as "L_" and four hexadecimal digits even
 // where no line starts; such a name stands for its address unless a line defines it.
 constexpr std::string_view kAddressLabelPrefix = "L_";
@@ -33,6 +32,9 @@ constexpr std::string_view kOrg = "ORG";
 constexpr std::string_view kEqu = "EQU";
 constexpr std::string_view kReserve = "DS";
 constexpr std::string_view kInclude = "INCLUDE";
+constexpr std::string_view kQuestionMark = "?";
+constexpr std::size_t kPtjLength = 4;
+constexpr int kByteDigits = 2;
 
 struct PlacedStatement {
     std::uint32_t address = 0;
@@ -52,14 +54,27 @@ struct NumberedError {
     AssemblyError error;
 };
 
+// What reading has used of the bounds, and whether it had to stop.
+struct ReadBudget {
+    std::size_t bytes = 0;
+    std::size_t lines = 0;
+    bool exhausted = false;
+};
+
 struct Assembly {
     const IncludeLoader& loader;
+    const BaseImage& base;
     std::vector<Statement> statements;
     std::vector<PlacedStatement> placed;
     std::map<std::string, SymbolDefinition> symbols;
     std::map<std::string, std::int64_t> equ_values;
-    std::set<std::string> resolving;
+    // EQUs that could not be worked out, with the reason; forgotten after layout, where labels
+    // defined further on are not known yet.
+    std::map<std::string, std::string> equ_failures;
     std::vector<NumberedError> errors;
+    ReadBudget budget;
+    std::vector<std::string> include_chain;  // the files being read, outermost first
+    std::map<std::string, LoadedFile> loaded;
     AssemblyResult result;
 };
 
@@ -86,6 +101,27 @@ std::string include_path(const std::string& including_file, const std::string& i
     return (std::filesystem::path(including_file).parent_path() / path).string();
 }
 
+std::string normal_path(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
+// A file included again is read from memory; every inclusion counts against the bounds.
+const LoadedFile& load(Assembly& assembly, const std::string& path) {
+    const auto found = assembly.loaded.find(path);
+    if (found != assembly.loaded.end()) return found->second;
+    return assembly.loaded.emplace(path, assembly.loader(path)).first->second;
+}
+
+bool within_byte_budget(Assembly& assembly, std::size_t size, const SourceLocation& location) {
+    assembly.budget.bytes += size;
+    if (assembly.budget.bytes <= kMaxSourceBytes) return true;
+    assembly.budget.exhausted = true;
+    add_error(assembly, assembly.statements.size(), location,
+              "the source is larger than " + std::to_string(kMaxSourceBytes) +
+                  " bytes (all INCLUDEs together); assembly stopped");
+    return false;
+}
+
 void include_file(Assembly& assembly, const Statement& statement, int depth) {
     const std::size_t order = assembly.statements.size();
     if (!statement.label.empty())
@@ -98,35 +134,59 @@ void include_file(Assembly& assembly, const Statement& statement, int depth) {
         add_error(assembly, order, statement.location, "INCLUDE needs one file name in quotes");
         return;
     }
+    const std::string path = normal_path(include_path(statement.location.file, *name));
+    const auto& chain = assembly.include_chain;
+    if (std::find(chain.begin(), chain.end(), path) != chain.end()) {
+        add_error(assembly, order, statement.location, "INCLUDE of '" + path + "' within itself");
+        return;
+    }
     if (depth >= kMaxIncludeDepth) {
+        add_error(assembly, order, statement.location, "INCLUDE nested too deeply");
+        return;
+    }
+    const LoadedFile& file = load(assembly, path);
+    if (!file.text) {
         add_error(assembly, order, statement.location,
-                  "INCLUDE nested too deeply (does a file include itself?)");
+                  "cannot read include file '" + path + "'" +
+                      (file.error.empty() ? "" : ": " + file.error));
         return;
     }
-    const std::string path = include_path(statement.location.file, *name);
-    const auto text = assembly.loader(path);
-    if (!text) {
-        add_error(assembly, order, statement.location, "cannot read include file '" + path + "'");
-        return;
+    if (!within_byte_budget(assembly, file.text->size(), statement.location)) return;
+    if (std::find(assembly.result.files.begin(), assembly.result.files.end(), path) ==
+        assembly.result.files.end()) {
+        assembly.result.files.push_back(path);
     }
-    read_source(assembly, *text, path, depth + 1);
+    read_source(assembly, *file.text, path, depth + 1);
+}
+
+bool within_line_budget(Assembly& assembly, const SourceLocation& location) {
+    if (++assembly.budget.lines <= kMaxSourceLines) return true;
+    assembly.budget.exhausted = true;
+    add_error(assembly, assembly.statements.size(), location,
+              "the source has more than " + std::to_string(kMaxSourceLines) +
+                  " lines (all INCLUDEs together); assembly stopped");
+    return false;
 }
 
 void read_source(Assembly& assembly, std::string_view text, const std::string& name, int depth) {
+    assembly.include_chain.push_back(normal_path(name));
     int line_number = 0;
-    while (!text.empty() || line_number == 0) {
+    while ((!text.empty() || line_number == 0) && !assembly.budget.exhausted) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        ParsedLine parsed = parse_line(line, {name, ++line_number});
+        const SourceLocation location{name, ++line_number};
+        if (!within_line_budget(assembly, location)) break;
+        ParsedLine parsed = parse_line(line, location);
         if (!parsed.error.empty()) {
-            add_error(assembly, assembly.statements.size(), {name, line_number}, parsed.error);
+            add_error(assembly, assembly.statements.size(), location, parsed.error);
         } else if (parsed.statement && parsed.statement->operation == kInclude) {
             include_file(assembly, *parsed.statement, depth);
         } else if (parsed.statement) {
             assembly.statements.push_back(std::move(*parsed.statement));
         }
     }
+    assembly.include_chain.pop_back();
 }
 
 // ---- Symbols ----
@@ -144,37 +204,83 @@ std::optional<std::int64_t> address_label_value(std::string_view name) {
     return value;
 }
 
-Evaluation resolve_symbol(Assembly& assembly, std::string_view name);
-
-Evaluation evaluate_in(Assembly& assembly, std::string_view expression, std::int64_t here) {
-    return evaluate_expression(expression, here, [&assembly](std::string_view name) {
-        return resolve_symbol(assembly, name);
-    });
-}
-
-Evaluation resolve_equ(Assembly& assembly, const std::string& name,
-                       const SymbolDefinition& definition) {
-    if (const auto cached = assembly.equ_values.find(name); cached != assembly.equ_values.end()) {
-        return {cached->second, ""};
-    }
-    if (assembly.resolving.contains(name))
-        return {std::nullopt, "EQU '" + name + "' refers to itself"};
-    assembly.resolving.insert(name);
-    Evaluation value = evaluate_in(assembly, *definition.expression, definition.address);
-    assembly.resolving.erase(name);
-    if (value.value) assembly.equ_values[name] = *value.value;
-    return value;
-}
-
-Evaluation resolve_symbol(Assembly& assembly, std::string_view name) {
+// A symbol's value where it is already known. An EQU not yet worked out is named in `pending`
+// instead, so that no EQU is worked out inside another one's evaluation.
+Evaluation known_symbol(const Assembly& assembly, std::string_view name, std::string& pending) {
     const std::string key(name);
     const auto found = assembly.symbols.find(key);
     if (found == assembly.symbols.end()) {
         if (const auto address = address_label_value(name)) return {address, ""};
         return {std::nullopt, "undefined label '" + key + "'"};
     }
-    if (found->second.expression) return resolve_equ(assembly, key, found->second);
-    return {found->second.value, ""};
+    if (!found->second.expression) return {found->second.value, ""};
+    if (const auto value = assembly.equ_values.find(key); value != assembly.equ_values.end()) {
+        return {value->second, ""};
+    }
+    if (const auto failure = assembly.equ_failures.find(key);
+        failure != assembly.equ_failures.end()) {
+        return {std::nullopt, failure->second};
+    }
+    pending = key;
+    return {std::nullopt, "EQU '" + key + "' not yet known"};
+}
+
+std::string refers_to_itself(const std::string& name) {
+    return "EQU '" + name + "' refers to itself";
+}
+
+// Every EQU of the chain fails: those on the loop refer to themselves, those that lead to it
+// refer to where the loop was entered.
+Evaluation fail_loop(Assembly& assembly, const std::vector<std::string>& chain,
+                     const std::string& entry) {
+    bool on_loop = false;
+    for (const std::string& name : chain) {
+        on_loop = on_loop || name == entry;
+        assembly.equ_failures[name] = refers_to_itself(on_loop ? name : entry);
+    }
+    return {std::nullopt, assembly.equ_failures[chain.front()]};
+}
+
+// Works an EQU out with a chain of pending names instead of recursion, so that a chain of any
+// length (limited only by the number of lines) needs no deeper stack than a single EQU.
+Evaluation resolve_equ(Assembly& assembly, const std::string& root) {
+    std::vector<std::string> chain{root};
+    std::set<std::string> on_chain{root};
+    while (true) {
+        const std::string name = chain.back();
+        const SymbolDefinition& definition = assembly.symbols.at(name);
+        std::string pending;
+        const Evaluation value = evaluate_expression(
+            *definition.expression, definition.address,
+            [&](std::string_view symbol) { return known_symbol(assembly, symbol, pending); });
+        if (!value.value && !pending.empty()) {
+            if (on_chain.contains(pending)) return fail_loop(assembly, chain, pending);
+            chain.push_back(pending);
+            on_chain.insert(pending);
+            continue;
+        }
+        if (!value.value) {
+            for (const std::string& waiting : chain)
+                assembly.equ_failures[waiting] = value.error;
+            return value;
+        }
+        assembly.equ_values[name] = *value.value;
+        chain.pop_back();
+        on_chain.erase(name);
+        if (chain.empty()) return value;
+    }
+}
+
+Evaluation resolve_symbol(Assembly& assembly, std::string_view name) {
+    std::string pending;
+    const Evaluation known = known_symbol(assembly, name, pending);
+    return pending.empty() ? known : resolve_equ(assembly, pending);
+}
+
+Evaluation evaluate_in(Assembly& assembly, std::string_view expression, std::int64_t here) {
+    return evaluate_expression(expression, here, [&assembly](std::string_view name) {
+        return resolve_symbol(assembly, name);
+    });
 }
 
 void define_symbol(Assembly& assembly, std::size_t order, const Statement& statement,
@@ -194,10 +300,18 @@ struct Section {
     SourceLocation location;
 };
 
+// An instruction that runs past 0xFFFF has its last bytes at 0x0000 on, where the processor
+// fetches them: the range then goes on from 0x0000.
 void close_section(Assembly& assembly, const Section& section, std::uint32_t end) {
     if (end <= section.start) return;
-    assembly.result.ranges.push_back({static_cast<std::uint16_t>(section.start), end,
-                                      section.location.file, section.location.line});
+    const auto& location = section.location;
+    assembly.result.ranges.push_back({static_cast<std::uint16_t>(section.start),
+                                      std::min(end, kAddressSpaceSize), location.file,
+                                      location.line});
+    if (end > kAddressSpaceSize) {
+        assembly.result.ranges.push_back(
+            {0, end - kAddressSpaceSize, location.file, location.line});
+    }
 }
 
 std::optional<std::int64_t> value_now(Assembly& assembly, std::size_t index, std::int64_t here,
@@ -220,7 +334,9 @@ std::optional<std::int64_t> value_now(Assembly& assembly, std::size_t index, std
     return value.value;
 }
 
-// The size of an instruction or data statement; false when it cannot be encoded at all.
+// The size of an instruction or data statement; false when it cannot be encoded at all. A
+// line that names an undefined opcode keeps the opcode's one byte, so that the addresses after
+// it stay right even when it is in error.
 bool statement_size(Assembly& assembly, std::size_t index, std::uint32_t address,
                     std::uint32_t& size) {
     const Statement& statement = assembly.statements[index];
@@ -232,19 +348,38 @@ bool statement_size(Assembly& assembly, std::size_t index, std::uint32_t address
         return true;
     }
     if (operation == kReserve) {
-        size = static_cast<std::uint32_t>(
-            value_now(assembly, index, address, kAddressSpaceSize - address).value_or(0));
-        return false;
+        const auto cells = value_now(assembly, index, address,
+                                     std::int64_t{kAddressSpaceSize} - std::int64_t{address});
+        size = static_cast<std::uint32_t>(cells.value_or(0));
+        return cells.has_value();
     }
     if (const auto opcode = find_opcode(operation)) {
         size = static_cast<std::uint32_t>(instruction_length(*opcode));
         return true;
     }
-    add_error(assembly, index, statement.location,
-              names_undefined_opcode(operation)
-                  ? "'" + operation + "' marks an undefined opcode and cannot be assembled (use DB)"
-                  : "unknown mnemonic '" + operation + "'");
+    if (operation == kQuestionMark && statement.operands.empty()) {
+        size = 1;
+        return true;
+    }
+    if (const auto opcode = find_marked_undefined(operation, statement.operands)) {
+        size = static_cast<std::uint32_t>(instruction_length(*opcode));
+        return true;
+    }
+    if (names_undefined_opcode(operation)) {
+        size = 1;
+        add_error(assembly, index, statement.location,
+                  "'" + operation +
+                      "' marks an undefined opcode but not as the unassembler "
+                      "writes it (use DB)");
+        return false;
+    }
+    add_error(assembly, index, statement.location, "unknown mnemonic '" + operation + "'");
     return false;
+}
+
+bool is_instruction(const Statement& statement) {
+    return statement.operation != kDefineBytes && statement.operation != kDefineWords &&
+           statement.operation != kReserve;
 }
 
 // Where layout has got to: the next address and the ORG range it belongs to.
@@ -288,10 +423,13 @@ PlacedStatement layout_statement(Assembly& assembly, std::size_t index, LayoutCu
         define_symbol(assembly, index, statement,
                       {placed.address, std::nullopt, placed.address, statement.location});
     }
-    if (placed.address + placed.size > kAddressSpaceSize) {
+    // The last instruction may run past 0xFFFF (its bytes wrap as the processor fetches them),
+    // but nothing may start beyond it.
+    const bool wraps = placed.address < kAddressSpaceSize && is_instruction(statement);
+    if (placed.address + placed.size > kAddressSpaceSize && !wraps) {
         add_error(assembly, index, statement.location,
                   "code runs past the end of the address space");
-        placed.size = kAddressSpaceSize - placed.address;
+        placed.size = placed.address < kAddressSpaceSize ? kAddressSpaceSize - placed.address : 0;
         placed.encode = false;
     }
     return placed;
@@ -328,12 +466,65 @@ void check_overlaps(Assembly& assembly) {
 // ---- Encoding: the bytes of every statement ----
 
 void store(Assembly& assembly, const PlacedStatement& placed, const Encoding& encoding,
-           bool instruction) {
+           ListingKind kind) {
     const auto address = static_cast<std::uint16_t>(placed.address);
     for (std::size_t i = 0; i < encoding.bytes.size() && i < placed.size; ++i) {
         assembly.result.bytes[static_cast<std::uint16_t>(address + i)] = encoding.bytes[i];
     }
-    assembly.result.listing.push_back({address, encoding.bytes, instruction});
+    assembly.result.listing.push_back({address, encoding.bytes, kind, 0});
+}
+
+std::string base_missing(const Statement& statement) {
+    if (statement.operation == kQuestionMark) {
+        return "'?' does not say which undefined opcode it stands for: assemble over the memory "
+               "image with --base, or write the byte with DB";
+    }
+    return "PTJ with its entry count only does not give the return address: assemble over the "
+           "memory image with --base, or give the address as second operand";
+}
+
+// The last `count` bytes of the statement come from the base image.
+void take_from_base(Assembly& assembly, std::size_t index, std::size_t count, Encoding& encoding) {
+    const Statement& statement = assembly.statements[index];
+    const std::size_t first = encoding.bytes.size() - count;
+    for (std::size_t i = first; i < encoding.bytes.size(); ++i) {
+        const auto address = static_cast<std::uint16_t>(assembly.placed[index].address + i);
+        const auto byte = assembly.base.at(address);
+        if (!byte) {
+            encoding.errors.push_back(assembly.base.empty()
+                                          ? base_missing(statement)
+                                          : "the base image has no byte at " +
+                                                address_text(address) + " for this line");
+            return;
+        }
+        encoding.bytes[i] = *byte;
+    }
+}
+
+// A "?" line: the base image's byte, which must be an opcode that shows as "?".
+Encoding encode_question_mark(Assembly& assembly, std::size_t index) {
+    Encoding encoding;
+    encoding.bytes.push_back(0);
+    take_from_base(assembly, index, 1, encoding);
+    if (encoding.errors.empty() && !shows_as_question_mark(encoding.bytes[0])) {
+        encoding.errors.push_back(
+            "the base image holds " + hex_value(encoding.bytes[0], kByteDigits) + " at " +
+            address_text(assembly.placed[index].address) + ", which does not show as '?'");
+    }
+    return encoding;
+}
+
+Encoding encode_instruction_at(Assembly& assembly, std::size_t index, const Evaluate& evaluate) {
+    const Statement& statement = assembly.statements[index];
+    const auto address = static_cast<std::uint16_t>(assembly.placed[index].address);
+    if (statement.operation == kQuestionMark) return encode_question_mark(assembly, index);
+    if (const auto marked = find_marked_undefined(statement.operation, statement.operands)) {
+        return encode_instruction(*marked, {}, address, evaluate);
+    }
+    Encoding encoding = encode_instruction(*find_opcode(statement.operation), statement.operands,
+                                           address, evaluate);
+    if (encoding.from_base > 0) take_from_base(assembly, index, encoding.from_base, encoding);
+    return encoding;
 }
 
 void encode_statement(Assembly& assembly, std::size_t index) {
@@ -347,15 +538,18 @@ void encode_statement(Assembly& assembly, std::size_t index) {
         if (!value.value) add_error(assembly, index, statement.location, value.error);
         return;
     }
-    const bool instruction =
-        statement.operation != kDefineBytes && statement.operation != kDefineWords;
-    const Encoding encoding =
-        instruction ? encode_instruction(*find_opcode(statement.operation), statement.operands,
-                                         static_cast<std::uint16_t>(placed.address), evaluate)
-                    : encode_data(statement.operation, statement.operands, evaluate);
+    if (statement.operation == kReserve) {
+        assembly.result.listing.push_back(
+            {static_cast<std::uint16_t>(placed.address), {}, ListingKind::kReserved, placed.size});
+        return;
+    }
+    const bool instruction = is_instruction(statement);
+    const Encoding encoding = instruction
+                                  ? encode_instruction_at(assembly, index, evaluate)
+                                  : encode_data(statement.operation, statement.operands, evaluate);
     for (const std::string& error : encoding.errors)
         add_error(assembly, index, statement.location, error);
-    store(assembly, placed, encoding, instruction);
+    store(assembly, placed, encoding, instruction ? ListingKind::kInstruction : ListingKind::kData);
 }
 
 void collect_symbols(Assembly& assembly) {
@@ -377,10 +571,15 @@ AssemblyResult finish(Assembly& assembly) {
 }  // namespace
 
 AssemblyResult assemble_source(std::string_view text, std::string_view name,
-                               const IncludeLoader& loader) {
-    Assembly assembly{loader, {}, {}, {}, {}, {}, {}, {}};
-    read_source(assembly, text, std::string(name), 0);
+                               const IncludeLoader& loader, const BaseImage& base) {
+    Assembly assembly{loader, base, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    const std::string main_name(name);
+    assembly.result.files.push_back(main_name);
+    if (within_byte_budget(assembly, text.size(), {main_name, 0})) {
+        read_source(assembly, text, main_name, 0);
+    }
     layout(assembly);
+    assembly.equ_failures.clear();
     check_overlaps(assembly);
     for (std::size_t index = 0; index < assembly.statements.size(); ++index) {
         if (assembly.placed[index].encode) encode_statement(assembly, index);
@@ -389,26 +588,21 @@ AssemblyResult assemble_source(std::string_view text, std::string_view name,
     return finish(assembly);
 }
 
-std::optional<std::string> read_text_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return std::nullopt;
-    return text;
-}
-
-AssemblyResult assemble_file(const std::string& path) {
-    const IncludeLoader loader = read_text_file;
-    const auto text = read_text_file(path);
-    if (!text) {
+AssemblyResult assemble_file(const std::string& path, const BaseImage& base) {
+    const IncludeLoader loader = [](const std::string& included) {
+        return read_source_file(included, kMaxSourceBytes);
+    };
+    const LoadedFile file = read_source_file(path, kMaxSourceBytes);
+    if (!file.text) {
         AssemblyResult result;
-        result.errors.push_back({path, 0, "cannot read the source file"});
+        result.errors.push_back({path, 0, "cannot read the source file: " + file.error});
         return result;
     }
-    return assemble_source(*text, path, loader);
+    return assemble_source(*file.text, path, loader, base);
 }
 
 std::string format_error(const AssemblyError& error) {
+    if (error.line == 0) return error.file + ": " + error.message;
     return error.file + ":" + std::to_string(error.line) + ": " + error.message;
 }
 
@@ -430,17 +624,43 @@ std::string data_listing(const ListingItem& item) {
     return text;
 }
 
+// The unassembler's listing has no bytes column for PTJ's four bytes; this one has.
+std::string instruction_listing(const ListingItem& item) {
+    const auto byte_at = [&item](std::size_t i) -> std::uint8_t {
+        return i < item.bytes.size() ? item.bytes[i] : 0;
+    };
+    std::string prefix;
+    if (item.bytes.size() == kPtjLength) {
+        prefix = hex4(item.address) + ":";
+        for (const std::uint8_t byte : item.bytes) {
+            prefix += ' ';
+            prefix += hex2(byte);
+        }
+        prefix += ' ';
+    }
+    return prefix + listing_line(item.address, byte_at(0), byte_at(1), byte_at(2));
+}
+
+std::string reserved_listing(const ListingItem& item) {
+    std::string line = hex4(item.address) + ":";
+    line.resize(kBytesColumnWidth, ' ');
+    return line + " DS    " + prefixed_hex("&", item.reserved, kAddressDigits) + "\n";
+}
+
 std::string assembly_listing(const AssemblyResult& result) {
     std::string text;
     for (const ListingItem& item : result.listing) {
-        if (!item.instruction) {
-            text += data_listing(item);
-            continue;
+        switch (item.kind) {
+            case ListingKind::kInstruction:
+                text += instruction_listing(item);
+                break;
+            case ListingKind::kData:
+                text += data_listing(item);
+                break;
+            case ListingKind::kReserved:
+                text += reserved_listing(item);
+                break;
         }
-        const auto byte_at = [&item](std::size_t i) -> std::uint8_t {
-            return i < item.bytes.size() ? item.bytes[i] : 0;
-        };
-        text += listing_line(item.address, byte_at(0), byte_at(1), byte_at(2));
     }
     return text;
 }
@@ -458,9 +678,14 @@ std::optional<std::pair<std::uint16_t, std::uint16_t>> assembled_extent(
 }
 
 std::vector<std::uint8_t> assembled_image(const AssemblyResult& result, std::uint16_t from,
-                                          std::uint16_t to, std::uint8_t fill) {
+                                          std::uint16_t to, std::uint8_t fill,
+                                          const BaseImage& base) {
     if (from > to) return {};
     std::vector<std::uint8_t> image(static_cast<std::size_t>(to - from) + 1, fill);
+    for (std::uint32_t address = std::max<std::uint32_t>(from, base.start);
+         address <= to && address < base.end(); ++address) {
+        image[address - from] = base.bytes[address - base.start];
+    }
     for (auto it = result.bytes.lower_bound(from); it != result.bytes.end() && it->first <= to;
          ++it) {
         image[it->first - from] = it->second;

@@ -1,6 +1,6 @@
 #include "tools/unassembler.h"
 
-#include <fstream>
+#include <cerrno>
 
 #include "tools/hex_text.h"
 #include "tools/mnemonic_table.h"
@@ -123,15 +123,26 @@ std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std:
     return text;
 }
 
-bool write_unassembly(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
-                      bool source_format, const std::string& file_name) {
-    std::ofstream file(file_name, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    const std::string text = unassemble_text(memory, from, to, source_format);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    // A full disk would otherwise leave a cut listing that looks complete.
-    return static_cast<bool>(file);
+WriteStatus write_unassembly(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
+                             bool source_format, const std::string& file_name) {
+    return write_file_atomically(file_name, unassemble_text(memory, from, to, source_format));
+}
+
+bool is_creation_failure(WriteStatus status) {
+    switch (status.error_number) {
+        case ENOENT:
+        case ENOTDIR:
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+        case ETXTBSY:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace tolvan

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "base/atomic_file.h"
 #include "bus/address_space.h"
 
 namespace tolvan {
 
 inline constexpr const char* kUnassembleOpenError = "Erreur d'ouverture du fichier unassemble";
+inline constexpr const char* kUnassembleWriteError = "Erreur d'écriture du fichier unassemble";
 
 // The listing's bytes column, 18 characters wide for one to three bytes; a four-byte
 // instruction (PTJ) has no bytes column at all.
@@ -28,10 +30,14 @@ std::string source_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t
 std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
                             bool source_format);
 
-// Writes unassemble_text of from..to into the named file; false when the file could not be
-// opened or written in full.
-[[nodiscard]] bool write_unassembly(const AddressSpace& memory, std::uint16_t from,
-                                    std::uint16_t to, bool source_format,
-                                    const std::string& file_name);
+// Writes unassemble_text of from..to into the named file, replacing it only once the whole text
+// is written: on any failure the file keeps its old contents.
+WriteStatus write_unassembly(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
+                             bool source_format, const std::string& file_name);
+
+// True when the failure is that the file could not be created at all (no such directory, no
+// permission, a read-only file system, a directory in the way), rather than a failure while
+// writing it (a full disk).
+bool is_creation_failure(WriteStatus status);
 
 }  // namespace tolvan

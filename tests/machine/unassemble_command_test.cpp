@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "machine/commands.h"
+#include "support/scratch_directory.h"
 #include "support/tools_test_support.h"
 
 namespace tolvan {
@@ -46,14 +48,25 @@ TEST(RunUnassembler, UnopenableFileIsReportedAndNothingWritten) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-// A full disk must not pass for a complete listing.
-TEST(RunUnassembler, WriteFailureIsReported) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+// A full disk must not pass for a complete listing, nor cost the listing that was there.
+TEST(RunUnassembler, WriteFailureIsReportedAndTheOldFileKept) {
+    testing::ScratchDirectory directory;
+    const std::string path = directory.file("out.lst");
+    testing::write_file(path, "old listing\n");
     Emulator emulator;
-    emulator.unassembler = {0x0000, 0xFFFF, "/dev/full", 0};
-    run_unassembler(emulator);
+    emulator.unassembler = {0x0000, 0xFFFF, path, 0};
+    constexpr rlim_t kSmallerThanTheListing = 4096;
+    testing::with_file_size_limit(kSmallerThanTheListing, [&emulator] {
+        run_unassembler(emulator);
+        return true;
+    });
     EXPECT_NE(emulator.control.error_flag, 0);
-    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
+    EXPECT_EQ(emulator.control.error_text, "Erreur d'écriture du fichier unassemble");
+    EXPECT_EQ(emulator.control.error_detail, path + ": File too large");
+    EXPECT_EQ(testing::read_file(path), "old listing\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.file("")),
+                            std::filesystem::directory_iterator{}),
+              1);
 }
 }  // namespace
 }  // namespace tolvan

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
+#include <optional>
 #include <random>
 #include <string_view>
+#include <vector>
 
 #include "tools/assembler.h"
 
@@ -33,6 +36,84 @@ TEST(AssemblerRobustness, RandomTokenSoupIsReportedNotFatal) {
         }
         (void)assembly_listing(result);
     }
+}
+
+// A name and a number: built by appending, as numbered("A", n) trips a false overlap
+// warning in GCC 12's string library.
+std::string numbered(const char* prefix, int number) {
+    std::string name = prefix;
+    name += std::to_string(number);
+    return name;
+}
+
+AssemblyResult assemble_alone(const std::string& text) {
+    return assemble_source(text, "big.asm", [](const std::string&) { return std::nullopt; });
+}
+
+// Each name is defined after the line that uses it, so that working out the first EQU walks
+// the whole chain: 20,000 levels, deeper than any stack would allow by recursion.
+TEST(AssemblerRobustness, DeepEquChainsAreWorkedOut) {
+    constexpr int kDepth = 20000;
+    std::string text = "ORG 0\nLIDP " + numbered("A", kDepth) + "\n";
+    for (int level = kDepth; level > 0; --level)
+        text += numbered("A", level) + " EQU " + numbered("A", level - 1) + " + 1\n";
+    text += "A0 EQU 0\n";
+    const AssemblyResult result = assemble_alone(text);
+    ASSERT_TRUE(result.ok()) << format_error(result.errors.front());
+    EXPECT_EQ(result.bytes.at(1), kDepth >> 8);
+    EXPECT_EQ(result.bytes.at(2), kDepth & 0xFF);
+    // Closed into a loop, the chain is an error at every EQU, found as fast.
+    text.replace(text.rfind("A0 EQU 0"), 8, "A0 EQU " + numbered("A", kDepth));
+    const AssemblyResult loop = assemble_alone(text);
+    EXPECT_EQ(loop.errors.size(), kDepth + 2u);
+    EXPECT_EQ(format_error(loop.errors.back()), "big.asm:20003: EQU 'A0' refers to itself");
+}
+
+// A31 is 2^63 - 1, the largest value; A32 would be 2^64 - 1, which must not wrap into a small
+// number ("LII A32 + 5" assembled as "LII 4").
+TEST(AssemblerRobustness, ValuesThatLeaveTheSixtyFourBitRangeAreErrors) {
+    std::string text = "A0 EQU &FFFFFFFF\n";
+    for (int level = 1; level <= 32; ++level) {
+        const std::string previous = numbered("A", level - 1);
+        text += numbered("A", level) + " EQU " + previous + " + " + previous + " + 1\n";
+    }
+    text += "LII A32 + 5\nLII A31 + 1\nLII -(0 - A31 - 1)\nLII A31 - A31 + 5\n";
+    const AssemblyResult result = assemble_alone(text);
+    std::vector<std::string> messages;
+    for (const AssemblyError& error : result.errors)
+        messages.push_back(format_error(error));
+    EXPECT_EQ(messages, (std::vector<std::string>{"big.asm:33: value leaves the 64-bit range",
+                                                  "big.asm:34: value leaves the 64-bit range",
+                                                  "big.asm:35: value leaves the 64-bit range",
+                                                  "big.asm:36: value leaves the 64-bit range"}));
+    EXPECT_EQ(result.bytes.at(7), 5);
+}
+
+// The bounds hold for one file as for many: too many lines, or too many bytes, end the run with
+// one error.
+TEST(AssemblerRobustness, SourcesBeyondTheBoundsStopWithAnError) {
+    const AssemblyResult lines = assemble_alone(std::string(kMaxSourceLines + 5, '\n'));
+    ASSERT_EQ(lines.errors.size(), 1u);
+    EXPECT_EQ(format_error(lines.errors[0]),
+              "big.asm:1000001: the source has more than 1000000 lines (all INCLUDEs together); "
+              "assembly stopped");
+    // Each file is small, but it is included 2^14 times.
+    std::map<std::string, std::string> files;
+    for (int level = 0; level < 14; ++level) {
+        std::string next = "\"";
+        next += numbered("f", level + 1) + "\"";
+        files[numbered("f", level)] =
+            (level < 13 ? "INCLUDE " + next + "\nINCLUDE " + next + "\n" : "") + "; " +
+            std::string(2000, '-') + "\n";
+    }
+    const AssemblyResult bytes =
+        assemble_source("INCLUDE \"f0\"\n", "big.asm", [&files](const std::string& path) {
+            const auto found = files.find(path);
+            return found == files.end() ? std::nullopt : std::optional(found->second);
+        });
+    ASSERT_EQ(bytes.errors.size(), 1u);
+    EXPECT_NE(bytes.errors[0].message.find("the source is larger than 16777216 bytes"),
+              std::string::npos);
 }
 
 }  // namespace

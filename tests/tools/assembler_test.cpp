@@ -123,7 +123,8 @@ TEST(Assembler, PtjTakesACountAndAReturnAddress) {
     const AssemblyResult result = assemble("ORG &40\nPTJ 2, back\nDTJ\nback: RTN\n");
     ASSERT_TRUE(result.ok()) << messages(result).front();
     EXPECT_EQ(bytes_at(result, 0x40, 6), (Bytes{0x7A, 0x02, 0x00, 0x45, 0x69, 0x37}));
-    EXPECT_EQ(only_error("PTJ &03\n"), "test.asm:1: wrong number of operands: PTJ takes 2, got 1");
+    EXPECT_EQ(only_error("PTJ &03, 1, 2\n"),
+              "test.asm:1: wrong number of operands: PTJ takes 2, got 3");
 }
 
 TEST(Assembler, CalAndLpTakeTheirOperandIntoTheOpcode) {
@@ -191,7 +192,9 @@ TEST(AssemblerErrors, SyntaxAndOperandProblems) {
     EXPECT_EQ(only_error("LII 1 2\n"), "test.asm:1: unexpected '2' in expression");
     EXPECT_EQ(only_error("LII (1\n"), "test.asm:1: missing ')' in expression");
     EXPECT_EQ(only_error("ORG later\nlater:\n"), "test.asm:1: undefined label 'later'");
-    EXPECT_EQ(only_error("ORG &FFFF\nLIDP 0\n"),
+    EXPECT_EQ(only_error("ORG &FFFF\nLIDP 0\nRTN\n"),
+              "test.asm:3: code runs past the end of the address space");
+    EXPECT_EQ(only_error("ORG &FFFF\nDB 1, 2\n"),
               "test.asm:2: code runs past the end of the address space");
     EXPECT_EQ(only_error("INCLUDE \"none.asm\"\n"),
               "test.asm:1: cannot read include file 'none.asm'");
@@ -206,18 +209,29 @@ TEST(AssemblerErrors, CircularEquIsReportedAtEachEqu) {
                                         "test.asm:3: EQU 'A' refers to itself"}));
 }
 
-TEST(AssemblerErrors, UndefinedOpcodeLinesCannotBeAssembled) {
-    EXPECT_EQ(only_error("L_0017:  ?   \n"),
-              "test.asm:1: '?' marks an undefined opcode and cannot be assembled (use DB)");
-    EXPECT_EQ(only_error("L_0200:  WRIT ?\n"),
-              "test.asm:1: 'WRIT' marks an undefined opcode and cannot be assembled (use DB)");
+// Without the memory image, a "?" line cannot say its byte, but it keeps its length: the jump
+// across it is right, and only the "?" line is in error.
+TEST(AssemblerErrors, QuestionMarkLinesNeedTheBaseImageButKeepTheirLength) {
+    EXPECT_EQ(only_error("ORG &17\nL_0017:  ?   \nJRM L_0017\n"),
+              "test.asm:2: '?' does not say which undefined opcode it stands for: assemble over "
+              "the memory image with --base, or write the byte with DB");
+    EXPECT_EQ(only_error("ORG &40\nPTJ 2\n"),
+              "test.asm:2: PTJ with its entry count only does not give the return address: "
+              "assemble over the memory image with --base, or give the address as second operand");
+    EXPECT_EQ(only_error("L_0200:  WRIT 1\n"),
+              "test.asm:1: 'WRIT' marks an undefined opcode but not as the unassembler writes it "
+              "(use DB)");
+    // "WRIT ?" stands for one opcode only.
+    const AssemblyResult written = assemble("ORG &200\nL_0200:  WRIT ?\n");
+    EXPECT_TRUE(written.ok());
+    EXPECT_EQ(bytes_at(written, 0x200, 1), Bytes{0xD3});
 }
 
 TEST(AssemblerErrors, IncludeOfItselfStops) {
     const AssemblyResult result =
         assemble("INCLUDE \"loop.asm\"\n", {{"loop.asm", "INCLUDE \"loop.asm\"\n"}});
     ASSERT_EQ(result.errors.size(), 1u);
-    EXPECT_EQ(result.errors[0].message, "INCLUDE nested too deeply (does a file include itself?)");
+    EXPECT_EQ(result.errors[0].message, "INCLUDE of 'loop.asm' within itself");
     EXPECT_EQ(result.errors[0].file, "loop.asm");
 }
 
@@ -243,17 +257,19 @@ TEST(AssemblerErrors, AllErrorsOfARunComeInSourceOrderWithTheirFiles) {
 TEST(AssemblerListing, UsesTheUnassemblersListingFormat) {
     const AssemblyResult result = assemble(
         "ORG &0100\nLIDP &1234\nJRNZP &0107\nCAL &0123\nLP 5\nPTJ 3, &4567\nDB 1, 2, 3, 4\nDW "
-        "&ABCD\n");
+        "&ABCD\nDS 20\nRTN\n");
     ASSERT_TRUE(result.ok()) << messages(result).front();
     EXPECT_EQ(assembly_listing(result),
               "0100: 10 12 34     LIDP  1234\n"
               "0103: 28 03        JRNZP 0107\n"
               "0105: E1 23        CAL   &0123\n"
               "0107: 85           LP    &05\n"
-              " PTJ   03\n"
+              "0108: 7A 03 45 67  PTJ   03\n"
               "010C: 01 02 03     DB    &01,&02,&03\n"
               "010F: 04           DB    &04\n"
-              "0110: AB CD        DB    &AB,&CD\n");
+              "0110: AB CD        DB    &AB,&CD\n"
+              "0112:              DS    &0014\n"
+              "0126: 37           RTN \n");
 }
 
 TEST(AssemblerImage, FillsUnusedCellsAndKeepsOnlyTheRange) {
@@ -268,8 +284,9 @@ TEST(AssemblerImage, FillsUnusedCellsAndKeepsOnlyTheRange) {
 TEST(AssemblerFile, ReportsAnUnreadableSource) {
     const AssemblyResult result = assemble_file("/nonexistent/dir/source.asm");
     ASSERT_EQ(result.errors.size(), 1u);
-    EXPECT_EQ(format_error(result.errors[0]),
-              "/nonexistent/dir/source.asm:0: cannot read the source file");
+    EXPECT_EQ(
+        format_error(result.errors[0]),
+        "/nonexistent/dir/source.asm: cannot read the source file: No such file or directory");
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <sstream>
 #include <vector>
 
+#include "support/scratch_directory.h"
 #include "support/tools_test_support.h"
 
 namespace tolvan {
@@ -117,6 +121,8 @@ TEST_F(TolvanAsm, WrongUsageExitsWithTwo) {
         {"--fill", "256", program},
         {"--fill", "-1", program},
         {"--fill", "ab", program},
+        {"--base-at", "0x8000", program},
+        {"--base", program, "--base-at", "0x10000", program},
     };
     for (const auto& args : misuses) {
         const Outcome result = run(args);
@@ -130,6 +136,103 @@ TEST_F(TolvanAsm, HelpGoesToStandardOutput) {
     const Outcome result = run({"--help"});
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("usage: tolvan-asm"), std::string::npos);
+}
+
+// No output may replace an input or the other output, whatever name it is given: the run is
+// wrong usage, and every file stays as it was.
+TEST_F(TolvanAsm, RefusesOutputsThatAreInputs) {
+    const std::string program = source("p.asm", "INCLUDE \"part.asm\"\nRTN\n");
+    const std::string part = source("part.asm", "LIA 1\n");
+    const std::string base = source("base.rom", "ABCD");
+    const std::string alias = directory.file("alias.asm");
+    ASSERT_EQ(::link(program.c_str(), alias.c_str()), 0);
+    const std::string image = directory.file("out.bin");
+    const std::vector<std::vector<std::string>> clashes{
+        {"-o", program, program},
+        {"-o", alias, program},
+        {"--listing", directory.file("./p.asm"), program},
+        {"-o", part, program},
+        {"-o", image, "--listing", image, program},
+        {"-o", base, "--base", base, program},
+    };
+    for (const auto& args : clashes) {
+        const Outcome result = run(args);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("is the same file as"), std::string::npos) << result.err;
+        EXPECT_EQ(testing::read_file(program), "INCLUDE \"part.asm\"\nRTN\n");
+        EXPECT_EQ(testing::read_file(part), "LIA 1\n");
+        EXPECT_EQ(testing::read_file(base), "ABCD");
+        EXPECT_FALSE(std::filesystem::exists(image));
+    }
+}
+
+// Neither a directory nor a FIFO is read: the run ends at once with the file, line and reason.
+TEST_F(TolvanAsm, DirectoryAndFifoIncludesAreRefused) {
+    const std::string fifo = directory.file("pipe.asm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string program = source("p.asm", "RTN\nINCLUDE \".\"\nINCLUDE \"pipe.asm\"\n");
+    const Outcome result = run({program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, program + ":2: cannot read include file '" + directory.file("") +
+                              "': is a directory\n" + program + ":3: cannot read include file '" +
+                              fifo +
+                              "': is not a regular file (a device, FIFO or socket)\n"
+                              "tolvan-asm: 2 error(s); nothing written\n");
+    EXPECT_EQ(run({directory.file("")}).status, 1);
+    EXPECT_EQ(run({fifo}).err, fifo +
+                                   ": cannot read the source file: is not a regular file (a "
+                                   "device, FIFO or socket)\n"
+                                   "tolvan-asm: 1 error(s); nothing written\n");
+}
+
+// Each of the three INCLUDEs is refused at once, instead of 3^16 nested readings.
+TEST_F(TolvanAsm, FileThatIncludesItselfThreeTimesEndsWithErrors) {
+    const std::string program =
+        source("self.asm", "INCLUDE \"self.asm\"\nINCLUDE \"self.asm\"\nINCLUDE \"self.asm\"\n");
+    const Outcome result = run({program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, program + ":1: INCLUDE of '" + program + "' within itself\n" + program +
+                              ":2: INCLUDE of '" + program + "' within itself\n" + program +
+                              ":3: INCLUDE of '" + program + "' within itself\n" +
+                              "tolvan-asm: 3 error(s); nothing written\n");
+}
+
+// A full disk leaves the previous image as it was, and says so with the system's reason.
+TEST_F(TolvanAsm, FailedWriteKeepsTheOldImage) {
+    const std::string program = source("p.asm", "ORG 0\nDS &2000\nRTN\n");
+    const std::string image = source("p.bin", "old image");
+    Outcome result;
+    constexpr rlim_t kSmallerThanTheImage = 4096;
+    testing::with_file_size_limit(kSmallerThanTheImage, [&] {
+        result = run({program});
+        return true;
+    });
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "tolvan-asm: cannot write " + image + ": File too large\n");
+    EXPECT_EQ(testing::read_file(image), "old image");
+}
+
+// Patching a ROM: the source gives the new code, the base image all the rest, and the "?" line
+// of an unassembled undefined opcode takes its byte from the base.
+TEST_F(TolvanAsm, PatchesAMemoryImage) {
+    std::string rom(0x100, '\x37');
+    rom[0x12] = '\x17';
+    const std::string base = source("high.rom", rom);
+    const std::string patch =
+        source("patch.asm", "ORG &8010\nLIA 5\nL_8012: ?\nPTJ 1\nJRM &8010\n");
+    const std::string image = directory.file("patched.rom");
+    const std::string listing = directory.file("patch.lst");
+    const Outcome result =
+        run({"--base", base, "--base-at", "0x8000", "-o", image, "--listing", listing, patch});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::string expected = rom;
+    expected.replace(0x10, 9, "\x02\x05\x17\x7A\x01\x37\x37\x2D\x08", 9);
+    EXPECT_EQ(testing::read_file(image), expected);
+    EXPECT_EQ(testing::read_file(listing),
+              "8010: 02 05        LIA   05\n"
+              "8012: 17           ?   \n"
+              "8013: 7A 01 37 37  PTJ   01\n"
+              "8017: 2D 08        JRM   8010\n");
 }
 
 }  // namespace
