@@ -11,15 +11,12 @@
 #include "machine/display.h"
 #include "machine/emulator.h"
 #include "ui/hit_test.h"
-#include "ui/lcd_watch.h"
 
 class QAction;
 
 namespace tolvan {
 
 class ClientView;
-
-inline constexpr int kSlicePeriodMs = 10;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -64,7 +61,6 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Display> display_;
     ClientView* client_view_ = nullptr;
     QTimer slice_timer_;
-    LcdWatch lcd_watch_;
     std::map<int, QAction*> actions_;
     int ram_size_menu_item_ = 0;
     KeyRect pressed_rect_;

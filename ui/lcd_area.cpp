@@ -1,7 +1,6 @@
-#include "ui/lcd_watch.h"
+#include "ui/lcd_area.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "machine/display.h"
 
@@ -29,27 +28,6 @@ KeyRect lcd_area() {
         include(area, a.x, a.y, a.x + a.width, a.y + a.height);
     }
     return area;
-}
-
-LcdWatch make_lcd_watch() {
-    LcdWatch watch{lcd_area(), {}};
-    watch.copy.assign(std::size_t(watch.area.width) * watch.area.height, 0);
-    return watch;
-}
-
-bool lcd_changed(LcdWatch& watch, const Image& client) {
-    const KeyRect& a = watch.area;
-    const std::size_t row_bytes = std::size_t(a.width) * sizeof(Rgb);
-    bool changed = false;
-    for (int row = 0; row < a.height; ++row) {
-        const Rgb* source = &client.pixels[std::size_t(a.top + row) * client.width + a.left];
-        Rgb* kept = &watch.copy[std::size_t(row) * a.width];
-        if (std::memcmp(source, kept, row_bytes) != 0) {
-            std::memcpy(kept, source, row_bytes);
-            changed = true;
-        }
-    }
-    return changed;
 }
 
 }  // namespace tolvan
