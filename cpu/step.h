@@ -17,21 +17,32 @@ inline void execute_instruction(Cpu& cpu, Bus& bus) {
     kRoutines[read_program_byte(bus.memory, cpu.pc)](cpu, bus);
 }
 
+// The timer limits. No instruction changes them (only the speed box and the resets do, between
+// slices), so a slice reads them once.
+struct TimerLimits {
+    std::uint32_t limit_512ms;
+    std::uint32_t limit_2ms;
+};
+
+inline TimerLimits timer_limits(const Cpu& cpu) {
+    return {static_cast<std::uint32_t>(cpu.max_horloge512),
+            static_cast<std::uint32_t>(cpu.max_horloge002)};
+}
+
 namespace detail {
 
-// Limits and costs are never negative (the configuration and the speed box keep the limits
-// at 0 or above, and every routine stores a positive cost), so limit - cost cannot overflow
-// and the comparison is exact. The arithmetic is unsigned so that even a state outside that
-// range, such as a fuzzer makes, stays defined.
-inline void advance_counter(std::int32_t& counter, std::int32_t limit, std::int32_t& elapsed,
-                            std::int32_t cost) {
-    const auto unsigned_cost = static_cast<std::uint32_t>(cost);
-    const auto room = static_cast<std::int32_t>(static_cast<std::uint32_t>(limit) - unsigned_cost);
-    if (counter > room) {
+// Counters, limits and costs are never negative: the counters only count up from 0 to their
+// limit, the configuration and the speed box keep the limits at 0 or above, and every routine
+// stores a positive cost. In unsigned 32-bit arithmetic the sum of two such values cannot wrap,
+// so the comparison is exact, and a state outside that range (as a fuzzer makes) stays defined.
+inline void advance_counter(std::int32_t& counter, std::uint32_t limit, std::int32_t& elapsed,
+                            std::uint32_t cost) {
+    const std::uint32_t next = static_cast<std::uint32_t>(counter) + cost;
+    if (next > limit) [[unlikely]] {
         counter = 0;
         elapsed = 1;
     } else {
-        counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + unsigned_cost);
+        counter = static_cast<std::int32_t>(next);
     }
 }
 
@@ -39,10 +50,14 @@ inline void advance_counter(std::int32_t& counter, std::int32_t limit, std::int3
 
 // Adds the cycle cost to both timer counters; a counter that passes its limit restarts at 0
 // (the excess is dropped) and sets its elapsed flag.
+inline void advance_timers(Cpu& cpu, TimerLimits limits) {
+    const auto cost = static_cast<std::uint32_t>(cpu.cycle_cost);
+    detail::advance_counter(cpu.counter_512ms, limits.limit_512ms, cpu.elapsed_512ms, cost);
+    detail::advance_counter(cpu.counter_2ms, limits.limit_2ms, cpu.elapsed_2ms, cost);
+}
+
 inline void advance_timers(Cpu& cpu) {
-    const std::int32_t cost = cpu.cycle_cost;
-    detail::advance_counter(cpu.counter_512ms, cpu.max_horloge512, cpu.elapsed_512ms, cost);
-    detail::advance_counter(cpu.counter_2ms, cpu.max_horloge002, cpu.elapsed_2ms, cost);
+    advance_timers(cpu, timer_limits(cpu));
 }
 
 // What one pass of the delay loop adds: the cycle cost, or 1 for the cost of 0 that an

@@ -26,11 +26,11 @@ void count_scan_pass(Keyboard& keyboard) {
 // slice (the speed box runs between slices). Each kind continues a delay from a sum and
 // returns false when the slice must stop, the delay having been left unfinished.
 
-// MaxDelay 0: exactly one pass, whatever the cost.
+// MaxDelay 0: exactly one pass, whatever the cost, so what it adds does not matter.
 struct SinglePass {
     bool after_step(const Cpu& cpu) {
         std::int64_t sum = 0;
-        delay_pass(sum, delay_increment(cpu));
+        delay_pass(sum, cpu.cycle_cost);
         return true;
     }
     bool finish(const Cpu& cpu, std::int64_t sum) {
@@ -117,20 +117,23 @@ template <class Delay, class Watch>
 SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch watch) {
     Cpu& cpu = emulator.cpu;
     Bus& bus = emulator.bus;
+    const TimerLimits limits = timer_limits(cpu);
     SliceResult result;
     if (const auto unfinished = emulator.slice.unfinished_delay) {
         emulator.slice.unfinished_delay.reset();
         if (!delay.finish(cpu, *unfinished)) return result;
     }
     while (result.steps < kStepsPerSlice) {
-        if (cpu.pc == kKeyReleaseAddress) count_scan_pass(bus.keyboard);
+        if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
+            count_scan_pass(bus.keyboard);
+        }
         watch.before_step(emulator);
         execute_instruction(cpu, bus);
-        advance_timers(cpu);
+        advance_timers(cpu, limits);
         const bool go_on = delay.after_step(cpu);
         ++result.steps;
         watch.after_step(emulator);
-        if (bus.ports.refresh_request) {
+        if (bus.ports.refresh_request) [[unlikely]] {
             result.drew_lcd = serve_refresh_request(emulator, display);
             break;
         }
