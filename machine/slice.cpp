@@ -23,30 +23,40 @@ void count_scan_pass(Keyboard& keyboard) {
 }
 
 // The delay loop after each step, chosen once per slice: nothing changes MaxDelay during a
-// slice (the speed box runs between slices). Each kind continues a delay from a sum and
-// returns false when the slice must stop, the delay having been left unfinished.
+// slice (the speed box runs between slices). Each kind continues a delay from a sum, counts its
+// passes and returns false when the slice must stop, the delay having been left unfinished.
 
 // MaxDelay 0: exactly one pass, whatever the cost, so what it adds does not matter.
-struct SinglePass {
+class SinglePass {
+  public:
     bool after_step(const Cpu& cpu) {
         std::int64_t sum = 0;
         delay_pass(sum, cpu.cycle_cost);
         return true;
     }
     bool finish(const Cpu& cpu, std::int64_t sum) {
-        delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
+        resumed_passes_ = delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
         return true;
     }
+    std::int64_t passes(int steps) const { return resumed_passes_ + steps; }
+
+  private:
+    std::int64_t resumed_passes_ = 0;
 };
 
 // Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a
 // headless slice.
-struct WholeDelay {
+class WholeDelay {
+  public:
     bool after_step(const Cpu& cpu) { return finish(cpu, 0); }
     bool finish(const Cpu& cpu, std::int64_t sum) {
-        delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
+        passes_ += delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
         return true;
     }
+    std::int64_t passes(int) const { return passes_; }
+
+  private:
+    std::int64_t passes_ = 0;
 };
 
 // A window's slice with a positive MaxDelay: the passes and steps are counted against a budget
@@ -67,7 +77,9 @@ class ClockedDelay {
             // At most the budget's number of passes.
             const std::int64_t ceiling =
                 std::min<std::int64_t>(cpu.max_delay, sum + (budget_ - 1) * increment);
-            budget_ -= delay_passes_up_to(sum, ceiling, increment);
+            const std::int64_t made = delay_passes_up_to(sum, ceiling, increment);
+            passes_ += made;
+            budget_ -= made;
             if (delay_finished(cpu, sum)) return true;
             if (deadline_passed()) {
                 progress_.unfinished_delay = sum;
@@ -75,6 +87,7 @@ class ClockedDelay {
             }
         }
     }
+    std::int64_t passes(int) const { return passes_; }
 
   private:
     // Starts a new budget.
@@ -87,6 +100,7 @@ class ClockedDelay {
     SliceProgress& progress_;
     TimePoint deadline_;
     std::int64_t budget_ = kWorkBetweenClockChecks;
+    std::int64_t passes_ = 0;
 };
 
 // What a slice checks around each step besides the delay, chosen once per slice. A debugger's
@@ -121,7 +135,10 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
     SliceResult result;
     if (const auto unfinished = emulator.slice.unfinished_delay) {
         emulator.slice.unfinished_delay.reset();
-        if (!delay.finish(cpu, *unfinished)) return result;
+        if (!delay.finish(cpu, *unfinished)) {
+            result.delay_passes = delay.passes(0);
+            return result;
+        }
     }
     while (result.steps < kStepsPerSlice) {
         if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
@@ -139,6 +156,7 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
         }
         if (!go_on) break;
     }
+    result.delay_passes = delay.passes(result.steps);
     return result;
 }
 

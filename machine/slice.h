@@ -44,6 +44,8 @@ struct SliceOptions {
 
 struct SliceResult {
     int steps = 0;
+    // Passes of the delay loop made in this slice, an unfinished delay's included.
+    std::int64_t delay_passes = 0;
     bool drew_lcd = false;
 };
 

@@ -108,6 +108,25 @@ TEST_F(HeadlessTest, StepsDoNotStopForTheDisplayAndLeaveNoRequestBehind) {
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 10000);
 }
 
+TEST_F(HeadlessTest, DelayedRunsGiveTheSameMachineEveryTime) {
+    // A loop that waits for each 2 ms tick with TEST: TEST 02; JRZP 0007; INCK; JRM 0000;
+    // INCL; JRM 0000. What it counts depends on where the ticks fall among its instructions.
+    roms.place(0x0000, {0x6B, 0x02, 0x38, 0x04, 0x48, 0x2D, 0x06, 0xC8, 0x2D, 0x09});
+    roms.write();
+    std::string states[3];
+    for (int run_index = 0; run_index < 3; ++run_index) {
+        const char* delay = run_index == 0 ? "0" : "5000";
+        testing::write_text("Tolvan.ini", std::string("[Horloge]\nMaxDelay=") + delay + "\n");
+        const RunResult result = run("--slices 4 --state");
+        ASSERT_EQ(result.status, 0) << result.err;
+        states[run_index] = result.out;
+        const std::string field = std::string("\"max_delay\": ") + delay + ",";
+        states[run_index].replace(states[run_index].find(field), field.size(), "");
+    }
+    EXPECT_EQ(states[1], states[0]);
+    EXPECT_EQ(states[2], states[0]);
+}
+
 TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {
     roms.place(0x0000, {0x02, 0x2A, 0x48, 0x79, 0x00, 0x00});  // LIA 2A; INCK; JP 0000
     roms.write();
