@@ -53,7 +53,7 @@ std::unique_ptr<Emulator> machine_running(std::initializer_list<std::uint8_t> pr
     return emulator;
 }
 
-TEST(Slice, RunsAllItsStepsUnlessTheDisplayEndsItAndReadsTheClockOnlyWithADelay) {
+TEST(Slice, RunsAllItsStepsAndReadsTheClockOnlyWithADelay) {
     struct Case {
         std::int32_t max_delay;
         bool clock;
