@@ -140,7 +140,7 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
             return result;
         }
     }
-    while (result.steps < kStepsPerSlice) {
+    for (int left = kStepsPerSlice; left != 0; --left) {
         if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
             count_scan_pass(bus.keyboard);
         }
