@@ -13,6 +13,7 @@
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
+#include "machine/slice.h"
 #include "resources/artwork.h"
 
 namespace tolvan {
@@ -174,9 +175,9 @@ class HeadlessSession {
         for (long long n = 0; n < count; ++n)
             slice();
     }
-    void slice() {
-        run_slice(*emulator_, display_, trace_.active() ? trace_.observer() : StepObserver{});
-    }
+    // Without a clock: the same files and actions give the same result at any MaxDelay.
+    void slice() { run_slice(*emulator_, display_, {observer(), {}}); }
+    StepObserver observer() { return trace_.active() ? trace_.observer() : StepObserver{}; }
     void run_steps(long long count);
     void type_text(const std::string& text);
     void unassemble(const Action& action, bool source_format);
@@ -192,9 +193,13 @@ class HeadlessSession {
 void HeadlessSession::run_steps(long long count) {
     Emulator& emulator = *emulator_;
     if (emulator.control.power_on_status != PowerOnStatus::Ok) return;
-    const StepObserver observer = trace_.active() ? trace_.observer() : StepObserver{};
-    for (long long n = 0; n < count; ++n)
-        observed_step(emulator, observer);
+    const StepObserver step_observer = observer();
+    // A display switched on is served as a slice serves it, without stopping the run, so that
+    // no request is left for the next slice to stop on.
+    for (long long n = 0; n < count; ++n) {
+        observed_step(emulator, step_observer);
+        serve_refresh_request(emulator, display_);
+    }
 }
 
 void HeadlessSession::type_text(const std::string& text) {
@@ -299,7 +304,7 @@ std::string usage_text() {
            "       tolvan --help | --version\n"
            "\n"
            "Actions, carried out in order:\n"
-           "  --steps N               run N instruction steps (no slice logic)\n"
+           "  --steps N               run N instruction steps, not stopping for the display\n"
            "  --slices N              run N execution slices back to back\n"
            "  --press CODE            post a key press with that key code (1-82)\n"
            "  --type TEXT             type TEXT, each key taken and released in turn\n"

@@ -57,7 +57,10 @@ inline bool in_rom(std::uint16_t address) {
 }
 
 inline std::uint8_t read_program_byte(const AddressSpace& memory, std::uint16_t address) {
-    if (in_rom(address)) return memory.image[address];
+    // Nearly every instruction comes from ROM.
+    if (in_rom(address)) [[likely]] {
+        return memory.image[address];
+    }
     if (address >= kSecondViewStart && address < kSecondViewEnd) return memory.image[address];
     return read_unmapped_or_display(memory, address);
 }

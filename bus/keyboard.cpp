@@ -53,6 +53,12 @@ void set_matrix_key(Keyboard& keyboard, KeyCode code) {
     }
 }
 
+void release_matrix_keys(Keyboard& keyboard) {
+    keyboard.key_down = 0;
+    keyboard.lines_a.fill(0);
+    keyboard.lines_b.fill(0);
+}
+
 std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe,
                             std::uint8_t port_a) {
     // The strobe pattern itself is part of what the firmware reads back.

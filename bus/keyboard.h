@@ -133,6 +133,8 @@ struct Keyboard {
 };
 
 void set_matrix_key(Keyboard& keyboard, KeyCode code);
+// The matrix with no key down: what set_matrix_key does for a code that no place holds.
+void release_matrix_keys(Keyboard& keyboard);
 std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe, std::uint8_t port_a);
 KeyCode take_pending_key(Keyboard& keyboard);
 // Returns whether the break signal is active after the poll.

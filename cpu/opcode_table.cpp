@@ -93,8 +93,18 @@ constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     return table;
 }
 
+constexpr std::array<OpcodeInfo, 256> kTable = make_opcode_table();
+
+constexpr std::array<Routine, 256> routines_of(const std::array<OpcodeInfo, 256>& table) {
+    std::array<Routine, 256> routines{};
+    for (std::size_t opcode = 0; opcode < table.size(); ++opcode)
+        routines[opcode] = table[opcode].execute;
+    return routines;
+}
+
 }  // namespace
 
-constinit const std::array<OpcodeInfo, 256> kOpcodeTable = make_opcode_table();
+constinit const std::array<OpcodeInfo, 256> kOpcodeTable = kTable;
+constinit const std::array<Routine, 256> kRoutines = routines_of(kTable);
 
 }  // namespace tolvan

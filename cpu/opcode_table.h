@@ -49,6 +49,8 @@ constexpr int operand_length(Operand operand) {
 }
 
 extern const std::array<OpcodeInfo, 256> kOpcodeTable;
+// The routines of kOpcodeTable alone, packed densely for the instruction step's dispatch.
+extern const std::array<Routine, 256> kRoutines;
 
 inline int instruction_length(std::uint8_t opcode) {
     return operand_length(kOpcodeTable[opcode].operand);

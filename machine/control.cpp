@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "base/atomic_file.h"
-#include "cpu/step.h"
 #include "machine/configuration.h"
 
 namespace tolvan {
@@ -19,12 +18,6 @@ PowerOnStatus load_image_file(const char* name, AddressSpace& memory, std::uint1
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
     return read < size ? short_code : PowerOnStatus::Ok;
-}
-
-void release_key_after_scans(Keyboard& keyboard) {
-    if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
-    keyboard.scan_pass_counter = 0;
-    set_matrix_key(keyboard, KeyCode::None);
 }
 
 }  // namespace
@@ -71,48 +64,6 @@ void report_error(Emulator& emulator, std::string_view message, std::string_view
     emulator.control.error_text = std::string(message.substr(0, kErrorTextCapacity));
     emulator.control.error_detail = std::string(detail);
     emulator.control.error_flag = true;
-}
-
-void observed_step(Emulator& emulator, const StepObserver& observer) {
-    if (!observer.after_step) {
-        step(emulator.cpu, emulator.bus);
-        return;
-    }
-    const std::uint16_t address = emulator.cpu.pc;
-    const std::uint8_t opcode = read_program_byte(emulator.bus.memory, address);
-    step(emulator.cpu, emulator.bus);
-    observer.after_step(observer.context, emulator, address, opcode);
-}
-
-void run_slice(Emulator& emulator, Display& display, const StepObserver& observer) {
-    MachineControl& control = emulator.control;
-    if (control.slice_busy) return;
-    control.slice_busy = 1;
-    if (control.power_on_status != PowerOnStatus::Ok) {
-        control.slice_busy = 0;
-        return;
-    }
-    Cpu& cpu = emulator.cpu;
-    Bus& bus = emulator.bus;
-    // With no delay a slice takes well under a period; only a delayed one needs the clock.
-    const bool watch_clock = cpu.max_delay > 0;
-    const int clock_interval =
-        cpu.max_delay >= kDelayCheckedEveryStep ? 1 : kStepsBetweenClockChecks;
-    const auto deadline = std::chrono::steady_clock::now() + kSlicePeriod;
-    for (int n = 1; n <= kStepsPerSlice; ++n) {
-        if (cpu.pc == kKeyReleaseAddress) release_key_after_scans(bus.keyboard);
-        observed_step(emulator, observer);
-        if (bus.ports.refresh_request) {
-            bus.ports.refresh_request = 0;
-            if (bus.memory.lcd_redraw) draw_lcd(display, bus.memory);
-            bus.memory.lcd_redraw = 0;
-            break;
-        }
-        if (watch_clock && n % clock_interval == 0 && std::chrono::steady_clock::now() > deadline) {
-            break;
-        }
-    }
-    control.slice_busy = 0;
 }
 
 }  // namespace tolvan

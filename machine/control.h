@@ -1,12 +1,10 @@
-// Machine control: power-on, the after-load reset, Save RAM, the execution slice and the error
-// report through which an operation tells the front end that something failed.
+// Machine control: power-on, the after-load reset, Save RAM and the error report through which
+// an operation tells the front end that something failed. The execution slice is in slice.h.
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <string_view>
 
-#include "machine/display.h"
 #include "machine/emulator.h"
 
 namespace tolvan {
@@ -19,16 +17,6 @@ inline constexpr std::uint16_t kRamImageStart = 0x2000;
 inline constexpr std::size_t kRamImageSize = 0x6000;
 inline constexpr std::size_t kErrorTextCapacity = 127;
 
-// The firmware passes this address once per keyboard scan; a held key is let go after three.
-inline constexpr std::uint16_t kKeyReleaseAddress = 0x1330;
-inline constexpr int kKeyReleasePasses = 3;
-inline constexpr int kStepsPerSlice = 10000;
-// A slice never runs much longer than the timer period that calls it, so that a large
-// MaxDelay slows the machine down without freezing the window.
-inline constexpr std::chrono::milliseconds kSlicePeriod{10};
-inline constexpr int kStepsBetweenClockChecks = 32;
-// From this MaxDelay on a single step takes microseconds: the clock is read after every step.
-inline constexpr std::int32_t kDelayCheckedEveryStep = 10000;
 
 inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la RAM";
 
@@ -41,20 +29,5 @@ void after_load_reset(Emulator& emulator);
 // configuration beside it, whether or not the image could be written.
 void save_ram_image(Emulator& emulator);
 void report_error(Emulator& emulator, std::string_view message, std::string_view detail = {});
-
-// Called after every instruction step of a slice, with the address and opcode it executed; for
-// tracing. Costs one predictable branch per step when absent.
-struct StepObserver {
-    void (*after_step)(void* context, const Emulator& emulator, std::uint16_t address,
-                       std::uint8_t opcode) = nullptr;
-    void* context = nullptr;
-};
-
-// One instruction step, reported to the observer if there is one.
-void observed_step(Emulator& emulator, const StepObserver& observer);
-
-// One execution slice: up to kStepsPerSlice instructions, stopping early when the firmware
-// switches the display on; draws the LCD then if a display byte changed.
-void run_slice(Emulator& emulator, Display& display, const StepObserver& observer = {});
 
 }  // namespace tolvan

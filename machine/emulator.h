@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "bus/bus.h"
@@ -43,11 +44,19 @@ struct UnassemblerSettings {
     bool more_information = false;  // source format instead of a listing
 };
 
+// What one execution slice leaves for the next.
+struct SliceProgress {
+    // The delay loop of the last step when the window's slice deadline cut it: the sum it had
+    // reached. The next slice finishes it before its first step.
+    std::optional<std::int64_t> unfinished_delay;
+};
+
 struct Emulator {
     Cpu cpu;
     Bus bus;
     MachineControl control;
     UnassemblerSettings unassembler;
+    SliceProgress slice;
 };
 
 }  // namespace tolvan

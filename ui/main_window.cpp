@@ -9,10 +9,12 @@
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
+#include "machine/slice.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
 #include "ui/dialogs.h"
 #include "ui/key_frames.h"
+#include "ui/lcd_area.h"
 #include "ui/menu_ids.h"
 #include "ui/qt_keys.h"
 
@@ -69,8 +71,7 @@ bool is_ram_size_item(MenuCommand command) {
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
       emulator_(std::make_unique<Emulator>()),
-      display_(std::make_unique<Display>()),
-      lcd_watch_(make_lcd_watch()) {
+      display_(std::make_unique<Display>()) {
     setWindowTitle(QStringLiteral("Tolvan"));
     build_menu();
     client_view_ = new ClientView(display_->client, this);
@@ -128,8 +129,9 @@ QAction* MainWindow::command_action(MenuCommand command) const {
 }
 
 void MainWindow::run_timer_slice() {
-    run_slice(*emulator_, *display_);
-    if (lcd_changed(lcd_watch_, display_->client)) update_rect(lcd_watch_.area);
+    if (run_slice(*emulator_, *display_, {{}, wall_clock()}).drew_lcd) {
+        update_rect(lcd_area());
+    }
 }
 
 void MainWindow::update_rect(const Rect& r) {

@@ -11,7 +11,6 @@
 #include "machine/display.h"
 #include "machine/emulator.h"
 #include "ui/hit_test.h"
-#include "ui/lcd_watch.h"
 #include "ui/menu_ids.h"
 
 class QAction;
@@ -63,7 +62,6 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Display> display_;
     ClientView* client_view_ = nullptr;
     QTimer slice_timer_;
-    LcdWatch lcd_watch_;
     std::map<MenuCommand, QAction*> actions_;
     MenuCommand ram_size_menu_item_ = MenuCommand::None;
     Rect pressed_rect_;

@@ -2,6 +2,7 @@
 // LCD printouts, screenshots, traces, errors and usage, and the key press from end to end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -93,15 +94,37 @@ TEST_F(HeadlessTest, TypingWaitsForEachKeyToBeTakenAndReleased) {
     EXPECT_EQ(lcd_row(result.out.substr(result.out.find('\n') + 1), 6).substr(0, 5), ".....");
 }
 
-TEST_F(HeadlessTest, StepsRunWithoutSliceLogic) {
-    // LIA 2A; LIP 5F; ORIM 01; OUTC; NOPW: the display switched on does not stop the steps.
-    roms.place(0x0000, {0x02, 0x2A, 0x12, 0x5F, 0x61, 0x01, 0xDF, 0x4D, 0x4D});
+TEST_F(HeadlessTest, StepsDoNotStopForTheDisplayAndLeaveNoRequestBehind) {
+    // LIA 2A; LIP 5F; ORIM 01; OUTC; NOPW; JP 0007: the display switched on does not stop the
+    // steps, and the slices that follow run in full.
+    roms.place(0x0000, {0x02, 0x2A, 0x12, 0x5F, 0x61, 0x01, 0xDF, 0x4D, 0x79, 0x00, 0x07});
     roms.write();
-    const RunResult result = run("--steps 5 --state");
+    const RunResult result = run("--steps 5 --state --trace trace.txt --slices 1");
     ASSERT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("\"pc\": 8,"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("\"refresh_request\": 1"), std::string::npos);
+    EXPECT_NE(result.out.find("\"refresh_request\": 0"), std::string::npos);
     EXPECT_NE(result.out.find("\"iram\": \"00002a"), std::string::npos);
+    const std::string trace = testing::read_text("trace.txt");
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 10000);
+}
+
+TEST_F(HeadlessTest, DelayedRunsGiveTheSameMachineEveryTime) {
+    // A loop that waits for each 2 ms tick with TEST: TEST 02; JRZP 0007; INCK; JRM 0000;
+    // INCL; JRM 0000. What it counts depends on where the ticks fall among its instructions.
+    roms.place(0x0000, {0x6B, 0x02, 0x38, 0x04, 0x48, 0x2D, 0x06, 0xC8, 0x2D, 0x09});
+    roms.write();
+    std::string states[3];
+    for (int run_index = 0; run_index < 3; ++run_index) {
+        const char* delay = run_index == 0 ? "0" : "5000";
+        testing::write_text("Tolvan.ini", std::string("[Horloge]\nMaxDelay=") + delay + "\n");
+        const RunResult result = run("--slices 4 --state");
+        ASSERT_EQ(result.status, 0) << result.err;
+        states[run_index] = result.out;
+        const std::string field = std::string("\"max_delay\": ") + delay + ",";
+        states[run_index].replace(states[run_index].find(field), field.size(), "");
+    }
+    EXPECT_EQ(states[1], states[0]);
+    EXPECT_EQ(states[2], states[0]);
 }
 
 TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {

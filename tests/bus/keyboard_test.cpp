@@ -110,5 +110,19 @@ TEST(KeyMatrix, EveryKeyHasExactlyOnePlaceAndNoKeyHasNone) {
     }
 }
 
+TEST(KeyMatrix, ReleaseLeavesTheMatrixAsNoKeyDoes) {
+    for (int code = 0; code <= 90; ++code) {
+        Keyboard released;
+        set_matrix_key(released, key_code(code));
+        release_matrix_keys(released);
+        Keyboard no_key;
+        set_matrix_key(no_key, key_code(code));
+        set_matrix_key(no_key, KeyCode::None);
+        EXPECT_EQ(released.lines_a, no_key.lines_a) << "code " << code;
+        EXPECT_EQ(released.lines_b, no_key.lines_b) << "code " << code;
+        EXPECT_EQ(released.key_down, no_key.key_down) << "code " << code;
+    }
+}
+
 }  // namespace
 }  // namespace tolvan

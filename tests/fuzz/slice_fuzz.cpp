@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "bus/keyboard.h"
-#include "machine/control.h"
+#include "machine/slice.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "machine/commands.h"
 #include "machine/configuration.h"
 #include "machine/control.h"
+#include "machine/slice.h"
 #include "support/rom_images.h"
 #include "support/scratch_directory.h"
 
@@ -104,15 +105,17 @@ TEST_F(ControlTest, SliceStopsRightAfterTheDisplayIsSwitchedOn) {
     roms.write();
     start_machine(*emulator);
     emulator->bus.memory.lcd_redraw = 0;
-    run_slice(*emulator, display);
+    EXPECT_FALSE(run_slice(*emulator, display).drew_lcd);
     EXPECT_EQ(emulator->cpu.pc, 0x0005) << "the slice ends after OUTC";
     EXPECT_EQ(emulator->bus.ports.refresh_request, 0);
     EXPECT_EQ(display.client.at(kLcdLeft, kLcdTop), 0u) << "nothing drawn with the flag clear";
     emulator->bus.memory.lcd_redraw = 1;
     emulator->cpu.pc = 0;
-    run_slice(*emulator, display);
+    EXPECT_TRUE(run_slice(*emulator, display).drew_lcd);
     EXPECT_EQ(display.client.at(kLcdLeft, kLcdTop), kLcdBackground) << "the LCD was drawn";
     EXPECT_EQ(emulator->bus.memory.lcd_redraw, 0);
+    emulator->cpu.pc = 0;
+    EXPECT_FALSE(run_slice(*emulator, display).drew_lcd) << "no display byte changed since";
 }
 
 TEST_F(ControlTest, BusySliceDoesNothing) {
@@ -184,7 +187,7 @@ TEST_F(ControlTest, LargeDelaySlowsTheSliceWithoutFreezingIt) {
     // About a millisecond per instruction: ten seconds for a whole slice without the clock.
     emulator->cpu.max_delay = 6'000'000;
     const auto start = std::chrono::steady_clock::now();
-    run_slice(*emulator, display);
+    run_slice(*emulator, display, {{}, wall_clock()});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(emulator->cpu.pc, 0x0000);
 }

@@ -1,11 +1,11 @@
-// The settings boxes' number fields, the RAM size menu item, and the watch on the LCD area.
+// The settings boxes' number fields, the RAM size menu item, and the LCD area.
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "machine/display.h"
 #include "ui/dialog_fields.h"
-#include "ui/lcd_watch.h"
+#include "ui/lcd_area.h"
 #include "ui/menu_ids.h"
 
 namespace tolvan {
@@ -69,7 +69,7 @@ TEST(RamSizeMenu, ItemOfEachSize) {
     EXPECT_EQ(ram_size_of_menu_item(MenuCommand::About), 0);
 }
 
-TEST(LcdWatch, AreaHoldsEveryColumnAndAnnunciator) {
+TEST(LcdArea, HoldsEveryColumnAndAnnunciator) {
     const Rect area = lcd_area();
     const auto inside = [&area](int x, int y) {
         return x >= area.left && x < area.left + area.width && y >= area.top &&
@@ -82,20 +82,6 @@ TEST(LcdWatch, AreaHoldsEveryColumnAndAnnunciator) {
         EXPECT_TRUE(inside(a.area.left, a.area.top)) << a.legend;
         EXPECT_TRUE(inside(a.area.right(), a.area.bottom())) << a.legend;
     }
-}
-
-TEST(LcdWatch, ReportsAChangeOnce) {
-    Display display;
-    display.client = Image(kClientWidth, kClientHeight, rgb(9, 9, 9));
-    LcdWatch watch = make_lcd_watch();
-    EXPECT_TRUE(lcd_changed(watch, display.client));
-    EXPECT_FALSE(lcd_changed(watch, display.client));
-    display.client.at(kLcdLeft + 3, kLcdTop + 3) = kLcdDot;
-    EXPECT_TRUE(lcd_changed(watch, display.client));
-    EXPECT_FALSE(lcd_changed(watch, display.client));
-    // Pixels away from the LCD, such as key frames, are not watched.
-    display.client.at(20, 120) = rgb(255, 255, 255);
-    EXPECT_FALSE(lcd_changed(watch, display.client));
 }
 
 }  // namespace

@@ -1,0 +1,215 @@
+#include "machine/slice.h"
+
+#include <algorithm>
+
+#include "cpu/step.h"
+#include "machine/control.h"
+
+namespace tolvan {
+
+namespace {
+
+using TimePoint = std::chrono::steady_clock::time_point;
+
+// A window's slice reads the clock after this much work, counting one unit per step and one
+// per delay-loop pass: some tens of microseconds, so that the slice ends close to its deadline
+// and the clock costs nothing measurable.
+constexpr std::int64_t kWorkBetweenClockChecks = std::int64_t{1} << 16;
+
+void count_scan_pass(Keyboard& keyboard) {
+    if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
+    keyboard.scan_pass_counter = 0;
+    release_matrix_keys(keyboard);
+}
+
+// The delay loop after each step, chosen once per slice: nothing changes MaxDelay during a
+// slice (the speed box runs between slices). Each kind continues a delay from a sum, counts its
+// passes and returns false when the slice must stop, the delay having been left unfinished.
+
+// MaxDelay 0: exactly one pass, whatever the cost, so what it adds does not matter.
+class SinglePass {
+  public:
+    bool after_step(const Cpu& cpu) {
+        std::int64_t sum = 0;
+        delay_pass(sum, cpu.cycle_cost);
+        return true;
+    }
+    bool finish(const Cpu& cpu, std::int64_t sum) {
+        resumed_passes_ = delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
+        return true;
+    }
+    std::int64_t passes(int steps) const { return resumed_passes_ + steps; }
+
+  private:
+    std::int64_t resumed_passes_ = 0;
+};
+
+// Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a
+// headless slice.
+class WholeDelay {
+  public:
+    bool after_step(const Cpu& cpu) { return finish(cpu, 0); }
+    bool finish(const Cpu& cpu, std::int64_t sum) {
+        passes_ += delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
+        return true;
+    }
+    std::int64_t passes(int) const { return passes_; }
+
+  private:
+    std::int64_t passes_ = 0;
+};
+
+// A window's slice with a positive MaxDelay: the passes and steps are counted against a budget
+// of work, and the clock is read each time it is spent.
+class ClockedDelay {
+  public:
+    ClockedDelay(const SliceClock& clock, SliceProgress& progress)
+        : clock_(clock), progress_(progress), deadline_(clock.now(clock.context) + kSlicePeriod) {}
+
+    bool after_step(const Cpu& cpu) {
+        --budget_;
+        if (!finish(cpu, 0)) return false;
+        return budget_ > 0 || !deadline_passed();
+    }
+    bool finish(const Cpu& cpu, std::int64_t sum) {
+        const std::int64_t increment = delay_increment(cpu);
+        for (;;) {
+            // At most the budget's number of passes.
+            const std::int64_t ceiling =
+                std::min<std::int64_t>(cpu.max_delay, sum + (budget_ - 1) * increment);
+            const std::int64_t made = delay_passes_up_to(sum, ceiling, increment);
+            passes_ += made;
+            budget_ -= made;
+            if (delay_finished(cpu, sum)) return true;
+            if (deadline_passed()) {
+                progress_.unfinished_delay = sum;
+                return false;
+            }
+        }
+    }
+    std::int64_t passes(int) const { return passes_; }
+
+  private:
+    // Starts a new budget.
+    bool deadline_passed() {
+        budget_ = kWorkBetweenClockChecks;
+        return clock_.now(clock_.context) >= deadline_;
+    }
+
+    const SliceClock& clock_;
+    SliceProgress& progress_;
+    TimePoint deadline_;
+    std::int64_t budget_ = kWorkBetweenClockChecks;
+    std::int64_t passes_ = 0;
+};
+
+// What a slice checks around each step besides the delay, chosen once per slice. A debugger's
+// breakpoints would be one more kind, so that a slice without them pays nothing.
+struct Unwatched {
+    void before_step(const Emulator&) {}
+    void after_step(const Emulator&) {}
+};
+
+class Observed {
+  public:
+    explicit Observed(const StepObserver& observer) : observer_(observer) {}
+    void before_step(const Emulator& emulator) {
+        address_ = emulator.cpu.pc;
+        opcode_ = read_program_byte(emulator.bus.memory, address_);
+    }
+    void after_step(const Emulator& emulator) {
+        observer_.after_step(observer_.context, emulator, address_, opcode_);
+    }
+
+  private:
+    const StepObserver& observer_;
+    std::uint16_t address_ = 0;
+    std::uint8_t opcode_ = 0;
+};
+
+template <class Delay, class Watch>
+SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch watch) {
+    Cpu& cpu = emulator.cpu;
+    Bus& bus = emulator.bus;
+    const TimerLimits limits = timer_limits(cpu);
+    SliceResult result;
+    if (const auto unfinished = emulator.slice.unfinished_delay) {
+        emulator.slice.unfinished_delay.reset();
+        if (!delay.finish(cpu, *unfinished)) {
+            result.delay_passes = delay.passes(0);
+            return result;
+        }
+    }
+    for (int left = kStepsPerSlice; left != 0; --left) {
+        if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
+            count_scan_pass(bus.keyboard);
+        }
+        watch.before_step(emulator);
+        execute_instruction(cpu, bus);
+        advance_timers(cpu, limits);
+        const bool go_on = delay.after_step(cpu);
+        ++result.steps;
+        watch.after_step(emulator);
+        if (bus.ports.refresh_request) [[unlikely]] {
+            result.drew_lcd = serve_refresh_request(emulator, display);
+            break;
+        }
+        if (!go_on) break;
+    }
+    result.delay_passes = delay.passes(result.steps);
+    return result;
+}
+
+template <class Watch>
+SliceResult run_watched(Emulator& emulator, Display& display, const SliceClock& clock,
+                        Watch watch) {
+    const std::int32_t max_delay = emulator.cpu.max_delay;
+    if (max_delay == 0) return run_steps(emulator, display, SinglePass{}, watch);
+    if (max_delay < 0 || !clock.now) return run_steps(emulator, display, WholeDelay{}, watch);
+    return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch);
+}
+
+TimePoint read_steady_clock(void*) {
+    return std::chrono::steady_clock::now();
+}
+
+}  // namespace
+
+SliceClock wall_clock() {
+    return {&read_steady_clock, nullptr};
+}
+
+void observed_step(Emulator& emulator, const StepObserver& observer) {
+    if (!observer.after_step) {
+        step(emulator.cpu, emulator.bus);
+        return;
+    }
+    Observed watch(observer);
+    watch.before_step(emulator);
+    step(emulator.cpu, emulator.bus);
+    watch.after_step(emulator);
+}
+
+bool serve_refresh_request(Emulator& emulator, Display& display) {
+    Bus& bus = emulator.bus;
+    if (!bus.ports.refresh_request) return false;
+    bus.ports.refresh_request = false;
+    const bool draw = bus.memory.lcd_redraw;
+    if (draw) draw_lcd(display, bus.memory);
+    bus.memory.lcd_redraw = false;
+    return draw;
+}
+
+SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options) {
+    MachineControl& control = emulator.control;
+    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
+    control.slice_busy = true;
+    const SliceResult result =
+        options.observer.after_step
+            ? run_watched(emulator, display, options.clock, Observed(options.observer))
+            : run_watched(emulator, display, options.clock, Unwatched{});
+    control.slice_busy = false;
+    return result;
+}
+
+}  // namespace tolvan
