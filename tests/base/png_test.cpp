@@ -163,8 +163,8 @@ TEST(PngTest, PixelDataSplitOverSeveralChunksIsJoined) {
     const Bytes data(whole.begin() + idat_start + 8, whole.begin() + idat_start + 8 + length);
     Bytes split(whole.begin(), whole.begin() + idat_start);
     const std::size_t third = data.size() / 3;
-    put_chunk(split, "IDAT", Bytes(data.begin(), data.begin() + third));
     put_chunk(split, "tEXt", Bytes{'a', 0, 'b'});  // ancillary chunks are skipped
+    put_chunk(split, "IDAT", Bytes(data.begin(), data.begin() + third));
     put_chunk(split, "IDAT", Bytes(data.begin() + third, data.begin() + 2 * third));
     put_chunk(split, "IDAT", Bytes(data.begin() + 2 * third, data.end()));
     put_chunk(split, "IEND", {});
