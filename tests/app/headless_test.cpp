@@ -9,6 +9,7 @@
 #include "base/png.h"
 #include "machine/display.h"
 #include "support/command_output.h"
+#include "support/files.h"
 #include "support/rom_images.h"
 #include "support/scratch_directory.h"
 
@@ -109,7 +110,7 @@ TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {
     roms.write();
     const RunResult result = run("--steps 1 --trace trace.txt --steps 2");
     ASSERT_EQ(result.status, 0);
-    EXPECT_EQ(testing::read_text("trace.txt"),
+    EXPECT_EQ(testing::read_file("trace.txt"),
               "0002 48 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=4\n"
               "0003 79 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=6\n");
 }
@@ -148,7 +149,7 @@ TEST_F(HeadlessTest, ScreenshotShowsTheDrawnLcd) {
 
 TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
     roms.write();
-    testing::write_text("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
+    testing::write_file("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
     const RunResult result = run("--save-ram --state");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\n");
@@ -187,11 +188,11 @@ TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
     const RunResult result =
         run("--unassemble 0x8000 0x8007 list.txt --unassemble-source 32768 32775 source.asm");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(testing::read_text("list.txt"),
+    EXPECT_EQ(testing::read_file("list.txt"),
               "8000: 10 12 34     LIDP  1234\n"
               "8003: 28 03        JRNZP 8007\n"
               "8005: E1 23        CAL   &0123\n");
-    EXPECT_NE(testing::read_text("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
+    EXPECT_NE(testing::read_file("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
 }
 
 TEST_F(HeadlessTest, HelpAndVersionAnswerWithoutRunning) {

@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "machine/commands.h"
-#include "support/tools_test_support.h"
+#include "support/files.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {

@@ -6,7 +6,8 @@
 #include <sstream>
 #include <vector>
 
-#include "support/tools_test_support.h"
+#include "support/files.h"
+#include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {
