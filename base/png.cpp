@@ -130,6 +130,9 @@ bool read_header(const PngState& state, Source* source, Header* header) {
     // flaws that libpng would otherwise only warn about, such as surplus pixel data.
     png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
     png_set_benign_errors(png, 0);
+    // Only the picture itself matters: every ancillary chunk (text, colour profiles, ...) is
+    // skipped unread, so that a flaw in one cannot spoil the picture.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_set_user_limits(png, kMaxDimension, kMaxDimension);
     png_read_info(png, info);
     int bit_depth = 0;
