@@ -12,8 +12,7 @@
 namespace tolvan {
 
 // An 8-bit RGB, non-interlaced PNG stream of the image. Identical images give identical bytes.
-// A PNG cannot hold an empty image: one of width or height 0 gives a stream that no reader
-// accepts.
+// A PNG cannot hold an empty image: one of width or height 0 gives no bytes at all.
 std::vector<std::uint8_t> encode_png(const Image& image);
 
 // Writes encode_png(image) to path; false for an empty image and on any failure to create or

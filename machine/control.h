@@ -17,7 +17,6 @@ inline constexpr std::uint16_t kRamImageStart = 0x2000;
 inline constexpr std::size_t kRamImageSize = 0x6000;
 inline constexpr std::size_t kErrorTextCapacity = 127;
 
-
 inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la RAM";
 
 // Loads the configuration, both ROM images and the RAM image named by the configuration.

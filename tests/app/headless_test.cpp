@@ -10,6 +10,7 @@
 #include "base/png.h"
 #include "machine/display.h"
 #include "support/command_output.h"
+#include "support/files.h"
 #include "support/rom_images.h"
 #include "support/scratch_directory.h"
 
@@ -104,7 +105,7 @@ TEST_F(HeadlessTest, StepsDoNotStopForTheDisplayAndLeaveNoRequestBehind) {
     EXPECT_NE(result.out.find("\"pc\": 8,"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("\"refresh_request\": 0"), std::string::npos);
     EXPECT_NE(result.out.find("\"iram\": \"00002a"), std::string::npos);
-    const std::string trace = testing::read_text("trace.txt");
+    const std::string trace = testing::read_file("trace.txt");
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 10000);
 }
 
@@ -116,7 +117,7 @@ TEST_F(HeadlessTest, DelayedRunsGiveTheSameMachineEveryTime) {
     std::string states[3];
     for (int run_index = 0; run_index < 3; ++run_index) {
         const char* delay = run_index == 0 ? "0" : "5000";
-        testing::write_text("Tolvan.ini", std::string("[Horloge]\nMaxDelay=") + delay + "\n");
+        testing::write_file("Tolvan.ini", std::string("[Horloge]\nMaxDelay=") + delay + "\n");
         const RunResult result = run("--slices 4 --state");
         ASSERT_EQ(result.status, 0) << result.err;
         states[run_index] = result.out;
@@ -132,7 +133,7 @@ TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {
     roms.write();
     const RunResult result = run("--steps 1 --trace trace.txt --steps 2");
     ASSERT_EQ(result.status, 0);
-    EXPECT_EQ(testing::read_text("trace.txt"),
+    EXPECT_EQ(testing::read_file("trace.txt"),
               "0002 48 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=4\n"
               "0003 79 A=2A B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=08 R=00 DP=0000 F=00 T=6\n");
 }
@@ -171,7 +172,7 @@ TEST_F(HeadlessTest, ScreenshotShowsTheDrawnLcd) {
 
 TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
     roms.write();
-    testing::write_text("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
+    testing::write_file("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
     const RunResult result = run("--save-ram --state");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\n");
@@ -210,11 +211,11 @@ TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
     const RunResult result =
         run("--unassemble 0x8000 0x8007 list.txt --unassemble-source 32768 32775 source.asm");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(testing::read_text("list.txt"),
+    EXPECT_EQ(testing::read_file("list.txt"),
               "8000: 10 12 34     LIDP  1234\n"
               "8003: 28 03        JRNZP 8007\n"
               "8005: E1 23        CAL   &0123\n");
-    EXPECT_NE(testing::read_text("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
+    EXPECT_NE(testing::read_file("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
 }
 
 TEST_F(HeadlessTest, HelpAndVersionAnswerWithoutRunning) {

@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <string>
 
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {
 
 using testing::entries_of;
-using testing::read_text;
-using testing::write_text;
+using testing::read_file;
+using testing::write_file;
 
 class AtomicFile : public testing::ScratchDirectoryTest {};
 
@@ -21,23 +22,23 @@ constexpr const char* kOldContents = "old contents\n";
 
 TEST_F(AtomicFile, CreatesAndReplacesLeavingNothingElse) {
     ASSERT_TRUE(write_file_atomically("target", "first"));
-    EXPECT_EQ(read_text("target"), "first");
+    EXPECT_EQ(read_file("target"), "first");
     ASSERT_TRUE(write_file_atomically("target", std::string(100000, 'z')));
-    EXPECT_EQ(read_text("target"), std::string(100000, 'z'));
+    EXPECT_EQ(read_file("target"), std::string(100000, 'z'));
     ASSERT_TRUE(write_file_atomically("target", ""));
-    EXPECT_EQ(read_text("target"), "");
+    EXPECT_EQ(read_file("target"), "");
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
 }
 
 TEST_F(AtomicFile, WorksThroughADirectoryPath) {
     std::filesystem::create_directory("sub");
     ASSERT_TRUE(write_file_atomically((directory() / "sub" / "target").string(), "x"));
-    EXPECT_EQ(read_text("sub/target"), "x");
+    EXPECT_EQ(read_file("sub/target"), "x");
     EXPECT_EQ(entries_of(directory() / "sub"), std::vector<std::string>{"target"});
 }
 
 TEST_F(AtomicFile, KeepsThePermissionsOfTheReplacedFile) {
-    write_text("target", kOldContents);
+    write_file("target", kOldContents);
     ::chmod("target", 0640);
     ASSERT_TRUE(write_file_atomically("target", "new"));
     struct stat status {};
@@ -66,23 +67,23 @@ TEST_F(AtomicFile, FailedRenameLeavesNoTemporaryFile) {
 }
 
 TEST_F(AtomicFile, WriteFailingHalfwayLeavesTheOldFileWhole) {
-    write_text("target", kOldContents);
+    write_file("target", kOldContents);
     const bool written = testing::with_file_size_limit(
         16, [] { return write_file_atomically("target", std::string(4096, 'n')).ok(); });
     EXPECT_FALSE(written);
-    EXPECT_EQ(read_text("target"), kOldContents);
+    EXPECT_EQ(read_file("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
 }
 
 TEST_F(AtomicFile, ReadOnlyDirectoryIsRefused) {
-    write_text("target", kOldContents);
+    write_file("target", kOldContents);
     ::chmod("target", 0644);
     ::chmod(directory().c_str(), 0555);
     const auto written =
         testing::run_unprivileged([] { return write_file_atomically("target", "new").ok(); });
     if (!written) GTEST_SKIP() << "cannot give up privileges here";
     EXPECT_FALSE(*written);
-    EXPECT_EQ(read_text("target"), kOldContents);
+    EXPECT_EQ(read_file("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
 }
 

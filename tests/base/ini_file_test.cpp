@@ -4,13 +4,14 @@
 
 #include <string>
 
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {
 
-using testing::read_text;
-using testing::write_text;
+using testing::read_file;
+using testing::write_file;
 
 TEST(IniFileRead, MissingSectionOrKeyGivesTheFallback) {
     const IniFile file = IniFile::parse("[Ram]\nKo=8\n");
@@ -134,12 +135,12 @@ TEST_F(IniFileOnDisk, UnreadableFileIsNotMistakenForAnEmptyOne) {
 }
 
 TEST_F(IniFileOnDisk, SaveWritesLfAndLoadReadsItBack) {
-    write_text("t.ini", "; comment\r\n[S]\r\nk=1\r\n");
+    write_file("t.ini", "; comment\r\n[S]\r\nk=1\r\n");
     auto file = IniFile::load("t.ini");
     ASSERT_TRUE(file.has_value());
     file->set("S", "k", "2");
     ASSERT_TRUE(file->save("t.ini"));
-    EXPECT_EQ(read_text("t.ini"), "; comment\n[S]\nk=2\n");
+    EXPECT_EQ(read_file("t.ini"), "; comment\n[S]\nk=2\n");
     EXPECT_EQ(IniFile::load("t.ini")->get("s", "K", ""), "2");
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
@@ -163,8 +164,8 @@ TEST(PngTest, PixelDataSplitOverSeveralChunksIsJoined) {
     const Bytes data(whole.begin() + idat_start + 8, whole.begin() + idat_start + 8 + length);
     Bytes split(whole.begin(), whole.begin() + idat_start);
     const std::size_t third = data.size() / 3;
-    put_chunk(split, "IDAT", Bytes(data.begin(), data.begin() + third));
     put_chunk(split, "tEXt", Bytes{'a', 0, 'b'});  // ancillary chunks are skipped
+    put_chunk(split, "IDAT", Bytes(data.begin(), data.begin() + third));
     put_chunk(split, "IDAT", Bytes(data.begin() + third, data.begin() + 2 * third));
     put_chunk(split, "IDAT", Bytes(data.begin() + 2 * third, data.end()));
     put_chunk(split, "IEND", {});
@@ -216,14 +217,14 @@ TEST_F(PngFileTest, WrittenFilesReadBackUnchanged) {
     const std::optional<Image> read = read_png("picture.png");
     ASSERT_TRUE(read);
     expect_same_image(*read, image);
-    EXPECT_EQ(testing::read_text("picture.png").size(), encode_png(image).size());
+    EXPECT_EQ(testing::read_file("picture.png").size(), encode_png(image).size());
 }
 
 TEST_F(PngFileTest, FailuresAreReported) {
     EXPECT_FALSE(write_png(test_pattern(4, 4), "no-such-directory/picture.png"));
     EXPECT_FALSE(write_png(Image(), "empty.png"));
     EXPECT_FALSE(read_png("missing.png"));
-    testing::write_text("text.png", "not a picture");
+    testing::write_file("text.png", "not a picture");
     EXPECT_FALSE(read_png("text.png"));
 }
 

@@ -7,6 +7,7 @@
 
 #include "cpu/step.h"
 #include "machine/emulator.h"
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
@@ -65,7 +66,7 @@ TEST_F(TapeTest, BitsAssembleIntoSavedBytes) {
     send_byte(0x0D);
     send_byte(0x42);
     send_byte(0x1A);
-    EXPECT_EQ(testing::read_text("out.bas"), "A\r\nB");
+    EXPECT_EQ(testing::read_file("out.bas"), "A\r\nB");
 }
 
 TEST_F(TapeTest, EndMarkClosesAndTheNextByteStartsAnEmptyFile) {
@@ -73,7 +74,7 @@ TEST_F(TapeTest, EndMarkClosesAndTheNextByteStartsAnEmptyFile) {
     send_byte(0x1A);
     send_byte(0x43);
     emulator.bus.tape.save_file.reset();  // flush
-    EXPECT_EQ(testing::read_text("out.bas"), "C");
+    EXPECT_EQ(testing::read_file("out.bas"), "C");
 }
 
 TEST_F(TapeTest, ZeroBitWhileWaitingForAStartWritesNothing) {
@@ -92,7 +93,7 @@ TEST_F(TapeTest, DisablingOutputMidByteFlushesWhatArrived) {
     send_bit(0);
     emulator.bus.tape.save_file.reset();
     // Three bits shifted in from the top: 1, 0, 1 -> 0b10100000.
-    EXPECT_EQ(testing::read_text("out.bas"), std::string(1, '\xA0'));
+    EXPECT_EQ(testing::read_file("out.bas"), std::string(1, '\xA0'));
 }
 
 TEST_F(TapeTest, OutbBitOneAlsoEnablesOutput) {
@@ -105,7 +106,7 @@ TEST_F(TapeTest, OutbBitOneAlsoEnablesOutput) {
 }
 
 TEST_F(TapeTest, LoadDeliversLinesWithTheirStatusBits) {
-    testing::write_text("in.bas", "10 A=1\r\n20 END\r\n");
+    testing::write_file("in.bas", "10 A=1\r\n20 END\r\n");
     execute_at(kLoadStart);
     EXPECT_EQ(emulator.bus.ports.port_b & 0x30, 0x30);
     std::string text;
@@ -126,7 +127,7 @@ TEST_F(TapeTest, LoadDeliversLinesWithTheirStatusBits) {
 }
 
 TEST_F(TapeTest, BareLineFeedsAreSkippedAndAnEndMarkStopsTheLoad) {
-    testing::write_text("in.bas", "1\n\n2\x1Atail");
+    testing::write_file("in.bas", "1\n\n2\x1Atail");
     execute_at(kLoadStart);
     EXPECT_EQ(load_byte().first, '1');
     EXPECT_EQ(load_byte().first, '\n') << "only one line feed in a row is skipped";

@@ -133,8 +133,8 @@ TEST_P(Conformance, OneStepReachesTheFinalState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOpcodes, Conformance, testing::ValuesIn(load_all_cases()),
-                         [](const testing::TestParamInfo<ConformanceCase>& info) {
-                             std::string name = "op_" + info.param.name;
+                         [](const testing::TestParamInfo<ConformanceCase>& case_info) {
+                             std::string name = "op_" + case_info.param.name;
                              for (char& c : name) {
                                  if (c == ' ') c = '_';
                              }

@@ -13,6 +13,7 @@
 
 #include "bus/keyboard.h"
 #include "support/command_output.h"
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
@@ -74,7 +75,7 @@ class FirmwareTest : public testing::ScratchDirectoryTest {
         for (const char* rom : {kLowRom, kHighRom}) {
             std::filesystem::copy_file(std::filesystem::path(kFirmwareDir) / rom, rom);
         }
-        const std::string high = testing::read_text(kHighRom);
+        const std::string high = testing::read_file(kHighRom);
         for (int c = kFirstChar; c <= kCursor; ++c) {
             glyphs_[high.substr(kFontOffset + kGlyphStride * c, kColumns)] = static_cast<char>(c);
         }
@@ -127,7 +128,7 @@ class FirmwareTest : public testing::ScratchDirectoryTest {
 };
 
 TEST_F(FirmwareTest, FontHasADistinctGlyphForEveryCharacter) {
-    const std::string high = testing::read_text(kHighRom);
+    const std::string high = testing::read_file(kHighRom);
     std::set<std::string> seen;
     for (int c = kFirstChar; c <= kCursor; ++c) {
         const std::string glyph = high.substr(kFontOffset + kGlyphStride * c, kColumns);
@@ -308,13 +309,13 @@ TEST_F(FirmwareTest, BrkStopsASaveAndClosesTheFile) {
         full += line + "\r\n";
     EXPECT_EQ(shown(lines + " --type save --press 43 --slices 3 --break --slices 4"),
               right_aligned("BREAK"));
-    const std::string cut = testing::read_text(kTapeFile);
+    const std::string cut = testing::read_file(kTapeFile);
     EXPECT_GT(cut.size(), 0u);
     EXPECT_LT(cut.size(), full.size());
     EXPECT_EQ(cut, full.substr(0, cut.size()));
     // The next SAVE starts a new file rather than adding to the broken one.
     EXPECT_EQ(shown(lines + enter("save") + " --slices 20"), right_aligned("SAVE OK"));
-    EXPECT_EQ(testing::read_text(kTapeFile), full);
+    EXPECT_EQ(testing::read_file(kTapeFile), full);
 }
 
 TEST_F(FirmwareTest, SimpleResetKeepsTheStoredLinesAndAColdStartClearsThem) {
@@ -340,15 +341,15 @@ TEST_F(FirmwareTest, SaveRamThenLoadRamKeepsTheStoredLines) {
 
 TEST_F(FirmwareTest, SaveWritesTheStoredLinesToTheTape) {
     EXPECT_EQ(shown(enter("12+34") + enter("5 - 2") + enter("save")), right_aligned("SAVE OK"));
-    EXPECT_EQ(testing::read_text(kTapeFile), "12+34\r\n5 - 2\r\n");
+    EXPECT_EQ(testing::read_file(kTapeFile), "12+34\r\n5 - 2\r\n");
     // The command itself is not stored, and a SAVE replaces the file.
     EXPECT_EQ(shown(enter("1") + enter("SAVE") + press(KeyCode::Up)),
               left_aligned(std::string("1") + kCursor));
-    EXPECT_EQ(testing::read_text(kTapeFile), "1\r\n");
+    EXPECT_EQ(testing::read_file(kTapeFile), "1\r\n");
 }
 
 TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
-    testing::write_text(kTapeFile, "10+5\r\n7-9\r\nabc def\r\n");
+    testing::write_file(kTapeFile, "10+5\r\n7-9\r\nabc def\r\n");
     const RunResult result = run(enter("99") + enter("load") + " --lcd" + press(KeyCode::Up) +
                                  " --lcd" + press(KeyCode::Up) + " --lcd" + press(KeyCode::Up) +
                                  press(KeyCode::Up) + " --lcd" + press(KeyCode::Enter) + " --lcd");
@@ -361,16 +362,16 @@ TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
     EXPECT_EQ(result.screens[4].text, right_aligned("15"));
     // Loaded and saved again, the lines come out as they went in.
     std::filesystem::remove(kTapeFile);
-    testing::write_text(kTapeFile, "1+2\r\n\r\n3\r\n");
+    testing::write_file(kTapeFile, "1+2\r\n\r\n3\r\n");
     EXPECT_EQ(shown(enter("load") + enter("save")), right_aligned("SAVE OK"));
-    EXPECT_EQ(testing::read_text(kTapeFile), "1+2\r\n3\r\n");
+    EXPECT_EQ(testing::read_file(kTapeFile), "1+2\r\n3\r\n");
 }
 
 TEST_F(FirmwareTest, LoadWithoutLinesKeepsTheStoredOnes) {
     EXPECT_EQ(shown(enter("5") + enter("load")), right_aligned("NOTHING LOADED"));
     EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::Up)),
               left_aligned(std::string("5") + kCursor));
-    testing::write_text(kTapeFile, "\r\n\r\n");
+    testing::write_file(kTapeFile, "\r\n\r\n");
     EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::Up)),
               left_aligned(std::string("5") + kCursor));
 }
@@ -378,7 +379,7 @@ TEST_F(FirmwareTest, LoadWithoutLinesKeepsTheStoredOnes) {
 TEST_F(FirmwareTest, TheScanPassesTheKeyReleasePointOncePerPass) {
     const RunResult result = run(" --slices 3 --trace trace.txt --slices 10");
     ASSERT_EQ(result.status, 0);
-    std::istringstream trace(testing::read_text("trace.txt"));
+    std::istringstream trace(testing::read_file("trace.txt"));
     int passes = 0;
     for (std::string line; std::getline(trace, line);)
         passes += line.rfind("1330 ", 0) == 0;

@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
 namespace {
 
 using testing::entries_of;
-using testing::read_text;
-using testing::write_text;
+using testing::read_file;
+using testing::write_file;
 
 class Configuration : public testing::ScratchDirectoryTest {};
 
@@ -43,7 +44,7 @@ Emulator distinctive_emulator() {
 }
 
 Emulator loaded_from(const std::string& text) {
-    write_text(kConfigurationFileName, text);
+    write_file(kConfigurationFileName, text);
     Emulator emulator;
     load_configuration(emulator);
     return emulator;
@@ -180,7 +181,7 @@ TEST_F(Configuration, RegistersAreWrittenUnsigned) {
 
 TEST_F(Configuration, FirstSaveWritesTheTableInOrder) {
     ASSERT_TRUE(save_configuration(distinctive_emulator()));
-    const std::string text = read_text(kConfigurationFileName);
+    const std::string text = read_file(kConfigurationFileName);
     EXPECT_EQ(section_lines(text),
               (std::vector<std::string>{"[Ram]", "[Registres]", "[Ram Interne]", "[Horloge]",
                                         "[Fichiers]", "[Tools]"}));
@@ -242,7 +243,7 @@ TEST_F(Configuration, UpperInternalRamIsNeitherWrittenNorRead) {
 }
 
 TEST_F(Configuration, SaveKeepsWhatTheUserWrote) {
-    write_text(kConfigurationFileName,
+    write_file(kConfigurationFileName,
                "; my settings\r\n"
                "[registres]\r\n"
                "pc = 5\r\n"
@@ -256,7 +257,7 @@ TEST_F(Configuration, SaveKeepsWhatTheUserWrote) {
     emulator.cpu.pc = 0xF10F;
     ASSERT_TRUE(save_configuration(emulator));
 
-    const std::string text = read_text(kConfigurationFileName);
+    const std::string text = read_file(kConfigurationFileName);
     const IniFile file = IniFile::parse(text);
     ASSERT_GE(file.lines.size(), 7U);
     EXPECT_EQ(file.lines[0], "; my settings");
@@ -272,24 +273,24 @@ TEST_F(Configuration, SaveKeepsWhatTheUserWrote) {
 
 TEST_F(Configuration, FailedSaveLeavesTheOldFile) {
     const std::string old_text = "[Registres]\nPC=5\n; comment\n";
-    write_text(kConfigurationFileName, old_text);
+    write_file(kConfigurationFileName, old_text);
     const bool saved = testing::with_file_size_limit(
         old_text.size(), [] { return save_configuration(distinctive_emulator()); });
     EXPECT_FALSE(saved);
-    EXPECT_EQ(read_text(kConfigurationFileName), old_text);
+    EXPECT_EQ(read_file(kConfigurationFileName), old_text);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{kConfigurationFileName});
 }
 
 TEST_F(Configuration, SaveIntoAReadOnlyDirectoryFails) {
     const std::string old_text = "[Registres]\nPC=5\n";
-    write_text(kConfigurationFileName, old_text);
+    write_file(kConfigurationFileName, old_text);
     ::chmod(kConfigurationFileName, 0644);
     ::chmod(directory().c_str(), 0555);
     const auto saved =
         testing::run_unprivileged([] { return save_configuration(distinctive_emulator()); });
     if (!saved) GTEST_SKIP() << "cannot give up privileges here";
     EXPECT_FALSE(*saved);
-    EXPECT_EQ(read_text(kConfigurationFileName), old_text);
+    EXPECT_EQ(read_file(kConfigurationFileName), old_text);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{kConfigurationFileName});
 }
 
@@ -297,7 +298,7 @@ TEST_F(Configuration, UnreadableFileIsNotReplaced) {
     // A configuration file that exists but cannot be read must not be overwritten with one
     // that lacks the user's own lines.
     std::filesystem::create_directory(kConfigurationFileName);
-    write_text(std::string(kConfigurationFileName) + "/inside", "x");
+    write_file(std::string(kConfigurationFileName) + "/inside", "x");
     EXPECT_FALSE(save_configuration(distinctive_emulator()));
     EXPECT_TRUE(std::filesystem::is_directory(kConfigurationFileName));
 

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "machine/commands.h"
 #include "machine/configuration.h"
 #include "machine/control.h"
 #include "machine/slice.h"
+#include "support/files.h"
 #include "support/rom_images.h"
 #include "support/scratch_directory.h"
 
@@ -32,9 +32,9 @@ class ControlTest : public testing::ScratchDirectoryTest {
         display.pixel_bitmap = Image(kPixelBitmapWidth, kPixelBitmapHeight, kLcdBackground);
     }
     void write_file(const std::string& name, std::size_t size, std::uint8_t fill = 0) {
-        std::ofstream(name, std::ios::binary) << std::string(size, static_cast<char>(fill));
+        testing::write_file(name, std::string(size, static_cast<char>(fill)));
     }
-    void write_configuration(const std::string& text) { testing::write_text("Tolvan.ini", text); }
+    void write_configuration(const std::string& text) { testing::write_file("Tolvan.ini", text); }
 };
 
 TEST_F(ControlTest, MissingRomsStopExecution) {
@@ -158,9 +158,9 @@ TEST_F(ControlTest, SaveRamToAnUnwritablePlaceReportsAndKeepsThePreviousImage) {
     save_ram_image(*emulator);
     EXPECT_EQ(emulator->control.error_flag, 1);
     EXPECT_EQ(emulator->control.error_text, "Erreur pendant l'écriture de la RAM");
-    EXPECT_NE(testing::read_text("Tolvan.ini").find("PC=17185"), std::string::npos)
+    EXPECT_NE(testing::read_file("Tolvan.ini").find("PC=17185"), std::string::npos)
         << "the configuration is written all the same";
-    EXPECT_EQ(testing::read_text("TOLVAN.RAM"), std::string(kRamImageSize, '\x33'));
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM"), std::string(kRamImageSize, '\x33'));
 }
 
 TEST_F(ControlTest, FailedWriteOfAnExistingImageLeavesItIntact) {
@@ -173,11 +173,11 @@ TEST_F(ControlTest, FailedWriteOfAnExistingImageLeavesItIntact) {
         return true;
     });
     EXPECT_EQ(emulator->control.error_flag, 1);
-    EXPECT_EQ(testing::read_text("TOLVAN.RAM"), std::string(kRamImageSize, '\x44'));
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM"), std::string(kRamImageSize, '\x44'));
     emulator->control.error_flag = 0;
     save_ram_image(*emulator);
     EXPECT_EQ(emulator->control.error_flag, 0);
-    EXPECT_EQ(testing::read_text("TOLVAN.RAM")[0], '\x99');
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM")[0], '\x99');
 }
 
 TEST_F(ControlTest, LargeDelaySlowsTheSliceWithoutFreezingIt) {

@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "machine/commands.h"
+#include "support/files.h"
 #include "support/scratch_directory.h"
-#include "support/tools_test_support.h"
 
 namespace tolvan {
 namespace {

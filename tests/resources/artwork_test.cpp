@@ -7,8 +7,7 @@
 // is seen. After changing the artwork on purpose, look at the new picture and regenerate the
 // reference from the top of the source tree with
 //     cmake --build BUILD --target tolvan-artwork &&
-//     BUILD/resources/tolvan-artwork /tmp/tolvan-artwork &&
-//     cp /tmp/tolvan-artwork/ecran.png tests/resources/reference/ecran.png
+//     BUILD/resources/tolvan-artwork case tests/resources/reference/ecran.png
 // where BUILD is your build directory.
 #include "resources/artwork.h"
 

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/files.h"
 
 namespace tolvan::testing {
 
@@ -27,8 +27,7 @@ inline CommandOutput run_command(const std::string& command) {
         output.out.append(buffer, n);
     }
     output.status = WEXITSTATUS(::pclose(pipe));
-    std::ifstream err(err_file, std::ios::binary);
-    output.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    output.err = read_file(err_file);
     std::filesystem::remove(err_file);
     return output;
 }

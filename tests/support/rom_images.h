@@ -3,10 +3,11 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
 
 namespace tolvan::testing {
 
@@ -24,10 +25,8 @@ struct RomImages {
     }
     void write(const std::string& low_name = "TOLVANL.ROM",
                const std::string& high_name = "TOLVANH.ROM") const {
-        std::ofstream(low_name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(low.data()), static_cast<long>(low.size()));
-        std::ofstream(high_name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(high.data()), static_cast<long>(high.size()));
+        write_file(low_name, std::string(low.begin(), low.end()));
+        write_file(high_name, std::string(high.begin(), high.end()));
     }
 };
 

@@ -1,99 +1,60 @@
-// A fresh empty directory that is the current directory for the length of one test.
+// Scratch folders: a fresh empty directory under the system's temporary directory, removed with
+// its contents, and a fixture that makes one the current directory for the length of each test.
 #pragma once
 
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
 
 namespace tolvan::testing {
+
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-test-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a scratch directory");
+        }
+        path_ = pattern;
+    }
+    // Tests may take away the write permission; it comes back so that everything goes.
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
 
 class ScratchDirectoryTest : public ::testing::Test {
   protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-test-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        std::filesystem::current_path(directory_);
+        scratch_.emplace();
+        std::filesystem::current_path(scratch_->path());
     }
 
     void TearDown() override {
         std::filesystem::current_path(previous_);
-        std::filesystem::permissions(directory_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(directory_);
+        scratch_.reset();
     }
 
-    const std::filesystem::path& directory() const { return directory_; }
+    const std::filesystem::path& directory() const { return scratch_->path(); }
 
   private:
     std::filesystem::path previous_;
-    std::filesystem::path directory_;
+    std::optional<ScratchDirectory> scratch_;
 };
-
-inline void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string read_text(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
-
-inline std::vector<std::string> entries_of(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
-
-// Runs a write while the process may not make files larger than limit bytes, so that the write
-// fails halfway through as it would on a full disk.
-inline bool with_file_size_limit(rlim_t limit, const std::function<bool()>& write) {
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit lowered = saved;
-    lowered.rlim_cur = limit;
-    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
-    const bool result = write();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous_handler);
-    return result;
-}
-
-inline constexpr int kChildCannotDropPrivileges = 77;
-inline constexpr uid_t kUnprivilegedId = 65534;
-
-// Permission bits do not stop the superuser, so a write that must be refused by them runs in a
-// child process that gives up its privileges first. Returns the write's result, or nothing when
-// the child could not run unprivileged.
-inline std::optional<bool> run_unprivileged(const std::function<bool()>& write) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 &&
-            (::setgid(kUnprivilegedId) != 0 || ::setuid(kUnprivilegedId) != 0)) {
-            ::_exit(kChildCannotDropPrivileges);
-        }
-        ::_exit(write() ? 1 : 0);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
-    if (WEXITSTATUS(status) == kChildCannotDropPrivileges) return std::nullopt;
-    return WEXITSTATUS(status) == 1;
-}
 
 }  // namespace tolvan::testing

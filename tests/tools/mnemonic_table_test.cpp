@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "support/tools_test_support.h"
+#include "support/files.h"
 
 namespace tolvan {
 namespace {

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <vector>
 
+#include "support/files.h"
 #include "support/scratch_directory.h"
-#include "support/tools_test_support.h"
 
 namespace tolvan {
 namespace {

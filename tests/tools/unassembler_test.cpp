@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "support/tools_test_support.h"
+#include "support/files.h"
 
 namespace tolvan {
 namespace {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QDialog>
@@ -14,13 +13,13 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+#include "support/scratch_directory.h"
 #include "ui/client_view.h"
 #include "ui/main_window.h"
 #include "ui/menu_ids.h"
@@ -90,15 +89,6 @@ inline QString text_of(QDialog& dialog, const char* widget) {
     return {};
 }
 
-inline void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string read_file(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
-
 // Firmware that runs round a loop in the low ROM: two-byte LII instructions up to a jump back
 // to 0, so that a running machine moves PC at every slice.
 inline void write_running_roms() {
@@ -118,23 +108,18 @@ inline bool wait_for_pc_change(const Emulator& emulator, std::uint16_t pc) {
     return emulator.cpu.pc != pc;
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ScratchDirectoryTest {
   protected:
     void SetUp() override {
         application();
-        previous_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-ui-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        std::filesystem::current_path(directory_);
+        ScratchDirectoryTest::SetUp();
     }
 
     void TearDown() override {
         for (QTimer* watch : watches_)
             delete watch;
         window_.reset();
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(directory_);
+        ScratchDirectoryTest::TearDown();
     }
 
     // Creates and shows the window with whatever files the directory holds now.
@@ -184,19 +169,11 @@ class WindowTest : public ::testing::Test {
 
     void click_at(int x, int y) { QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(x, y)); }
 
-    bool file_exists(const char* name) const { return std::filesystem::exists(directory_ / name); }
+    bool file_exists(const char* name) const { return std::filesystem::exists(directory() / name); }
 
-    std::vector<std::string> files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
+    std::vector<std::string> files() const { return entries_of(directory()); }
 
   private:
-    std::filesystem::path previous_;
-    std::filesystem::path directory_;
     std::unique_ptr<MainWindow> window_;
     std::vector<QTimer*> watches_;
 };
