@@ -80,7 +80,7 @@ std::optional<std::vector<Action>> parse_actions(const std::vector<std::string>&
 
 class TraceFile {
   public:
-    bool open(const std::string& name) {
+    [[nodiscard]] bool open(const std::string& name) {
         file_.reset(std::fopen(name.c_str(), "wb"));
         return file_ != nullptr;
     }
@@ -163,7 +163,7 @@ class HeadlessSession {
     }
 
     // Returns false when the action failed in a way the user must hear of.
-    bool perform(const Action& action);
+    [[nodiscard]] bool perform(const Action& action);
     Emulator& emulator() { return *emulator_; }
 
   private:

@@ -22,7 +22,7 @@ struct IniFile {
     static IniFile parse(std::string_view text);
     // A missing file reads as an empty one; nothing when the file exists but cannot be read,
     // so that a later save does not replace a file whose contents were never seen.
-    static std::optional<IniFile> load(const std::string& path);
+    [[nodiscard]] static std::optional<IniFile> load(const std::string& path);
 
     // The value of the first such key in the first such section, blanks around it trimmed and
     // cut to kIniValueCapacity characters; fallback when the section or key is missing.
@@ -35,7 +35,7 @@ struct IniFile {
 
     // The text with LF line ends.
     std::string text() const;
-    bool save(const std::string& path) const;
+    [[nodiscard]] bool save(const std::string& path) const;
 };
 
 }  // namespace tolvan

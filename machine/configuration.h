@@ -27,6 +27,6 @@ void write_configuration(const Emulator& emulator, IniFile& file);
 void load_configuration(Emulator& emulator);
 // Rewrites the whole file at once, keeping whatever else it holds; false when the file could
 // not be read or written, in which case it is left as it was.
-bool save_configuration(const Emulator& emulator);
+[[nodiscard]] bool save_configuration(const Emulator& emulator);
 
 }  // namespace tolvan

@@ -14,7 +14,7 @@ constexpr std::int32_t kAfterResetMaxHorloge002 = 20;
 
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
 // keep what they held. Returns 0, or the code for a short or a missing file.
-int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
+[[nodiscard]] int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
                     int short_code, int missing_code) {
     const FileHandle file{std::fopen(name, "rb")};
     if (!file) return missing_code;

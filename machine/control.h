@@ -44,7 +44,7 @@ inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la 
 // Loads the configuration, both ROM images and the RAM image named by the configuration.
 // Returns the status of all three files (the RAM image codes included); the power-on status
 // kept in the state holds the ROM result only. On any failure PC restarts at 0.
-int power_on(Emulator& emulator);
+[[nodiscard]] int power_on(Emulator& emulator);
 void after_load_reset(Emulator& emulator);
 // Writes the RAM image (atomically: a failed write leaves the previous file intact), then the
 // configuration beside it, whether or not the image could be written.

@@ -40,7 +40,7 @@ TEST_F(ControlTest, MissingRomsStopExecution) {
     EXPECT_EQ(power_on(*emulator), kRamImageMissing);
     EXPECT_EQ(emulator->control.power_on_status, kHighRomMissing);
     write_file("TOLVANH.ROM", kHighRomSize);
-    power_on(*emulator);
+    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
     EXPECT_EQ(emulator->control.power_on_status, kLowRomMissing);
     emulator->cpu.pc = 0x1234;
     run_slice(*emulator, display);
@@ -50,13 +50,13 @@ TEST_F(ControlTest, MissingRomsStopExecution) {
 TEST_F(ControlTest, ShortRomsHaveTheirCodesAndLongOnesAreCut) {
     write_file("TOLVANL.ROM", kLowRomSize - 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize + 10, 0xBB);
-    power_on(*emulator);
+    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
     EXPECT_EQ(emulator->control.power_on_status, kLowRomShort);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFE], 0xAA);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFF], 0x00);
     write_file("TOLVANL.ROM", kLowRomSize + 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize - 1);
-    power_on(*emulator);
+    EXPECT_EQ(power_on(*emulator), kRamImageMissing);
     EXPECT_EQ(emulator->control.power_on_status, kHighRomShort);
 }
 
