@@ -8,6 +8,7 @@
 namespace tolvan {
 
 // An unsigned number of at most `maximum`; nothing for anything else (signs, spaces, junk).
-[[nodiscard]] std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t maximum);
+[[nodiscard]] std::optional<std::uint32_t> parse_unsigned(std::string_view text,
+                                                          std::uint32_t maximum);
 
 }  // namespace tolvan

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/atomic_file.h"
+#include "base/regular_file.h"
 #include "cpu/step.h"
 #include "machine/configuration.h"
 
@@ -14,9 +15,10 @@ constexpr std::int32_t kAfterResetMaxHorloge002 = 20;
 
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
 // keep what they held. Returns 0, or the code for a short or a missing file.
-[[nodiscard]] int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start, std::size_t size,
-                    int short_code, int missing_code) {
-    const FileHandle file{std::fopen(name, "rb")};
+[[nodiscard]] int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
+                                  std::size_t size, int short_code, int missing_code) {
+    // A directory, device or FIFO counts as a file that cannot be opened.
+    const FileHandle file = open_regular_file_for_reading(name).file;
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
     return read < size ? short_code : kPowerOnOk;
@@ -59,10 +61,36 @@ void after_load_reset(Emulator& emulator) {
 
 void save_ram_image(Emulator& emulator) {
     const auto* cells = reinterpret_cast<const char*>(&emulator.bus.memory.image[kRamImageStart]);
-    if (!write_file_atomically(emulator.control.ram_file_name, {cells, kRamImageSize})) {
-        report_error(emulator, kRamWriteError);
+    const std::string& name = emulator.control.ram_file_name;
+    const WriteStatus status = write_file_atomically(name, {cells, kRamImageSize});
+    if (!status) {
+        report_error(emulator, kRamWriteError, describe_failure(name, status));
+        return;
     }
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::everything);
+}
+
+bool check_ram_image(Emulator& emulator, const std::string& file_name) {
+    const ReadFile image = read_regular_file(file_name);
+    if (image.error_number != 0) {
+        report_error(emulator, kRamReadError, describe_failure(file_name, {image.error_number}));
+        return false;
+    }
+    if (image.bytes.size() < kRamImageSize) {
+        report_error(emulator, kRamReadError,
+                     file_name + ": " + std::to_string(image.bytes.size()) + " bytes instead of " +
+                         std::to_string(kRamImageSize));
+        return false;
+    }
+    return true;
+}
+
+void report_tape_failure(Emulator& emulator) {
+    Tape& tape = emulator.bus.tape;
+    if (tape.save_error == 0) return;
+    report_error(emulator, kTapeSaveError,
+                 describe_failure(tape.save_file_name, {tape.save_error}));
+    tape.save_error = 0;
 }
 
 void report_error(Emulator& emulator, std::string_view message, std::string_view detail) {
@@ -111,6 +139,7 @@ void run_slice(Emulator& emulator, Display& display, const StepObserver& observe
         }
     }
     control.slice_busy = 0;
+    report_tape_failure(emulator);
 }
 
 }  // namespace tolvan

@@ -118,7 +118,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::file_names);
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -140,7 +140,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     cpu.max_delay = timing_from_field(text_of(form.delay_edit));
     cpu.max_horloge512 = max_horloge512_from_field(text_of(form.timer512_edit));
     cpu.max_horloge002 = timing_from_field(text_of(form.timer2_edit));
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::timing);
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -158,7 +158,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.to = address_from_field(text_of(form.to_edit));
     settings.more_information = form.more_information_check->isChecked() ? 1 : 0;
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::unassembler);
     return true;
 }
 

@@ -129,6 +129,8 @@ QAction* MainWindow::command_action(int command) const {
 void MainWindow::run_timer_slice() {
     run_slice(*emulator_, *display_);
     if (lcd_changed(lcd_watch_, display_->client)) update_rect(lcd_watch_.area);
+    // A tape SAVE that failed during the slice.
+    show_reported_error();
 }
 
 void MainWindow::update_rect(const KeyRect& r) {
@@ -202,7 +204,7 @@ void MainWindow::run_command(int command) {
             save_ram_image(e);
             break;
         case kCommandLoadRam:
-            start_machine(e);
+            load_ram(e);
             update_check_mark();
             break;
         case kCommandAllReset:

@@ -151,7 +151,9 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
     testing::write_text("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
     const RunResult result = run("--save-ram --state");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\n");
+    EXPECT_EQ(
+        result.err,
+        "Erreur pendant l'écriture de la RAM\nno-such-dir/x.ram: No such file or directory\n");
     EXPECT_TRUE(result.out.empty()) << "actions after the error do not run";
 }
 
