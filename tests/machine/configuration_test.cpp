@@ -309,5 +309,38 @@ TEST_F(Configuration, UnreadableFileIsNotReplaced) {
     EXPECT_EQ(emulator.cpu.pc, 0);
 }
 
+TEST_F(Configuration, EachSettingsBoxWritesOnlyItsOwnSection) {
+    // The snapshot on disk: registers and internal RAM that belong to the RAM image there.
+    const std::string snapshot =
+        "[Ram]\nKo=16\n[Registres]\nPC=5\n[Ram Interne]\n0=7\n[Horloge]\nMaxDelay=1\n"
+        "[Fichiers]\nFileRAM=old.ram\n[Tools]\nunassemble_file=old.asm\n";
+    const struct {
+        ConfigurationKeys keys;
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {ConfigurationKeys::file_names, "Fichiers", "FileRAM", "my ram.img"},
+        {ConfigurationKeys::timing, "Horloge", "MaxDelay", "2000000000"},
+        {ConfigurationKeys::unassembler, "Tools", "unassemble_file", "listing.txt"},
+    };
+    for (const auto& c : cases) {
+        write_text(kConfigurationFileName, snapshot);
+        ASSERT_TRUE(save_configuration(distinctive_emulator(), c.keys));
+        const IniFile file = *IniFile::load(kConfigurationFileName);
+        EXPECT_EQ(file.get(c.section, c.key, ""), c.value) << c.section;
+        const IniFile old = IniFile::parse(snapshot);
+        for (const auto& other : cases) {
+            if (other.section == c.section) continue;
+            EXPECT_EQ(file.get(other.section, other.key, ""), old.get(other.section, other.key, ""))
+                << c.section << " box wrote " << other.section;
+        }
+        EXPECT_EQ(file.get("Registres", "PC", ""), "5") << c.section;
+        EXPECT_EQ(file.get("Ram Interne", "0", ""), "7") << c.section;
+        EXPECT_EQ(file.get("Ram Interne", "1", "absent"), "absent") << c.section;
+        EXPECT_EQ(file.get("Ram", "Ko", ""), "16") << c.section;
+    }
+}
+
 }  // namespace
 }  // namespace tolvan

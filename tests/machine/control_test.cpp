@@ -197,5 +197,43 @@ TEST_F(ControlTest, ReportedErrorIsCutToItsCapacity) {
     EXPECT_EQ(emulator->control.error_flag, 1);
 }
 
+TEST_F(ControlTest, LoadRamOfAnIncompleteImageKeepsTheRunningMachine) {
+    roms.write();
+    write_file("TOLVAN.RAM", kRamImageSize, 0x55);
+    start_machine(*emulator);
+    emulator->cpu.pc = 0x4321;
+    emulator->bus.memory.image[0x2000] = 0x66;
+    for (const std::size_t size : {std::size_t{0}, kRamImageSize - 1}) {
+        if (size == 0)
+            std::filesystem::remove("TOLVAN.RAM");
+        else
+            write_file("TOLVAN.RAM", size, 0x77);
+        load_ram(*emulator);
+        EXPECT_EQ(emulator->control.error_flag, 1);
+        EXPECT_EQ(emulator->control.error_text, "Erreur pendant la lecture de la RAM");
+        EXPECT_EQ(emulator->control.error_detail, size == 0
+                                                      ? "TOLVAN.RAM: No such file or directory"
+                                                      : "TOLVAN.RAM: 24575 bytes instead of 24576");
+        EXPECT_EQ(emulator->cpu.pc, 0x4321);
+        EXPECT_EQ(emulator->bus.memory.image[0x2000], 0x66);
+        EXPECT_EQ(emulator->bus.memory.image[0x2001], 0x55);
+        emulator->control.error_flag = 0;
+    }
+    write_file("TOLVAN.RAM", kRamImageSize, 0x77);
+    load_ram(*emulator);
+    EXPECT_EQ(emulator->control.error_flag, 0);
+    EXPECT_EQ(emulator->bus.memory.image[0x2000], 0x77);
+}
+
+TEST_F(ControlTest, SaveRamReportsAConfigurationThatCannotBeWritten) {
+    std::filesystem::create_directory("Tolvan.ini");
+    emulator->control.ram_file_name = "TOLVAN.RAM";
+    save_ram_image(*emulator);
+    EXPECT_EQ(emulator->control.error_flag, 1);
+    EXPECT_EQ(emulator->control.error_text, "Erreur pendant l'écriture de Tolvan.ini");
+    EXPECT_EQ(emulator->control.error_detail, "Tolvan.ini: Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory("Tolvan.ini"));
+}
+
 }  // namespace
 }  // namespace tolvan
