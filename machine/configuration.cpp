@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "machine/control.h"
-
 namespace tolvan {
 
 namespace {
@@ -211,14 +209,6 @@ WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys)
     if (!file) return {read_error};
     write_configuration(emulator, *file, keys);
     return file->save(kConfigurationFileName);
-}
-
-void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {
-    const WriteStatus status = save_configuration(emulator, keys);
-    if (!status) {
-        report_error(emulator, kConfigurationWriteError,
-                     describe_failure(kConfigurationFileName, status));
-    }
 }
 
 }  // namespace tolvan

@@ -14,7 +14,6 @@
 namespace tolvan {
 
 inline constexpr const char* kConfigurationFileName = "Tolvan.ini";  // in the current directory
-inline constexpr const char* kConfigurationWriteError = "Erreur pendant l'écriture de Tolvan.ini";
 
 // Which keys a save writes. The registers and the internal RAM belong with the RAM image and
 // are written only beside it; each settings box writes only its own section, so that its OK
@@ -46,7 +45,5 @@ std::string configured_ram_file_name();
 // holds; fails when the file could not be read or written, and then leaves it as it was.
 [[nodiscard]] WriteStatus save_configuration(
     const Emulator& emulator, ConfigurationKeys keys = ConfigurationKeys::everything);
-// The same, reporting a failure as an error with the file and the reason.
-void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys);
 
 }  // namespace tolvan

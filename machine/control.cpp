@@ -70,6 +70,14 @@ void save_ram_image(Emulator& emulator) {
     save_configuration_reporting(emulator, ConfigurationKeys::everything);
 }
 
+void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {
+    const WriteStatus status = save_configuration(emulator, keys);
+    if (!status) {
+        report_error(emulator, kConfigurationWriteError,
+                     describe_failure(kConfigurationFileName, status));
+    }
+}
+
 bool check_ram_image(Emulator& emulator, const std::string& file_name) {
     const ReadFile image = read_regular_file(file_name);
     if (image.error_number != 0) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "machine/configuration.h"
 #include "machine/display.h"
 #include "machine/emulator.h"
 
@@ -40,6 +41,7 @@ inline constexpr int kStepsBetweenClockChecks = 32;
 inline constexpr std::int32_t kDelayCheckedEveryStep = 10000;
 
 inline constexpr const char* kRamWriteError = "Erreur pendant l'écriture de la RAM";
+inline constexpr const char* kConfigurationWriteError = "Erreur pendant l'écriture de Tolvan.ini";
 inline constexpr const char* kRamReadError = "Erreur pendant la lecture de la RAM";
 inline constexpr const char* kTapeSaveError = "Erreur pendant l'écriture du fichier SAVE";
 
@@ -53,6 +55,8 @@ void after_load_reset(Emulator& emulator);
 // written the configuration is left alone too, so that the registers and internal RAM on disk
 // still belong to the image on disk.
 void save_ram_image(Emulator& emulator);
+// Saves those keys of the configuration, reporting a failure with the file and the reason.
+void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys);
 // Whether the RAM image file can be read in full; if not, the failure is reported.
 [[nodiscard]] bool check_ram_image(Emulator& emulator, const std::string& file_name);
 // Reports a failed SAVE that the tape has recorded, once.

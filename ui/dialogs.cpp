@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "machine/configuration.h"
+#include "machine/control.h"
 #include "resources/artwork.h"
 #include "ui/dialog_fields.h"
 #include "ui_about_box.h"
