@@ -317,8 +317,12 @@ bool HeadlessSession::perform(const Action& action) {
         return false;
     }
     if (name == "--trace") {
+        // The trace so far is complete only once it is closed; its failure names its own file.
         trace_.close();
-        if (const WriteStatus status = trace_.open(action.values[0]); !status) {
+        trace_.report(emulator);
+        const WriteStatus status =
+            emulator.control.error_flag ? WriteStatus{} : trace_.open(action.values[0]);
+        if (!status) {
             report_error(emulator, kTraceWriteError, describe_failure(action.values[0], status));
         }
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/atomic_file.h"
@@ -64,13 +65,15 @@ OpenedFile open_regular_file_for_writing(const std::string& path) {
     return opened;
 }
 
-ReadFile read_regular_file(const std::string& path) {
+ReadFile read_regular_file(const std::string& path, std::size_t max_size) {
     const OpenedFile opened = open_regular_file_for_reading(path);
     if (!opened.file) return {{}, opened.error_number};
     ReadFile result;
     char chunk[kReadChunk];
     std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, opened.file.get())) > 0) {
+    while (result.bytes.size() < max_size &&
+           (count = std::fread(chunk, 1, std::min(sizeof chunk, max_size - result.bytes.size()),
+                               opened.file.get())) > 0) {
         result.bytes.append(chunk, count);
     }
     if (std::ferror(opened.file.get())) return {{}, errno != 0 ? errno : EIO};

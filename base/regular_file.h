@@ -27,11 +27,12 @@ struct OpenedFile {
 // that the process may not write, and anything but a regular file, is refused untouched.
 [[nodiscard]] OpenedFile open_regular_file_for_writing(const std::string& path);
 
-// The whole file, if it is a regular file that could be read to its end.
+// The whole file (or its first max_size bytes), if it is a regular file that could be read.
 struct ReadFile {
     std::string bytes;
     int error_number = 0;
 };
-[[nodiscard]] ReadFile read_regular_file(const std::string& path);
+[[nodiscard]] ReadFile read_regular_file(const std::string& path,
+                                         std::size_t max_size = std::string::npos);
 
 }  // namespace tolvan

@@ -79,7 +79,7 @@ void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {
 }
 
 bool check_ram_image(Emulator& emulator, const std::string& file_name) {
-    const ReadFile image = read_regular_file(file_name);
+    const ReadFile image = read_regular_file(file_name, kRamImageSize);
     if (image.error_number != 0) {
         report_error(emulator, kRamReadError, describe_failure(file_name, {image.error_number}));
         return false;
