@@ -122,11 +122,11 @@ InPlaceResult overwrite_in_place(const std::string& path, std::string_view bytes
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return {errno, false};
     const off_t size = static_cast<off_t>(bytes.size());
-    if (size > 0) {
-        if (const int error = ::posix_fallocate(descriptor, 0, size); error != 0) {
-            ::close(descriptor);
-            return {error, false};
-        }
+    // A file system that cannot reserve space gets the write without the reservation.
+    if (size > 0 && ::fallocate(descriptor, 0, 0, size) != 0 && errno != EOPNOTSUPP) {
+        const int error = errno;
+        ::close(descriptor);
+        return {error, false};
     }
     const bool written = write_all(descriptor, bytes) && ::ftruncate(descriptor, size) == 0 &&
                          ::fsync(descriptor) == 0;
