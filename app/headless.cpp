@@ -1,5 +1,6 @@
 #include "app/headless.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "base/atomic_file.h"
 #include "base/png.h"
+#include "base/regular_file.h"
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
@@ -82,29 +84,56 @@ std::optional<std::vector<Action>> parse_actions(const std::vector<std::string>&
     return actions;
 }
 
+constexpr const char* kTraceWriteError = "Erreur pendant l'écriture de la trace";
+
+// Written as the machine runs; the first failed write ends the trace and is reported once.
 class TraceFile {
   public:
-    bool open(const std::string& name) {
-        file_.reset(std::fopen(name.c_str(), "wb"));
-        return file_ != nullptr;
+    [[nodiscard]] WriteStatus open(const std::string& name) {
+        OpenedFile opened = open_regular_file_for_writing(name);
+        name_ = name;
+        file_ = std::move(opened.file);
+        return {opened.error_number};
     }
     bool active() const { return file_ != nullptr; }
     StepObserver observer() { return {&TraceFile::write_line, this}; }
 
     static void write_line(void* context, const Emulator& emulator, std::uint16_t address,
                            std::uint8_t opcode) {
+        auto& trace = *static_cast<TraceFile*>(context);
+        if (!trace.file_) return;
         const Cpu& cpu = emulator.cpu;
-        std::fprintf(static_cast<TraceFile*>(context)->file_.get(),
-                     "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
-                     "R=%02X DP=%04X F=%02X T=%d\n",
-                     address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB],
-                     cpu.iram[kRegisterI], cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL),
-                     register_pair(cpu, kRegisterYL), cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags,
-                     cpu.cycle_cost);
+        const int written = std::fprintf(
+            trace.file_.get(),
+            "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
+            "R=%02X DP=%04X F=%02X T=%d\n",
+            address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
+            cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL), register_pair(cpu, kRegisterYL),
+            cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags, cpu.cycle_cost);
+        if (written < 0) trace.fail(errno);
+    }
+
+    // Flushes what is still buffered; the trace is complete only if this succeeds.
+    void close() {
+        if (file_ && std::fclose(file_.release()) != 0) failure_ = errno;
+    }
+
+    // Reports a failed write, once.
+    void report(Emulator& emulator) {
+        if (failure_ == 0) return;
+        report_error(emulator, kTraceWriteError, describe_failure(name_, {failure_}));
+        failure_ = 0;
     }
 
   private:
+    void fail(int error_number) {
+        failure_ = error_number;
+        file_.reset();
+    }
+
+    std::string name_;
     FileHandle file_;
+    int failure_ = 0;
 };
 
 std::string state_json(const Emulator& emulator) {
@@ -164,10 +193,13 @@ class HeadlessSession {
         // The window's first paint erases its background with the case picture.
         draw_case(display_);
         start_machine(*emulator_);
+        warn_about_roms();
     }
 
     // Returns false when the action failed in a way the user must hear of.
-    bool perform(const Action& action);
+    [[nodiscard]] bool perform(const Action& action);
+    // Ends the trace; false when its last lines could not be written (then reported).
+    [[nodiscard]] bool finish();
     Emulator& emulator() { return *emulator_; }
 
   private:
@@ -179,6 +211,8 @@ class HeadlessSession {
     void slice() { run_slice(*emulator_, display_, {observer(), {}}); }
     StepObserver observer() { return trace_.active() ? trace_.observer() : StepObserver{}; }
     void run_steps(long long count);
+    void warn_about_roms();
+    [[nodiscard]] bool reported_error();
     void type_text(const std::string& text);
     void unassemble(const Action& action, bool source_format);
     bool write_screenshot(const std::string& path);
@@ -200,6 +234,47 @@ void HeadlessSession::run_steps(long long count) {
         observed_step(emulator, step_observer);
         serve_refresh_request(emulator, display_);
     }
+    report_tape_failure(emulator);
+}
+
+// Without its ROM images the machine stands still; the window shows that on the LCD, and a run
+// without one says so here. The run goes on as the window would (the exit status is unchanged).
+void HeadlessSession::warn_about_roms() {
+    const auto shorter = [](const char* name, std::size_t size) {
+        return std::string(name) + " shorter than " + std::to_string(size) + " bytes";
+    };
+    std::string problem;
+    switch (emulator_->control.power_on_status) {
+        case PowerOnStatus::LowRomMissing:
+            problem = std::string(kLowRomFileName) + " not opened";
+            break;
+        case PowerOnStatus::LowRomShort:
+            problem = shorter(kLowRomFileName, kLowRomSize);
+            break;
+        case PowerOnStatus::HighRomMissing:
+            problem = std::string(kHighRomFileName) + " not opened";
+            break;
+        case PowerOnStatus::HighRomShort:
+            problem = shorter(kHighRomFileName, kHighRomSize);
+            break;
+        default:
+            return;
+    }
+    err_ << "tolvan: warning: " << problem << "; no instruction runs\n";
+}
+
+bool HeadlessSession::reported_error() {
+    trace_.report(*emulator_);
+    Emulator& emulator = *emulator_;
+    if (!emulator.control.error_flag) return false;
+    print_error(err_, emulator.control);
+    emulator.control.error_flag = false;
+    return true;
+}
+
+bool HeadlessSession::finish() {
+    trace_.close();
+    return !reported_error();
 }
 
 void HeadlessSession::type_text(const std::string& text) {
@@ -245,7 +320,10 @@ bool HeadlessSession::perform(const Action& action) {
     if (name == "--simple-reset") simple_reset(emulator);
     if (name == "--all-reset") all_reset(emulator);
     if (name == "--break") press_break(emulator);
-    if (name == "--load-ram") start_machine(emulator);
+    if (name == "--load-ram") {
+        load_ram(emulator);
+        warn_about_roms();
+    }
     if (name == "--save-ram") save_ram_image(emulator);
     if (name == "--ram-size") change_ram_size(emulator, static_cast<std::int8_t>(number(0)));
     if (name == "--state") out_ << state_json(emulator) << "\n";
@@ -253,16 +331,17 @@ bool HeadlessSession::perform(const Action& action) {
     if (name == "--unassemble") unassemble(action, false);
     if (name == "--unassemble-source") unassemble(action, true);
     if (name == "--screenshot" && !write_screenshot(action.values[0])) return false;
-    if (name == "--trace" && !trace_.open(action.values[0])) {
-        err_ << "tolvan: cannot write " << action.values[0] << "\n";
-        return false;
+    if (name == "--trace") {
+        // The trace so far is complete only once it is closed; its failure names its own file.
+        trace_.close();
+        trace_.report(emulator);
+        const WriteStatus status =
+            emulator.control.error_flag ? WriteStatus{} : trace_.open(action.values[0]);
+        if (!status) {
+            report_error(emulator, kTraceWriteError, describe_failure(action.values[0], status));
+        }
     }
-    if (emulator.control.error_flag) {
-        print_error(err_, emulator.control);
-        emulator.control.error_flag = false;
-        return false;
-    }
-    return true;
+    return !reported_error();
 }
 
 bool values_are_valid(const Action& action, std::ostream& err) {
@@ -346,9 +425,13 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
         return kExitReportedError;
     }
     for (const Action& action : *actions) {
-        if (!session.perform(action)) return kExitReportedError;
+        if (!session.perform(action)) {
+            // The run has failed already; finish() only adds what the trace lost.
+            static_cast<void>(session.finish());
+            return kExitReportedError;
+        }
     }
-    return kExitOk;
+    return session.finish() ? kExitOk : kExitReportedError;
 }
 
 }  // namespace tolvan

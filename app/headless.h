@@ -13,7 +13,8 @@ inline constexpr int kExitReportedError = 1;
 inline constexpr int kExitUsage = 2;
 
 // The arguments after "--headless" (with -C already handled). Returns the exit status.
-int run_headless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+[[nodiscard]] int run_headless(const std::vector<std::string>& arguments, std::ostream& out,
+                               std::ostream& err);
 
 // The usage text of the whole program.
 std::string usage_text();

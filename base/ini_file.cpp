@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
 
-#include "base/atomic_file.h"
+#include "base/regular_file.h"
 
 namespace tolvan {
 
@@ -15,11 +13,8 @@ namespace {
 // part of a value.
 constexpr std::string_view kBlanks = " \t\r\f\v";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kReadChunk = 4096;
-
-struct StreamCloser {
-    void operator()(std::FILE* stream) const { std::fclose(stream); }
-};
+constexpr std::string_view kLineBreaks = "\r\n";
+constexpr std::string_view kCrLf = "\r\n";
 
 std::string_view trim_left(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -131,30 +126,26 @@ IniFile IniFile::parse(std::string_view text) {
     while (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
         text.remove_prefix(kUtf8ByteOrderMark.size());
     }
+    bool first_line_end = true;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        file.lines.emplace_back(line);
+        const std::size_t end = text.find_first_of(kLineBreaks);
+        file.lines.emplace_back(text.substr(0, end));
+        if (end == std::string_view::npos) break;
+        // CR LF is one line end; a CR or a LF alone is one too.
+        const std::size_t length = text.substr(end, kCrLf.size()) == kCrLf ? kCrLf.size() : 1;
+        if (first_line_end) file.line_end = std::string(text.substr(end, length));
+        first_line_end = false;
+        text.remove_prefix(end + length);
     }
     return file;
 }
 
-std::optional<IniFile> IniFile::load(const std::string& path) {
-    const std::unique_ptr<std::FILE, StreamCloser> stream(std::fopen(path.c_str(), "rb"));
-    if (!stream) {
-        if (errno == ENOENT) return IniFile{};
-        return std::nullopt;
-    }
-    std::string text;
-    char chunk[kReadChunk];
-    std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, stream.get())) > 0) {
-        text.append(chunk, count);
-    }
-    if (std::ferror(stream.get())) return std::nullopt;
-    return parse(text);
+std::optional<IniFile> IniFile::load(const std::string& path, int* error_number) {
+    const ReadFile read = read_regular_file(path);
+    if (error_number) *error_number = read.error_number;
+    if (read.error_number == ENOENT) return IniFile{};
+    if (read.error_number != 0) return std::nullopt;
+    return parse(read.bytes);
 }
 
 std::string IniFile::get(std::string_view section, std::string_view key,
@@ -170,7 +161,7 @@ std::string IniFile::get(std::string_view section, std::string_view key,
 }
 
 void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
-    value = value.substr(0, value.find('\n'));
+    value = value.substr(0, value.find_first_of(kLineBreaks));
     const auto header = find_section(*this, section);
     if (!header) {
         lines.push_back(section_line(section));
@@ -189,13 +180,13 @@ std::string IniFile::text() const {
     std::string result;
     for (const std::string& line : lines) {
         result += line;
-        result += '\n';
+        result += line_end;
     }
     return result;
 }
 
-bool IniFile::save(const std::string& path) const {
-    return write_file_atomically(path, text()).ok();
+WriteStatus IniFile::save(const std::string& path) const {
+    return write_file_atomically(path, text());
 }
 
 }  // namespace tolvan

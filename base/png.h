@@ -17,14 +17,14 @@ std::vector<std::uint8_t> encode_png(const Image& image);
 
 // Writes encode_png(image) to path; false for an empty image and on any failure to create or
 // write the file.
-bool write_png(const Image& image, const std::string& path);
+[[nodiscard]] bool write_png(const Image& image, const std::string& path);
 
 // Accepts non-interlaced PNG streams of bit depth 8 in grey, RGB, palette, grey + alpha or
 // RGBA (alpha is dropped), with any filter type. Returns nothing for anything else and for
 // damaged data: a bad signature, a failing chunk checksum, truncated or surplus pixel data.
-std::optional<Image> decode_png(const std::vector<std::uint8_t>& bytes);
+[[nodiscard]] std::optional<Image> decode_png(const std::vector<std::uint8_t>& bytes);
 
 // decode_png of the file's contents; nothing when the file cannot be read.
-std::optional<Image> read_png(const std::string& path);
+[[nodiscard]] std::optional<Image> read_png(const std::string& path);
 
 }  // namespace tolvan

@@ -1,5 +1,7 @@
 #include "bus/tape.h"
 
+#include <cerrno>
+
 #include "bus/ports.h"
 
 namespace tolvan {
@@ -11,6 +13,31 @@ int read_load_byte(Tape& tape) {
     if (!tape.load_file) return kTapeEndOfFile;
     const int c = std::fgetc(tape.load_file.get());
     return c == EOF ? kTapeEndOfFile : c;
+}
+
+void fail_save(Tape& tape, int error_number, std::uint8_t value) {
+    tape.save_file.reset();
+    tape.save_error = error_number;
+    tape.save_failed = value != kTapeEndOfFile;
+}
+
+bool put(Tape& tape, std::uint8_t value) {
+    return std::fputc(value, tape.save_file.get()) != EOF;
+}
+
+// Unbuffered, so that a failed byte is known at once and every byte before it is on the disk.
+bool open_save_file(Tape& tape, std::uint8_t value) {
+    OpenedFile opened = open_regular_file_for_writing(tape.save_file_name);
+    if (!opened.file || std::setvbuf(opened.file.get(), nullptr, _IONBF, 0) != 0) {
+        fail_save(tape, opened.file ? EIO : opened.error_number, value);
+        return false;
+    }
+    tape.save_file = std::move(opened.file);
+    return true;
+}
+
+void close_save_file(Tape& tape, std::uint8_t value) {
+    if (std::fclose(tape.save_file.release()) != 0) fail_save(tape, errno, value);
 }
 }  // namespace
 
@@ -37,20 +64,21 @@ void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f) {
 }
 
 void tape_emit_byte(Tape& tape, std::uint8_t value) {
-    if (!tape.save_file) {
-        tape.save_file.reset(std::fopen(tape.save_file_name.c_str(), "wb"));
-        if (!tape.save_file) return;
-    }
-    if (value == kTapeEndOfFile) {
-        tape.save_file.reset();
+    if (tape.save_failed) {
+        if (value == kTapeEndOfFile) tape.save_failed = false;
         return;
     }
-    std::fputc(value, tape.save_file.get());
-    if (value == kCarriageReturn) std::fputc(kLineFeed, tape.save_file.get());
+    if (!tape.save_file && !open_save_file(tape, value)) return;
+    if (value == kTapeEndOfFile) {
+        close_save_file(tape, value);
+        return;
+    }
+    const bool written = put(tape, value) && (value != kCarriageReturn || put(tape, kLineFeed));
+    if (!written) fail_save(tape, errno, value);
 }
 
 void tape_load_open(Tape& tape) {
-    if (!tape.load_file) tape.load_file.reset(std::fopen(tape.load_file_name.c_str(), "rb"));
+    if (!tape.load_file) tape.load_file = open_regular_file_for_reading(tape.load_file_name).file;
 }
 
 std::uint8_t tape_load_byte(Tape& tape) {

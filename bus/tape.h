@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
+
+#include "base/regular_file.h"
 
 namespace tolvan {
 
@@ -13,14 +13,13 @@ inline constexpr std::uint8_t kTapeEndOfFile = 0x1A;
 inline constexpr std::uint8_t kCarriageReturn = 0x0D;
 inline constexpr std::uint8_t kLineFeed = 0x0A;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 struct Tape {
     std::string save_file_name;
     FileHandle save_file;
+    // The current SAVE could not be written: its remaining bytes are dropped until its end mark.
+    bool save_failed = false;
+    // The system's error number of a SAVE failure that the machine has yet to report; 0 if none.
+    int save_error = 0;
     std::string load_file_name;
     FileHandle load_file;
     std::int32_t shift_register = 0;
@@ -30,6 +29,8 @@ struct Tape {
 
 // One OUTF: takes the port F tape bit while port B enables tape output.
 void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f);
+// A SAVE file that cannot be opened or written ends that SAVE: the bytes already written stay,
+// and the failure is left in save_error, once per SAVE.
 void tape_emit_byte(Tape& tape, std::uint8_t value);
 void tape_load_open(Tape& tape);
 // The next byte of the LOAD file, one line feed skipped; the end mark once the file is done.

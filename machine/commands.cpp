@@ -1,5 +1,6 @@
 #include "machine/commands.h"
 
+#include "machine/configuration.h"
 #include "machine/control.h"
 #include "tools/unassembler.h"
 
@@ -17,8 +18,15 @@ void start_machine(Emulator& emulator) {
     emulator.bus.keyboard.key_down = false;
     emulator.bus.keyboard.scan_pass_counter = 0;
     emulator.control.error_flag = false;
-    power_on(emulator);
+    // A missing or short RAM image at window creation is a first run: the firmware starts cold,
+    // as its status (PC 0) already says.
+    [[maybe_unused]] const PowerOnStatus status = power_on(emulator);
     if (!emulator.control.error_flag) after_load_reset(emulator);
+}
+
+void load_ram(Emulator& emulator) {
+    if (!check_ram_image(emulator, configured_ram_file_name())) return;
+    start_machine(emulator);
 }
 
 void simple_reset(Emulator& emulator) {

@@ -13,6 +13,9 @@ inline constexpr std::uint16_t kWarmStartAddress = 0x0018;
 // What window creation and Load RAM do: clear the key-down flag, the scan-pass counter and the
 // error flag, power on, and unless an error was reported, the after-load reset.
 void start_machine(Emulator& emulator);
+// Load RAM: start_machine, but only once the RAM image that power-on will read is known to be
+// complete; otherwise the failure is reported and the running machine is left as it was.
+void load_ram(Emulator& emulator);
 // Simple Reset: the firmware restarts at its warm start with BRK pending.
 void simple_reset(Emulator& emulator);
 // All Reset: the firmware restarts at 0 with nothing pending.

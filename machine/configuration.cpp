@@ -135,7 +135,12 @@ void write_file_names(const Emulator& emulator, IniFile& file) {
     file.set(kSectionFiles, kKeyRamFile, emulator.control.ram_file_name);
     file.set(kSectionFiles, kKeyLoadFile, emulator.bus.tape.load_file_name);
     file.set(kSectionFiles, kKeySaveFile, emulator.bus.tape.save_file_name);
-    file.set(kSectionTools, kKeyUnassembleFile, emulator.unassembler.file_name);
+}
+
+void write_unassembler(const UnassemblerSettings& settings, IniFile& file) {
+    file.set(kSectionTools, kKeyUnassembleFile, settings.file_name);
+    write_number(file, kSectionTools, kKeyUnassembleStart, settings.from);
+    write_number(file, kSectionTools, kKeyUnassembleStop, settings.to);
 }
 
 }  // namespace
@@ -165,14 +170,26 @@ void read_configuration(Emulator& emulator, const IniFile& file) {
     read_unassembler_range(emulator.unassembler, file);
 }
 
-void write_configuration(const Emulator& emulator, IniFile& file) {
-    write_number(file, kSectionRam, kKeyRamSize, emulator.bus.memory.ram_size);
-    write_registers(emulator.cpu, file);
-    write_internal_ram(emulator.cpu, file);
-    write_timing(emulator.cpu, file);
-    write_file_names(emulator, file);
-    write_number(file, kSectionTools, kKeyUnassembleStart, emulator.unassembler.from);
-    write_number(file, kSectionTools, kKeyUnassembleStop, emulator.unassembler.to);
+void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
+    switch (keys) {
+        case ConfigurationKeys::everything:
+            write_number(file, kSectionRam, kKeyRamSize, emulator.bus.memory.ram_size);
+            write_registers(emulator.cpu, file);
+            write_internal_ram(emulator.cpu, file);
+            write_timing(emulator.cpu, file);
+            write_file_names(emulator, file);
+            write_unassembler(emulator.unassembler, file);
+            break;
+        case ConfigurationKeys::file_names:
+            write_file_names(emulator, file);
+            break;
+        case ConfigurationKeys::timing:
+            write_timing(emulator.cpu, file);
+            break;
+        case ConfigurationKeys::unassembler:
+            write_unassembler(emulator.unassembler, file);
+            break;
+    }
 }
 
 void load_configuration(Emulator& emulator) {
@@ -180,10 +197,16 @@ void load_configuration(Emulator& emulator) {
     read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
 }
 
-bool save_configuration(const Emulator& emulator) {
-    std::optional<IniFile> file = IniFile::load(kConfigurationFileName);
-    if (!file) return false;
-    write_configuration(emulator, *file);
+std::string configured_ram_file_name() {
+    const IniFile file = IniFile::load(kConfigurationFileName).value_or(IniFile{});
+    return file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
+}
+
+WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+    int read_error = 0;
+    std::optional<IniFile> file = IniFile::load(kConfigurationFileName, &read_error);
+    if (!file) return {read_error};
+    write_configuration(emulator, *file, keys);
     return file->save(kConfigurationFileName);
 }
 

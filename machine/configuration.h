@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
+#include "base/atomic_file.h"
 #include "base/ini_file.h"
 #include "machine/emulator.h"
 
@@ -19,6 +21,16 @@ inline constexpr std::int32_t kDefaultMaxHorloge512 = 50000;
 inline constexpr std::int32_t kDefaultMaxHorloge002 = 20;
 inline constexpr std::int32_t kDefaultMaxDelay = 0;
 
+// Which keys a save writes. The registers and the internal RAM belong with the RAM image and
+// are written only beside it; each settings box writes only its own section, so that its OK
+// never pairs the running registers with an older RAM image.
+enum class ConfigurationKeys {
+    everything,   // Save RAM: the whole snapshot
+    file_names,   // "Fichiers"
+    timing,       // "Horloge"
+    unassembler,  // "Tools"
+};
+
 // Signed decimal text as the profile functions read it: leading spaces and tabs, an optional
 // sign, then digits up to the first other character ("12abc" is 12, "abc" is 0). The result
 // keeps the low-order 32 bits of the value, however many digits there are.
@@ -27,12 +39,17 @@ std::int32_t parse_profile_int(std::string_view text);
 // Every key into its field, defaults for what is missing, then the checks of the timing values.
 // Internal RAM cells 0x60-0x7F are not kept and read as 0.
 void read_configuration(Emulator& emulator, const IniFile& file);
-// Every key from its field, in the order in which a new file gets them.
-void write_configuration(const Emulator& emulator, IniFile& file);
+// Every key from its field (or those of one section), in the order in which a new file gets
+// them.
+void write_configuration(const Emulator& emulator, IniFile& file,
+                         ConfigurationKeys keys = ConfigurationKeys::everything);
 
 void load_configuration(Emulator& emulator);
-// Rewrites the whole file at once, keeping whatever else it holds; false when the file could
-// not be read or written, in which case it is left as it was.
-bool save_configuration(const Emulator& emulator);
+// The RAM image file that the configuration file names now, which the next power-on reads.
+std::string configured_ram_file_name();
+// Rewrites the whole file at once, changing only the keys named and keeping whatever else it
+// holds; fails when the file could not be read or written, and then leaves it as it was.
+[[nodiscard]] WriteStatus save_configuration(
+    const Emulator& emulator, ConfigurationKeys keys = ConfigurationKeys::everything);
 
 }  // namespace tolvan

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/atomic_file.h"
+#include "base/regular_file.h"
 #include "machine/configuration.h"
 
 namespace tolvan {
@@ -11,10 +12,11 @@ namespace {
 
 // Reads up to size bytes of a file into the image from start; the cells beyond a short file
 // keep what they held. Returns Ok, or the status for a short or a missing file.
-PowerOnStatus load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
-                              std::size_t size, PowerOnStatus short_code,
-                              PowerOnStatus missing_code) {
-    const FileHandle file{std::fopen(name, "rb")};
+[[nodiscard]] PowerOnStatus load_image_file(const char* name, AddressSpace& memory,
+                                            std::uint16_t start, std::size_t size,
+                                            PowerOnStatus short_code, PowerOnStatus missing_code) {
+    // A directory, device or FIFO counts as a file that cannot be opened.
+    const FileHandle file = open_regular_file_for_reading(name).file;
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
     return read < size ? short_code : PowerOnStatus::Ok;
@@ -54,10 +56,44 @@ void after_load_reset(Emulator& emulator) {
 
 void save_ram_image(Emulator& emulator) {
     const auto* cells = reinterpret_cast<const char*>(&emulator.bus.memory.image[kRamImageStart]);
-    if (!write_file_atomically(emulator.control.ram_file_name, {cells, kRamImageSize})) {
-        report_error(emulator, kRamWriteError);
+    const std::string& name = emulator.control.ram_file_name;
+    const WriteStatus status = write_file_atomically(name, {cells, kRamImageSize});
+    if (!status) {
+        report_error(emulator, kRamWriteError, describe_failure(name, status));
+        return;
     }
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::everything);
+}
+
+void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {
+    const WriteStatus status = save_configuration(emulator, keys);
+    if (!status) {
+        report_error(emulator, kConfigurationWriteError,
+                     describe_failure(kConfigurationFileName, status));
+    }
+}
+
+bool check_ram_image(Emulator& emulator, const std::string& file_name) {
+    const ReadFile image = read_regular_file(file_name, kRamImageSize);
+    if (image.error_number != 0) {
+        report_error(emulator, kRamReadError, describe_failure(file_name, {image.error_number}));
+        return false;
+    }
+    if (image.bytes.size() < kRamImageSize) {
+        report_error(emulator, kRamReadError,
+                     file_name + ": " + std::to_string(image.bytes.size()) + " bytes instead of " +
+                         std::to_string(kRamImageSize));
+        return false;
+    }
+    return true;
+}
+
+void report_tape_failure(Emulator& emulator) {
+    Tape& tape = emulator.bus.tape;
+    if (tape.save_error == 0) return;
+    report_error(emulator, kTapeSaveError,
+                 describe_failure(tape.save_file_name, {tape.save_error}));
+    tape.save_error = 0;
 }
 
 void report_error(Emulator& emulator, std::string_view message, std::string_view detail) {

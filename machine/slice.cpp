@@ -209,6 +209,8 @@ SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& 
             ? run_watched(emulator, display, options.clock, Observed(options.observer))
             : run_watched(emulator, display, options.clock, Unwatched{});
     control.slice_busy = false;
+    // A tape SAVE that failed during the slice is reported once, after it.
+    report_tape_failure(emulator);
     return result;
 }
 

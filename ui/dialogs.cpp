@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "machine/configuration.h"
+#include "machine/control.h"
 #include "resources/artwork.h"
 #include "ui/dialog_fields.h"
 #include "ui_about_box.h"
@@ -113,7 +114,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::file_names);
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -135,7 +136,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     cpu.max_delay = timing_from_field(text_of(form.delay_edit));
     cpu.max_horloge512 = max_horloge512_from_field(text_of(form.timer512_edit));
     cpu.max_horloge002 = timing_from_field(text_of(form.timer2_edit));
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::timing);
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -153,7 +154,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.to = address_from_field(text_of(form.to_edit));
     settings.more_information = form.more_information_check->isChecked();
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration(emulator);
+    save_configuration_reporting(emulator, ConfigurationKeys::unassembler);
     return true;
 }
 

@@ -13,14 +13,14 @@ namespace tolvan {
 void show_about_box(QWidget* owner);
 void show_info_box(QWidget* owner);
 // True when the user confirms.
-bool confirm_all_reset(QWidget* owner);
-bool confirm_memory_change(QWidget* owner);
+[[nodiscard]] bool confirm_all_reset(QWidget* owner);
+[[nodiscard]] bool confirm_memory_change(QWidget* owner);
 void show_error_box(QWidget* owner, const std::string& text);
 
 // The settings boxes change the emulator and write the configuration file only on OK.
 void edit_file_names(QWidget* owner, Emulator& emulator);
 void edit_speed(QWidget* owner, Emulator& emulator);
 // True on OK, when the unassembler is to run with the new settings.
-bool edit_unassemble_settings(QWidget* owner, Emulator& emulator);
+[[nodiscard]] bool edit_unassemble_settings(QWidget* owner, Emulator& emulator);
 
 }  // namespace tolvan

@@ -132,6 +132,8 @@ void MainWindow::run_timer_slice() {
     if (run_slice(*emulator_, *display_, {{}, wall_clock()}).drew_lcd) {
         update_rect(lcd_area());
     }
+    // A tape SAVE that failed during the slice.
+    show_reported_error();
 }
 
 void MainWindow::update_rect(const Rect& r) {
@@ -205,7 +207,7 @@ void MainWindow::run_command(MenuCommand command) {
             save_ram_image(e);
             break;
         case MenuCommand::LoadRam:
-            start_machine(e);
+            load_ram(e);
             update_check_mark();
             break;
         case MenuCommand::AllReset:

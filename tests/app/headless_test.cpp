@@ -1,12 +1,14 @@
 // The headless front end through the real binary: actions in command-line order, the state and
 // LCD printouts, screenshots, traces, errors and usage, and the key press from end to end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "app/headless.h"
 #include "base/png.h"
 #include "machine/display.h"
 #include "support/command_output.h"
@@ -175,7 +177,9 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
     testing::write_file("Tolvan.ini", "[Fichiers]\nFileRAM=no-such-dir/x.ram\n");
     const RunResult result = run("--save-ram --state");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\n");
+    EXPECT_EQ(
+        result.err,
+        "Erreur pendant l'écriture de la RAM\nno-such-dir/x.ram: No such file or directory\n");
     EXPECT_TRUE(result.out.empty()) << "actions after the error do not run";
 }
 
@@ -232,6 +236,111 @@ TEST_F(HeadlessTest, ChangeDirectoryComesFirst) {
     const RunResult result = run("--save-ram -C work");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(std::filesystem::exists("work/TOLVAN.RAM"));
+}
+
+// A FIFO with no writer would block an ordinary open for ever; `timeout` turns a hang into a
+// failure of the test instead of a stuck run.
+TEST_F(HeadlessTest, FifosAndFoldersNamedAsInputFilesNeverBlock) {
+    roms.place(0x0000, {0x79, 0xF1, 0x0F});  // JP F10F
+    roms.place(0xF10F, {0xCC});              // INB: the firmware's LOAD opens its file
+    roms.write();
+    for (const char* name : {"Tolvan.ini", "TOLVAN.RAM", "exemple.bas"})
+        ASSERT_EQ(::mkfifo(name, 0644), 0) << name;
+    RunResult result = testing::run_command(std::string("timeout 20 ") + TOLVAN_BINARY +
+                                            " --headless --steps 2 --state --load-ram");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\"pc\": 61712"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "Erreur pendant la lecture de la RAM\nTOLVAN.RAM: not a regular file\n");
+
+    std::filesystem::remove("TOLVANL.ROM");
+    std::filesystem::remove("TOLVANH.ROM");
+    ASSERT_EQ(::mkfifo("TOLVANL.ROM", 0644), 0);
+    std::filesystem::create_directory("TOLVANH.ROM");
+    result =
+        testing::run_command(std::string("timeout 20 ") + TOLVAN_BINARY + " --headless --state");
+    EXPECT_EQ(result.status, 0) << "a warning does not change the exit status";
+    EXPECT_EQ(result.err, "tolvan: warning: TOLVANH.ROM not opened; no instruction runs\n");
+}
+
+TEST_F(HeadlessTest, MissingOrShortRomsAreWarnedAbout) {
+    roms.write();
+    testing::write_file("TOLVANL.ROM", "short");
+    const RunResult result = run("--state");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "tolvan: warning: TOLVANL.ROM shorter than 8192 bytes; no instruction runs\n");
+}
+
+TEST_F(HeadlessTest, ReadOnlyRamImageAndConfigurationAreReportedAndKept) {
+    // The folder lets anyone write: only each file's own mode forbids the save.
+    ::chmod(directory().c_str(), 0777);
+    roms.write();
+    const std::string old_image(0x6000, '\x11');
+    const std::string old_configuration = "[Registres]\nPC=5\n";
+    const struct {
+        const char* read_only;
+        const char* expected;
+    } cases[] = {
+        {"TOLVAN.RAM", "Erreur pendant l'écriture de la RAM\nTOLVAN.RAM: Permission denied\n"},
+        {"Tolvan.ini", "Erreur pendant l'écriture de Tolvan.ini\nTolvan.ini: Permission denied\n"},
+    };
+    for (const auto& c : cases) {
+        testing::write_file("TOLVAN.RAM", old_image);
+        testing::write_file("Tolvan.ini", old_configuration);
+        ::chmod("TOLVAN.RAM", 0666);
+        ::chmod("Tolvan.ini", 0666);
+        ::chmod(c.read_only, 0444);
+        const auto reported = testing::run_unprivileged([&] {
+            const RunResult result = run("--save-ram");
+            return result.status == 1 && result.err == c.expected;
+        });
+        if (!reported) GTEST_SKIP() << "cannot give up privileges here";
+        EXPECT_TRUE(*reported) << c.read_only;
+        EXPECT_EQ(testing::read_file("Tolvan.ini"), old_configuration) << c.read_only;
+        if (std::string(c.read_only) == "TOLVAN.RAM") {
+            EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image);
+        }
+    }
+}
+
+TEST_F(HeadlessTest, FullDiskKeepsThePreviousFilesAndIsReported) {
+    roms.write();
+    const std::string old_image(0x6000, '\x11');
+    const std::string old_configuration = "[Registres]\nPC=5\n";
+    testing::write_file("TOLVAN.RAM", old_image);
+    testing::write_file("Tolvan.ini", old_configuration);
+    std::ostringstream out;
+    std::ostringstream err;
+    int status = 0;
+    static_cast<void>(testing::with_file_size_limit(1000, [&] {
+        status = run_headless({"--save-ram"}, out, err);
+        return true;
+    }));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str(), "Erreur pendant l'écriture de la RAM\nTOLVAN.RAM: File too large\n");
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image);
+    EXPECT_EQ(testing::read_file("Tolvan.ini"), old_configuration);
+    EXPECT_EQ(testing::entries_of(directory()).size(), 4U) << "the ROM images and the two files";
+}
+
+TEST_F(HeadlessTest, TraceThatCannotBeWrittenIsReported) {
+    roms.place(0x0000, {0x79, 0x00, 0x00});  // JP 0000
+    roms.write();
+    RunResult result = run("--trace missing/trace.txt --steps 10");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(
+        result.err,
+        "Erreur pendant l'écriture de la trace\nmissing/trace.txt: No such file or directory\n");
+
+    std::ostringstream out;
+    std::ostringstream err;
+    int status = 0;
+    static_cast<void>(testing::with_file_size_limit(1000, [&] {
+        status = run_headless({"--trace", "trace.txt", "--steps", "1000"}, out, err);
+        return true;
+    }));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str(), "Erreur pendant l'écriture de la trace\ntrace.txt: File too large\n");
 }
 
 }  // namespace

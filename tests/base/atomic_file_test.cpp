@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -85,6 +86,77 @@ TEST_F(AtomicFile, ReadOnlyDirectoryIsRefused) {
     EXPECT_FALSE(*written);
     EXPECT_EQ(read_file("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
+}
+
+TEST_F(AtomicFile, FileTheProcessMayNotWriteIsRefusedAndUntouched) {
+    // The folder lets anyone create files: only the file's own mode forbids the write.
+    ::chmod(directory().c_str(), 0777);
+    write_file("target", kOldContents);
+    ::chmod("target", 0444);
+    const auto written =
+        testing::run_unprivileged([] { return write_file_atomically("target", "new").ok(); });
+    if (!written) GTEST_SKIP() << "cannot give up privileges here";
+    EXPECT_FALSE(*written);
+    EXPECT_EQ(read_file("target"), kOldContents);
+    EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
+}
+
+TEST_F(AtomicFile, SymbolicLinkIsFollowedAndStaysALink) {
+    std::filesystem::create_directory("real");
+    write_file("real/file", kOldContents);
+    std::filesystem::create_symlink("real/file", "link");
+    std::filesystem::create_symlink("link", "link to link");
+    ASSERT_TRUE(write_file_atomically("link to link", "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink("link"));
+    EXPECT_TRUE(std::filesystem::is_symlink("link to link"));
+    EXPECT_EQ(read_file("real/file"), "new");
+    EXPECT_EQ(entries_of("real"), std::vector<std::string>{"file"});
+
+    // A link to a file that does not exist yet creates the file where it points.
+    std::filesystem::create_symlink("real/later", "dangling");
+    ASSERT_TRUE(write_file_atomically("dangling", "made"));
+    EXPECT_TRUE(std::filesystem::is_symlink("dangling"));
+    EXPECT_EQ(read_file("real/later"), "made");
+}
+
+TEST_F(AtomicFile, HardLinksKeepSeeingTheSameFile) {
+    write_file("first", kOldContents);
+    std::filesystem::create_hard_link("first", "second");
+    ASSERT_TRUE(write_file_atomically("first", "new and longer contents"));
+    EXPECT_EQ(read_file("second"), "new and longer contents");
+    ASSERT_TRUE(write_file_atomically("second", "short"));
+    EXPECT_EQ(read_file("first"), "short");
+    EXPECT_EQ(std::filesystem::hard_link_count("first"), 2U);
+    EXPECT_EQ(entries_of(directory()).size(), 2U);
+
+    // On a full disk neither link loses its contents.
+    const bool written = testing::with_file_size_limit(
+        16, [] { return write_file_atomically("first", std::string(4096, 'n')).ok(); });
+    EXPECT_FALSE(written);
+    EXPECT_EQ(read_file("second"), "short");
+    EXPECT_EQ(entries_of(directory()).size(), 2U);
+}
+
+TEST_F(AtomicFile, AnythingButARegularFileIsRefusedAndKept) {
+    ASSERT_EQ(::mkfifo("fifo", 0644), 0);
+    std::filesystem::create_directory("folder");
+    std::filesystem::create_symlink("fifo", "link to fifo");
+    const WriteStatus fifo = write_file_atomically("fifo", "x");
+    EXPECT_EQ(fifo.error_number, kNotRegularFile);
+    EXPECT_EQ(describe_failure("fifo", fifo), "fifo: not a regular file");
+    EXPECT_EQ(write_file_atomically("link to fifo", "x").error_number, kNotRegularFile);
+    EXPECT_EQ(describe_failure("folder", write_file_atomically("folder", "x")),
+              "folder: Is a directory");
+    EXPECT_TRUE(std::filesystem::is_fifo("fifo"));
+    EXPECT_TRUE(std::filesystem::is_directory("folder"));
+    EXPECT_EQ(entries_of(directory()).size(), 3U) << "no temporary file left";
+}
+
+TEST_F(AtomicFile, LongestFileNameCanBeSaved) {
+    const std::string name(255, 'n');
+    ASSERT_TRUE(write_file_atomically(name, "x"));
+    EXPECT_EQ(read_file(name), "x");
+    EXPECT_EQ(entries_of(directory()), std::vector<std::string>{name});
 }
 
 }  // namespace

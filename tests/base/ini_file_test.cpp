@@ -55,7 +55,12 @@ TEST(IniFileRead, CrLfLineEndsAndByteOrderMark) {
     const IniFile file = IniFile::parse("\xEF\xBB\xBF[S]\r\nk=v\r\nlast=no line end");
     EXPECT_EQ(file.get("S", "k", ""), "v");
     EXPECT_EQ(file.get("S", "last", ""), "no line end");
-    EXPECT_EQ(file.text(), "[S]\nk=v\nlast=no line end\n");
+    EXPECT_EQ(file.text(), "[S]\r\nk=v\r\nlast=no line end\r\n");
+    // CR alone, as some editors still write it, ends lines too.
+    const IniFile cr_only = IniFile::parse("[S]\rk=v\r\r[T]\rk=w\r");
+    EXPECT_EQ(cr_only.get("S", "k", ""), "v");
+    EXPECT_EQ(cr_only.get("T", "k", ""), "w");
+    EXPECT_EQ(cr_only.text(), "[S]\rk=v\r\r[T]\rk=w\r");
     EXPECT_EQ(IniFile::parse("\xEF\xBB\xBF\xEF\xBB\xBF[S]\nk=v\n").get("S", "k", ""), "v");
 }
 
@@ -134,13 +139,13 @@ TEST_F(IniFileOnDisk, UnreadableFileIsNotMistakenForAnEmptyOne) {
     EXPECT_FALSE(IniFile::load("a directory.ini").has_value());
 }
 
-TEST_F(IniFileOnDisk, SaveWritesLfAndLoadReadsItBack) {
+TEST_F(IniFileOnDisk, SaveKeepsTheLineEndsAndLoadReadsItBack) {
     write_file("t.ini", "; comment\r\n[S]\r\nk=1\r\n");
     auto file = IniFile::load("t.ini");
     ASSERT_TRUE(file.has_value());
     file->set("S", "k", "2");
     ASSERT_TRUE(file->save("t.ini"));
-    EXPECT_EQ(read_file("t.ini"), "; comment\n[S]\nk=2\n");
+    EXPECT_EQ(read_file("t.ini"), "; comment\r\n[S]\r\nk=2\r\n");
     EXPECT_EQ(IniFile::load("t.ini")->get("s", "K", ""), "2");
 }
 

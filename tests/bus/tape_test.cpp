@@ -2,6 +2,7 @@
 // LOAD file handed to the firmware at its two INB hooks.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,34 @@ TEST_F(TapeTest, BareLineFeedsAreSkippedAndAnEndMarkStopsTheLoad) {
 TEST_F(TapeTest, MissingLoadFileEndsAtOnce) {
     execute_at(kLoadStart);
     EXPECT_EQ(load_byte(), std::make_pair(std::uint8_t{0x1A}, std::uint8_t{0x80}));
+}
+
+TEST_F(TapeTest, SaveIntoAMissingFolderFailsOncePerSave) {
+    Tape& tape = emulator.bus.tape;
+    tape.save_file_name = "missing/out.bas";
+    for (int save = 0; save < 2; ++save) {
+        send_byte('A');
+        EXPECT_EQ(tape.save_error, ENOENT) << "save " << save;
+        tape.save_error = 0;  // taken by the machine's error report
+        send_byte('B');
+        send_byte(kCarriageReturn);
+        EXPECT_EQ(tape.save_error, 0) << "the rest of the SAVE is dropped quietly";
+        send_byte(kTapeEndOfFile);
+        EXPECT_EQ(tape.save_error, 0);
+    }
+    EXPECT_TRUE(testing::entries_of(directory()).empty());
+}
+
+TEST_F(TapeTest, FullDiskKeepsTheBytesAlreadyWritten) {
+    Tape& tape = emulator.bus.tape;
+    const bool failed = testing::with_file_size_limit(4, [&] {
+        for (char c : std::string("10 A=1\r20 END\r"))
+            send_byte(static_cast<std::uint8_t>(c));
+        return tape.save_error == EFBIG;
+    });
+    EXPECT_TRUE(failed);
+    send_byte(kTapeEndOfFile);
+    EXPECT_EQ(testing::read_file("out.bas"), "10 A");
 }
 
 }  // namespace

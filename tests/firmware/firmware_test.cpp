@@ -348,6 +348,17 @@ TEST_F(FirmwareTest, SaveWritesTheStoredLinesToTheTape) {
     EXPECT_EQ(testing::read_file(kTapeFile), "1\r\n");
 }
 
+TEST_F(FirmwareTest, SaveThatCannotBeWrittenIsReported) {
+    testing::write_file("Tolvan.ini", "[Fichiers]\nFileSAVE=missing/prog.bas\n");
+    const testing::CommandOutput output = testing::run_command(
+        std::string(TOLVAN_BINARY) + " --headless" + enter("12+34") + enter("save") + " --lcd");
+    EXPECT_EQ(output.status, 1);
+    EXPECT_EQ(output.err,
+              "Erreur pendant l'écriture du fichier SAVE\nmissing/prog.bas: No such file or "
+              "directory\n");
+    EXPECT_FALSE(std::filesystem::exists("missing"));
+}
+
 TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
     testing::write_file(kTapeFile, "10+5\r\n7-9\r\nabc def\r\n");
     const RunResult result = run(enter("99") + enter("load") + " --lcd" + press(KeyCode::Up) +

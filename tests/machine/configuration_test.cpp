@@ -268,14 +268,17 @@ TEST_F(Configuration, SaveKeepsWhatTheUserWrote) {
     EXPECT_EQ(section_lines(text),
               (std::vector<std::string>{"[registres]", "[Extra]", "[Ram]", "[Ram Interne]",
                                         "[Horloge]", "[Fichiers]", "[Tools]"}));
-    EXPECT_EQ(text.find('\r'), std::string::npos);
+    // The file keeps its own CR LF line ends, new lines included.
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << "bare LF at " << at;
+    }
 }
 
 TEST_F(Configuration, FailedSaveLeavesTheOldFile) {
     const std::string old_text = "[Registres]\nPC=5\n; comment\n";
     write_file(kConfigurationFileName, old_text);
     const bool saved = testing::with_file_size_limit(
-        old_text.size(), [] { return save_configuration(distinctive_emulator()); });
+        old_text.size(), [] { return save_configuration(distinctive_emulator()).ok(); });
     EXPECT_FALSE(saved);
     EXPECT_EQ(read_file(kConfigurationFileName), old_text);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{kConfigurationFileName});
@@ -287,7 +290,7 @@ TEST_F(Configuration, SaveIntoAReadOnlyDirectoryFails) {
     ::chmod(kConfigurationFileName, 0644);
     ::chmod(directory().c_str(), 0555);
     const auto saved =
-        testing::run_unprivileged([] { return save_configuration(distinctive_emulator()); });
+        testing::run_unprivileged([] { return save_configuration(distinctive_emulator()).ok(); });
     if (!saved) GTEST_SKIP() << "cannot give up privileges here";
     EXPECT_FALSE(*saved);
     EXPECT_EQ(read_file(kConfigurationFileName), old_text);
@@ -305,6 +308,39 @@ TEST_F(Configuration, UnreadableFileIsNotReplaced) {
     Emulator emulator = distinctive_emulator();
     load_configuration(emulator);
     EXPECT_EQ(emulator.cpu.pc, 0);
+}
+
+TEST_F(Configuration, EachSettingsBoxWritesOnlyItsOwnSection) {
+    // The snapshot on disk: registers and internal RAM that belong to the RAM image there.
+    const std::string snapshot =
+        "[Ram]\nKo=16\n[Registres]\nPC=5\n[Ram Interne]\n0=7\n[Horloge]\nMaxDelay=1\n"
+        "[Fichiers]\nFileRAM=old.ram\n[Tools]\nunassemble_file=old.asm\n";
+    const struct {
+        ConfigurationKeys keys;
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {ConfigurationKeys::file_names, "Fichiers", "FileRAM", "my ram.img"},
+        {ConfigurationKeys::timing, "Horloge", "MaxDelay", "2000000000"},
+        {ConfigurationKeys::unassembler, "Tools", "unassemble_file", "listing.txt"},
+    };
+    for (const auto& c : cases) {
+        write_file(kConfigurationFileName, snapshot);
+        ASSERT_TRUE(save_configuration(distinctive_emulator(), c.keys));
+        const IniFile file = *IniFile::load(kConfigurationFileName);
+        EXPECT_EQ(file.get(c.section, c.key, ""), c.value) << c.section;
+        const IniFile old = IniFile::parse(snapshot);
+        for (const auto& other : cases) {
+            if (other.section == c.section) continue;
+            EXPECT_EQ(file.get(other.section, other.key, ""), old.get(other.section, other.key, ""))
+                << c.section << " box wrote " << other.section;
+        }
+        EXPECT_EQ(file.get("Registres", "PC", ""), "5") << c.section;
+        EXPECT_EQ(file.get("Ram Interne", "0", ""), "7") << c.section;
+        EXPECT_EQ(file.get("Ram Interne", "1", "absent"), "absent") << c.section;
+        EXPECT_EQ(file.get("Ram", "Ko", ""), "16") << c.section;
+    }
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.max_horloge512, 50000);
     EXPECT_NE(read_file("Tolvan.ini").find("MaxHorloge512=50000"), std::string::npos);
+    EXPECT_EQ(read_file("Tolvan.ini").find("[Registres]"), std::string::npos)
+        << "only its own keys";
 }
 
 TEST_F(Dialogs, SpeedBoxDefaultThenCancelChangesNothing) {
@@ -181,6 +183,8 @@ TEST_F(Dialogs, FileNamesBoxTakesTheNamesOnOk) {
     EXPECT_EQ(emulator().bus.tape.load_file_name, "");
     EXPECT_EQ(emulator().bus.tape.save_file_name, "prog.bas");
     EXPECT_NE(read_file("Tolvan.ini").find("FileRAM=B.RAM"), std::string::npos);
+    EXPECT_EQ(read_file("Tolvan.ini").find("[Registres]"), std::string::npos)
+        << "only its own keys";
     // The next Save RAM uses the new name.
     trigger(MenuCommand::SaveRam);
     EXPECT_TRUE(file_exists("B.RAM"));
@@ -231,6 +235,8 @@ TEST_F(Dialogs, UnassembleBoxReadsTheRangeInDecimal) {
     EXPECT_EQ(emulator().unassembler.more_information, 0);
     // The settings are kept, and the unassembler has written its file.
     EXPECT_NE(read_file("Tolvan.ini").find("unassemble_stop=4464"), std::string::npos);
+    EXPECT_EQ(read_file("Tolvan.ini").find("[Registres]"), std::string::npos)
+        << "only its own keys";
     EXPECT_FALSE(read_file("out.lst").empty());
 }
 

@@ -479,8 +479,8 @@ TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
     EXPECT_EQ(emulator().control.error_flag, 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
-    // The configuration is saved beside the failed image all the same.
-    EXPECT_TRUE(file_exists("Tolvan.ini"));
+    // No registers are saved without the image they belong to.
+    EXPECT_FALSE(file_exists("Tolvan.ini"));
     // And the machine state is still there to be saved under another name.
     emulator().control.ram_file_name = "SAVED.RAM";
     trigger(MenuCommand::SaveRam);
