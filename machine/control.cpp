@@ -20,7 +20,10 @@ int load_image_file(const char* name, AddressSpace& memory, std::uint16_t start,
     return read < size ? short_code : kPowerOnOk;
 }
 
+// The next waiting key goes in once the previous one is gone; a held key is let go after three
+// scans.
 void release_key_after_scans(Keyboard& keyboard) {
+    deliver_queued_key(keyboard);
     if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
     keyboard.scan_pass_counter = 0;
     set_matrix_key(keyboard, KeyCode::None);

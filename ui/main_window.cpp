@@ -1,10 +1,13 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 
 #include "machine/commands.h"
 #include "machine/control.h"
@@ -36,8 +39,12 @@ constexpr MenuItem kFileMenu[] = {
     {kCommandExit, "E&xit"},
 };
 
+constexpr MenuItem kEditMenu[] = {
+    {kCommandPasteText, "&Paste text"},
+};
+
 constexpr MenuItem kToolsMenu[] = {
-    {kCommandChangeSpeed, "Ch&ange speed ..."},
+    {kCommandChangeSpeed, "Change &speed ..."},
     {kCommandBreak, "&Break (Basic)"},
     {kCommandSimpleReset, "Simple &Reset"},
     kSeparator,
@@ -111,12 +118,14 @@ void MainWindow::build_menu() {
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(item.command);
             action->setCheckable(is_ram_size_item(item.command));
+            if (item.command == kCommandPasteText) action->setShortcut(QKeySequence::Paste);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
         }
     };
     add_menu("&File", kFileMenu);
+    add_menu("&Edit", kEditMenu);
     add_menu("&Tools", kToolsMenu);
     add_menu("&Help", kHelpMenu);
 }
@@ -157,9 +166,37 @@ void MainWindow::press_at(QPoint position) {
         pressed_rect_ = rect;
         draw_pressed_frame(display_->client, rect);
         update_rect(rect);
-        post_key(emulator_->bus.keyboard, pressed_key_code_);
+        press_key(pressed_key_code_);
     }
+    shift_tapped_ = false;
     show_reported_error();
+}
+
+void MainWindow::press_key(KeyCode code) {
+    if (!queue_key(emulator_->bus.keyboard, code)) QApplication::beep();
+}
+
+void MainWindow::paste_text() {
+    const TypedText typed = keys_for_text(QApplication::clipboard()->text().toStdString());
+    std::size_t dropped = 0;
+    for (const KeyCode key : typed.keys) {
+        if (!queue_key(emulator_->bus.keyboard, key)) ++dropped;
+    }
+    if (typed.untypeable.empty() && dropped == 0) return;
+    QString message;
+    if (!typed.untypeable.empty()) {
+        message = tr("These characters have no key and were not typed: %1")
+                      .arg(QString::fromStdString(describe_characters(typed.untypeable)));
+    }
+    if (dropped != 0) {
+        if (!message.isEmpty()) message += QLatin1Char('\n');
+        message += tr("The last %1 keys did not fit behind the %2 keys waiting and were not typed.")
+                       .arg(dropped)
+                       .arg(kKeyQueueCapacity);
+    }
+    QMessageBox box(QMessageBox::Information, tr("Paste text"), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("PasteTextBox"));
+    box.exec();
 }
 
 void MainWindow::release_pressed_key() {
@@ -172,24 +209,26 @@ void MainWindow::release_pressed_key() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    Keyboard& keyboard = emulator_->bus.keyboard;
-    keyboard.pending_code = KeyCode::None;
-    keyboard.key_pending = 0;
-    const KeyCode by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
-    if (by_key != KeyCode::None) {
-        post_key(keyboard, by_key);
+    if (event->key() == Qt::Key_Shift) {
+        if (!event->isAutoRepeat()) shift_tapped_ = true;
         return;
     }
+    shift_tapped_ = false;
     // The character that the key types, in the user's keyboard layout.
     const QString text = event->text();
-    if (!text.isEmpty()) {
-        const KeyCode by_character = key_code_for_character(text.at(0).unicode());
-        if (by_character != KeyCode::None) {
-            post_key(keyboard, by_character);
-            return;
-        }
-    }
+    const int character = text.isEmpty() ? -1 : text.at(0).unicode();
+    const bool shift_held = event->modifiers().testFlag(Qt::ShiftModifier);
+    const KeyPresses presses =
+        keys_for_key_down(virtual_key_for_qt_key(event->key()), character, shift_held);
+    for (int n = 0; n < presses.count; ++n)
+        press_key(presses.keys[n]);
     show_reported_error();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Shift || event->isAutoRepeat()) return;
+    if (shift_tapped_) press_key(shift_tap_key());
+    shift_tapped_ = false;
 }
 
 void MainWindow::run_command(int command) {
@@ -237,6 +276,9 @@ void MainWindow::run_command(int command) {
             break;
         case kCommandUnassemble:
             unassemble();
+            break;
+        case kCommandPasteText:
+            paste_text();
             break;
         default:
             break;

@@ -42,12 +42,17 @@ class MainWindow : public QMainWindow {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
     void build_menu();
     void press_at(QPoint position);
+    // A key pressed by the user, queued behind the keys pressed before it.
+    void press_key(KeyCode code);
+    // Types the clipboard's text.
+    void paste_text();
     void release_pressed_key();
     void erase_background();
     void update_check_mark();
@@ -67,6 +72,8 @@ class MainWindow : public QMainWindow {
     int ram_size_menu_item_ = 0;
     Rect pressed_rect_;
     KeyCode pressed_key_code_ = KeyCode::None;
+    // The PC's Shift key went down and no other key since.
+    bool shift_tapped_ = false;
 };
 
 }  // namespace tolvan

@@ -18,6 +18,7 @@ inline constexpr int kCommandFileNames = 111;
 inline constexpr int kCommandContent = 112;
 inline constexpr int kCommandExit = 200;
 inline constexpr int kCommandSimpleReset = 300;
+inline constexpr int kCommandPasteText = 400;
 inline constexpr int kCommandUnassemble = 600;
 
 // The RAM size item for a RAM size option in kilobytes; any size but 8 and 16 is shown as 4.
