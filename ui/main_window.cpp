@@ -17,6 +17,7 @@
 #include "ui/dialogs.h"
 #include "ui/key_frames.h"
 #include "ui/menu_ids.h"
+#include "ui/preferences.h"
 #include "ui/qt_keys.h"
 
 namespace tolvan {
@@ -43,6 +44,12 @@ constexpr MenuItem kEditMenu[] = {
     {kCommandPasteText, "&Paste text"},
 };
 
+constexpr MenuItem kViewMenu[] = {
+    {kCommandZoom1, "Size &1x"},
+    {kCommandZoom2, "Size &2x"},
+    {kCommandZoom3, "Size &3x"},
+};
+
 constexpr MenuItem kToolsMenu[] = {
     {kCommandChangeSpeed, "Change &speed ..."},
     {kCommandBreak, "&Break (Basic)"},
@@ -66,8 +73,9 @@ constexpr MenuItem kHelpMenu[] = {
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
 
-bool is_ram_size_item(int command) {
-    return command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16;
+bool is_checkable_item(int command) {
+    return command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16 ||
+           zoom_of_menu_item(command) != 0;
 }
 
 }  // namespace
@@ -91,6 +99,14 @@ MainWindow::MainWindow(QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    const WindowPreferences preferences = load_window_preferences();
+    client_view_->set_zoom(preferences.zoom);
+    show_zoom_mark();
+    // A place on a screen that is no longer there is forgotten.
+    if (preferences.position && QGuiApplication::screenAt(*preferences.position)) {
+        move(*preferences.position);
+    }
 
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
@@ -117,7 +133,7 @@ void MainWindow::build_menu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(item.command);
-            action->setCheckable(is_ram_size_item(item.command));
+            action->setCheckable(is_checkable_item(item.command));
             if (item.command == kCommandPasteText) action->setShortcut(QKeySequence::Paste);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
@@ -126,6 +142,7 @@ void MainWindow::build_menu() {
     };
     add_menu("&File", kFileMenu);
     add_menu("&Edit", kEditMenu);
+    add_menu("&View", kViewMenu);
     add_menu("&Tools", kToolsMenu);
     add_menu("&Help", kHelpMenu);
 }
@@ -141,7 +158,24 @@ void MainWindow::run_timer_slice() {
 }
 
 void MainWindow::update_rect(const Rect& r) {
-    client_view_->update(r.left, r.top, r.width + kFrameOverhang, r.height + kFrameOverhang);
+    client_view_->update_image_area(r.left, r.top, r.width + kFrameOverhang,
+                                    r.height + kFrameOverhang);
+}
+
+void MainWindow::set_zoom(int zoom) {
+    client_view_->set_zoom(zoom);
+    show_zoom_mark();
+    save_preferences();
+}
+
+void MainWindow::show_zoom_mark() {
+    for (const int item : {kCommandZoom1, kCommandZoom2, kCommandZoom3}) {
+        actions_.at(item)->setChecked(zoom_of_menu_item(item) == client_view_->zoom());
+    }
+}
+
+void MainWindow::save_preferences() {
+    save_window_preferences({client_view_->zoom(), pos()});
 }
 
 void MainWindow::erase_background() {
@@ -280,6 +314,11 @@ void MainWindow::run_command(int command) {
         case kCommandPasteText:
             paste_text();
             break;
+        case kCommandZoom1:
+        case kCommandZoom2:
+        case kCommandZoom3:
+            set_zoom(zoom_of_menu_item(command));
+            break;
         default:
             break;
     }
@@ -330,7 +369,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::shut_down() {
-    // Nothing is saved on the way out.
+    // Nothing of the machine is saved on the way out; the window's place is the user's own.
+    save_preferences();
     emulator_->control.error_flag = 0;
     slice_timer_.stop();
 }

@@ -37,6 +37,8 @@ class MainWindow : public QMainWindow {
     const QTimer& slice_timer() const { return slice_timer_; }
 
     void run_command(int command);
+    // Shows the face at this zoom (1 to 3) and remembers the choice.
+    void set_zoom(int zoom);
     // One tick of the slice timer.
     void run_timer_slice();
 
@@ -57,11 +59,13 @@ class MainWindow : public QMainWindow {
     void erase_background();
     void update_check_mark();
     void show_check_mark();
+    void show_zoom_mark();
     void change_ram_size_confirmed(int command);
     void unassemble();
     void show_reported_error();
     void shut_down();
     void update_rect(const Rect& rect);
+    void save_preferences();
 
     std::unique_ptr<Emulator> emulator_;
     std::unique_ptr<Display> display_;

@@ -8,6 +8,11 @@ constexpr std::int8_t kRam8 = 8;
 constexpr std::int8_t kRam4 = 4;
 }  // namespace
 
+int zoom_of_menu_item(int command) {
+    if (command < kCommandZoom1 || command > kCommandZoom3) return 0;
+    return command - kCommandZoom1 + 1;
+}
+
 int ram_size_menu_item(int kilobytes) {
     if (kilobytes == kRam8) return kCommandRam8;
     if (kilobytes == kRam16) return kCommandRam16;

@@ -19,8 +19,13 @@ inline constexpr int kCommandContent = 112;
 inline constexpr int kCommandExit = 200;
 inline constexpr int kCommandSimpleReset = 300;
 inline constexpr int kCommandPasteText = 400;
+inline constexpr int kCommandZoom1 = 701;
+inline constexpr int kCommandZoom2 = 702;
+inline constexpr int kCommandZoom3 = 703;
 inline constexpr int kCommandUnassemble = 600;
 
+// The zoom that a View item selects, or 0 for any other id.
+int zoom_of_menu_item(int command);
 // The RAM size item for a RAM size option in kilobytes; any size but 8 and 16 is shown as 4.
 int ram_size_menu_item(int kilobytes);
 // The RAM size in kilobytes that a RAM size item selects, or 0 for any other id.

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -127,6 +128,11 @@ class WindowTest : public ::testing::Test {
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         directory_ = pattern;
         std::filesystem::current_path(directory_);
+        // The window's preferences go to a folder of the test's own, never to the user's, and
+        // apart from the machine's files.
+        config_directory_ = directory_.string() + "-config";
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(config_directory_.string()));
     }
 
     void TearDown() override {
@@ -135,6 +141,7 @@ class WindowTest : public ::testing::Test {
         window_.reset();
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(directory_);
+        std::filesystem::remove_all(config_directory_);
     }
 
     // Creates and shows the window with whatever files the directory holds now.
@@ -172,6 +179,11 @@ class WindowTest : public ::testing::Test {
     }
 
     MainWindow& window() { return *window_; }
+    // Ends the window as the user does, by closing it, and forgets it.
+    void close_window() {
+        window_->close();
+        window_.reset();
+    }
     Emulator& emulator() { return window_->emulator(); }
     Keyboard& keyboard() { return window_->emulator().bus.keyboard; }
     ClientView* view() { return window_->client_view(); }
@@ -197,6 +209,7 @@ class WindowTest : public ::testing::Test {
   private:
     std::filesystem::path previous_;
     std::filesystem::path directory_;
+    std::filesystem::path config_directory_;
     std::unique_ptr<MainWindow> window_;
     std::vector<QTimer*> watches_;
 };

@@ -96,7 +96,7 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
     MainWindow& w = open_window();
     EXPECT_EQ(w.menuBar()->objectName(), "TOLVANMENU");
     const QList<QAction*> menus = w.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     expect_menu(menus[0]->menu(), "&File",
                 {{111, "&Change default file names ..."},
                  {0, nullptr},
@@ -106,7 +106,10 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {200, "E&xit"}});
     expect_menu(menus[1]->menu(), "&Edit", {{kCommandPasteText, "&Paste text"}});
     EXPECT_EQ(w.command_action(kCommandPasteText)->shortcut(), QKeySequence(QKeySequence::Paste));
-    expect_menu(menus[2]->menu(), "&Tools",
+    expect_menu(
+        menus[2]->menu(), "&View",
+        {{kCommandZoom1, "Size &1x"}, {kCommandZoom2, "Size &2x"}, {kCommandZoom3, "Size &3x"}});
+    expect_menu(menus[3]->menu(), "&Tools",
                 {{109, "Change &speed ..."},
                  {105, "&Break (Basic)"},
                  {300, "Simple &Reset"},
@@ -118,7 +121,7 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {106, "&16 Kb Ram"},
                  {0, nullptr},
                  {600, "&Unassemble"}});
-    expect_menu(menus[3]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
+    expect_menu(menus[4]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
 }
 
 void expect_check_mark(MainWindow& w, int item) {

@@ -1,0 +1,37 @@
+#include "ui/preferences.h"
+
+#include <QSettings>
+
+namespace tolvan {
+
+namespace {
+
+const QString kZoomKey = QStringLiteral("window/zoom");
+const QString kPositionKey = QStringLiteral("window/position");
+
+// An INI file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf).
+QSettings user_settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tolvan"),
+                     QStringLiteral("tolvan"));
+}
+
+}  // namespace
+
+WindowPreferences load_window_preferences() {
+    const QSettings settings = user_settings();
+    WindowPreferences preferences;
+    bool valid = false;
+    const int zoom = settings.value(kZoomKey).toInt(&valid);
+    if (valid && zoom >= kSmallestZoom && zoom <= kLargestZoom) preferences.zoom = zoom;
+    const QVariant position = settings.value(kPositionKey);
+    if (position.typeId() == QMetaType::QPoint) preferences.position = position.toPoint();
+    return preferences;
+}
+
+void save_window_preferences(const WindowPreferences& preferences) {
+    QSettings settings = user_settings();
+    settings.setValue(kZoomKey, preferences.zoom);
+    if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+}
+
+}  // namespace tolvan
