@@ -24,7 +24,8 @@ namespace {
 template <typename Form>
 void set_up(QDialog& dialog, Form& form) {
     form.setupUi(&dialog);
-    dialog.setFixedSize(dialog.size());
+    // A box with a layout sizes itself to its texts.
+    if (!dialog.layout()) dialog.setFixedSize(dialog.size());
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
@@ -55,6 +56,7 @@ void show_about_box(QWidget* owner) {
     QDialog dialog(owner);
     Ui::AboutBox form;
     set_up(dialog, form);
+    form.version_label->setText(QStringLiteral("Version " TOLVAN_VERSION));
     connect_accept(dialog, form.ok_button);
     dialog.exec();
 }
@@ -91,11 +93,13 @@ bool confirm_memory_change(QWidget* owner) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-void show_error_box(QWidget* owner, const std::string& text) {
+void show_error_box(QWidget* owner, const std::string& text, const std::string& detail) {
     QDialog dialog(owner);
     Ui::ErrorBox form;
     set_up(dialog, form);
     form.error_text->setText(QString::fromStdString(text));
+    form.error_detail->setText(QString::fromStdString(detail));
+    form.error_detail->setVisible(!detail.empty());
     connect_accept(dialog, form.ok_button);
     dialog.exec();
 }

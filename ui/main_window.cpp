@@ -360,7 +360,7 @@ void MainWindow::show_reported_error() {
     control.error_flag = 0;
     // The program goes on after the message: quitting here would throw away the unsaved
     // machine state, which the user may still save under another name.
-    show_error_box(this, control.error_text);
+    show_error_box(this, control.error_text, control.error_detail);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 
+#include "machine/control.h"
 #include "tests/ui/window_fixture.h"
 
 namespace tolvan::testing {
@@ -15,7 +16,7 @@ TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
         EXPECT_EQ(d.windowTitle(), "About ...");
         EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
         EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
-        EXPECT_EQ(text_of(d, "version_label"), "Version 1.04");
+        EXPECT_EQ(text_of(d, "version_label"), "Version " TOLVAN_VERSION);
         auto* ok = child<QPushButton>(d, "ok_button");
         EXPECT_TRUE(ok && ok->isDefault());
         press_escape(d);
@@ -279,6 +280,7 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     });
     const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
         EXPECT_EQ(text_of(d, "error_text"), "Erreur d'ouverture du fichier unassemble");
+        EXPECT_FALSE(child<QLabel>(d, "error_detail")->isVisible()) << "nothing to add";
         click(d, "ok_button");
     });
     trigger(kCommandUnassemble);
@@ -287,6 +289,23 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
     EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
+    open_window();
+    report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+    const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        auto* text = child<QLabel>(d, "error_text");
+        auto* detail = child<QLabel>(d, "error_detail");
+        ASSERT_TRUE(text && detail);
+        EXPECT_EQ(text->text().toStdString(), kRamWriteError);
+        EXPECT_EQ(detail->text(), "TOLVAN.RAM: Permission denied");
+        EXPECT_TRUE(detail->isVisible());
+        EXPECT_GE(detail->y(), text->y() + text->height());
+        click(d, "ok_button");
+    });
+    trigger(kCommandBreak);
+    EXPECT_TRUE(error->seen);
 }
 
 }  // namespace
