@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -73,9 +74,14 @@ constexpr MenuItem kHelpMenu[] = {
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
 
-bool is_checkable_item(int command) {
-    return command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16 ||
-           zoom_of_menu_item(command) != 0;
+// Items that are one choice among several, shown with radio marks.
+enum class Choice { None, RamSize, Zoom };
+
+Choice choice_of(int command) {
+    if (command == kCommandRam4 || command == kCommandRam8 || command == kCommandRam16) {
+        return Choice::RamSize;
+    }
+    return zoom_of_menu_item(command) != 0 ? Choice::Zoom : Choice::None;
 }
 
 }  // namespace
@@ -124,7 +130,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::build_menu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("TOLVANMENU"));
-    const auto add_menu = [this, bar](const char* title, const auto& items) {
+    auto* ram_sizes = new QActionGroup(this);
+    auto* zooms = new QActionGroup(this);
+    const auto add_menu = [this, bar, ram_sizes, zooms](const char* title, const auto& items) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         for (const MenuItem& item : items) {
             if (item.command == 0) {
@@ -133,7 +141,11 @@ void MainWindow::build_menu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(item.command);
-            action->setCheckable(is_checkable_item(item.command));
+            const Choice choice = choice_of(item.command);
+            if (choice != Choice::None) {
+                action->setCheckable(true);
+                action->setActionGroup(choice == Choice::RamSize ? ram_sizes : zooms);
+            }
             if (item.command == kCommandPasteText) action->setShortcut(QKeySequence::Paste);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });

@@ -1,6 +1,12 @@
 // The boxes opened from the menu: their texts, their fields and what OK and Cancel do.
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QRadioButton>
+
+#include <QMenu>
+#include <QMenuBar>
+#include <set>
 
 #include "machine/control.h"
 #include "tests/ui/window_fixture.h"
@@ -289,6 +295,109 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
     EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+// Every text of the box shows whole, inside the box, and no two widgets overlap.
+void expect_no_clipped_text(QDialog& d) {
+    const std::string box = d.objectName().toStdString();
+    std::vector<QWidget*> placed;
+    for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisible()) continue;
+        const std::string name = box + "." + w->objectName().toStdString();
+        EXPECT_TRUE(d.rect().contains(w->geometry())) << name << " leaves the box";
+        for (QWidget* other : placed) {
+            const bool frame = qobject_cast<QGroupBox*>(w) || qobject_cast<QGroupBox*>(other);
+            EXPECT_TRUE(frame || !w->geometry().intersects(other->geometry()))
+                << name << " overlaps " << other->objectName().toStdString();
+        }
+        placed.push_back(w);
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (label && label->wordWrap()) {
+            EXPECT_GE(w->height(), label->heightForWidth(w->width())) << name;
+        } else if (label) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+            EXPECT_GE(w->height(), w->sizeHint().height()) << name;
+        } else if (button) {
+            const QString text = button->text().remove('&');
+            EXPECT_GT(w->width(), w->fontMetrics().horizontalAdvance(text)) << name;
+        } else if (qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+        }
+    }
+}
+
+TEST_F(Dialogs, NoBoxClipsItsTexts) {
+    open_window();
+    const std::pair<int, const char*> boxes[] = {
+        {kCommandAbout, "AboutBox"},           {kCommandContent, "InfoBox"},
+        {kCommandAllReset, "AllResetBox"},     {kCommandRam8, "MemoryBox"},
+        {kCommandFileNames, "CONFIGFILESBOX"}, {kCommandChangeSpeed, "CONFIGUREBOX"},
+        {kCommandUnassemble, "UNASSEMBLEBOX"}, {kCommandBreak, "ErrorBox"},
+    };
+    for (const auto& [command, name] : boxes) {
+        if (command == kCommandBreak) {
+            report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+        }
+        const auto box = when_dialog_opens(name, [](QDialog& d) {
+            expect_no_clipped_text(d);
+            d.reject();
+        });
+        trigger(command);
+        EXPECT_TRUE(box->seen) << name;
+    }
+}
+
+// What the user types replaces the value shown: typing 7 gives 7, not 07.
+TEST_F(Dialogs, SettingsBoxesOpenWithTheFirstFieldSelected) {
+    open_window();
+    const std::pair<int, const char*> boxes[] = {{kCommandFileNames, "CONFIGFILESBOX"},
+                                                 {kCommandChangeSpeed, "CONFIGUREBOX"},
+                                                 {kCommandUnassemble, "UNASSEMBLEBOX"}};
+    for (const auto& [command, name] : boxes) {
+        QString typed;
+        const auto box = when_dialog_opens(name, [&typed](QDialog& d) {
+            auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClick(edit, '7');
+            typed = edit->text();
+            d.reject();
+        });
+        trigger(command);
+        EXPECT_TRUE(box->seen) << name;
+        EXPECT_EQ(typed, "7") << name;
+    }
+}
+
+TEST_F(Dialogs, RamSizesAndZoomsAreEachOneChoice) {
+    MainWindow& w = open_window();
+    for (const auto& items : {std::vector<int>{kCommandRam4, kCommandRam8, kCommandRam16},
+                              std::vector<int>{kCommandZoom1, kCommandZoom2, kCommandZoom3}}) {
+        QActionGroup* group = w.command_action(items[0])->actionGroup();
+        ASSERT_NE(group, nullptr);
+        EXPECT_TRUE(group->isExclusive());
+        for (const int item : items)
+            EXPECT_EQ(w.command_action(item)->actionGroup(), group);
+    }
+}
+
+// No two items of a menu share a mnemonic letter.
+TEST_F(Dialogs, MnemonicsAreUniqueInEachMenu) {
+    MainWindow& w = open_window();
+    std::set<QChar> menu_letters;
+    for (QAction* menu : w.menuBar()->actions()) {
+        const QString title = menu->text();
+        EXPECT_TRUE(menu_letters.insert(title.at(title.indexOf('&') + 1).toLower()).second)
+            << title.toStdString();
+        std::set<QChar> letters;
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            const qsizetype mark = item->text().indexOf('&');
+            ASSERT_GE(mark, 0) << item->text().toStdString();
+            EXPECT_TRUE(letters.insert(item->text().at(mark + 1).toLower()).second)
+                << item->text().toStdString();
+        }
+    }
 }
 
 TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
