@@ -9,9 +9,9 @@ namespace {
 const QString kZoomKey = QStringLiteral("window/zoom");
 const QString kPositionKey = QStringLiteral("window/position");
 
-// An INI file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf).
+// A text file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf on Linux).
 QSettings user_settings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tolvan"),
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tolvan"),
                      QStringLiteral("tolvan"));
 }
 

@@ -131,7 +131,7 @@ class WindowTest : public ::testing::Test {
         // The window's preferences go to a folder of the test's own, never to the user's, and
         // apart from the machine's files.
         config_directory_ = directory_.string() + "-config";
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(config_directory_.string()));
     }
 
