@@ -187,7 +187,12 @@ void MainWindow::show_zoom_mark() {
 }
 
 void MainWindow::save_preferences() {
-    save_window_preferences({client_view_->zoom(), pos()});
+    // Only a convenience: the window works the same without them, so a word on the terminal
+    // is enough.
+    if (!save_window_preferences({client_view_->zoom(), pos()})) {
+        qWarning("tolvan: cannot keep the window's size and place in %s",
+                 qPrintable(window_preferences_file()));
+    }
 }
 
 void MainWindow::erase_background() {

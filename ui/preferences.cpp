@@ -28,10 +28,16 @@ WindowPreferences load_window_preferences() {
     return preferences;
 }
 
-void save_window_preferences(const WindowPreferences& preferences) {
+bool save_window_preferences(const WindowPreferences& preferences) {
     QSettings settings = user_settings();
     settings.setValue(kZoomKey, preferences.zoom);
     if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+QString window_preferences_file() {
+    return user_settings().fileName();
 }
 
 }  // namespace tolvan

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <optional>
 
 namespace tolvan {
@@ -18,6 +19,9 @@ struct WindowPreferences {
 
 // The stored preferences; a missing or unusable value gives its default.
 WindowPreferences load_window_preferences();
-void save_window_preferences(const WindowPreferences& preferences);
+// False when the preferences file could not be written.
+[[nodiscard]] bool save_window_preferences(const WindowPreferences& preferences);
+// Where the preferences are kept, for messages.
+QString window_preferences_file();
 
 }  // namespace tolvan
