@@ -28,8 +28,8 @@ void print_error(std::ostream& err, const MachineControl& control) {
     if (!control.error_detail.empty()) err << control.error_detail << "\n";
 }
 
-// A typed character is taken and released within a few slices; this bounds a firmware that
-// never polls the keyboard.
+// A typed key is taken and released within a few slices; this bounds a firmware that never
+// polls the keyboard.
 constexpr int kMaxSlicesPerTypedKey = 200;
 
 struct Action {
@@ -58,6 +58,16 @@ std::optional<long long> parse_number(const std::string& text) {
     const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
     if (error != std::errc{} || end != last || first == last) return std::nullopt;
     return value;
+}
+
+// The key that a --press value names: a key code from 1 to 82 or a key's name.
+std::optional<KeyCode> pressed_key(const std::string& text) {
+    const auto number = parse_number(text);
+    if (!number) return key_code_named(text);
+    if (*number < key_number(KeyCode::Cal) || *number > key_number(kHighestKeyCode)) {
+        return std::nullopt;
+    }
+    return key_code(static_cast<int>(*number));
 }
 
 std::optional<std::vector<Action>> parse_actions(const std::vector<std::string>& arguments,
@@ -214,6 +224,8 @@ class HeadlessSession {
     void warn_about_roms();
     [[nodiscard]] bool reported_error();
     void type_text(const std::string& text);
+    // One slice while typed keys wait; false once the firmware has taken none for a long while.
+    bool typing_slice();
     void unassemble(const Action& action, bool source_format);
     bool write_screenshot(const std::string& path);
 
@@ -222,6 +234,7 @@ class HeadlessSession {
     std::unique_ptr<Emulator> emulator_ = std::make_unique<Emulator>();
     Display display_;
     TraceFile trace_;
+    int stalled_slices_ = 0;
 };
 
 void HeadlessSession::run_steps(long long count) {
@@ -277,16 +290,31 @@ bool HeadlessSession::finish() {
     return !reported_error();
 }
 
+// The keys pressed and not yet gone: the waiting ones, and one pending or held.
+std::size_t outstanding_keys(const Keyboard& keyboard) {
+    return keyboard.queue.count + (keyboard.key_pending || keyboard.key_down ? 1 : 0);
+}
+
+bool HeadlessSession::typing_slice() {
+    const std::size_t before = outstanding_keys(emulator_->bus.keyboard);
+    slice();
+    stalled_slices_ = outstanding_keys(emulator_->bus.keyboard) < before ? 0 : stalled_slices_ + 1;
+    return stalled_slices_ < kMaxSlicesPerTypedKey;
+}
+
+// Through the same queue as the window's keys; returns when every key has been taken and
+// released, or when the firmware has stopped taking them.
 void HeadlessSession::type_text(const std::string& text) {
     Keyboard& keyboard = emulator_->bus.keyboard;
-    for (unsigned char character : text) {
-        const KeyCode code = key_code_for_character(character);
-        if (code == KeyCode::None) continue;
-        post_key(keyboard, code);
-        for (int n = 0; n < kMaxSlicesPerTypedKey; ++n) {
-            slice();
-            if (!keyboard.key_pending && !keyboard.key_down) break;
+    stalled_slices_ = 0;
+    for (const KeyCode key : keys_for_text(text).keys) {
+        // A text longer than the queue waits for room.
+        while (!queue_key(keyboard, key)) {
+            if (!typing_slice()) return;
         }
+    }
+    while (!keyboard_idle(keyboard)) {
+        if (!typing_slice()) return;
     }
 }
 
@@ -315,7 +343,10 @@ bool HeadlessSession::perform(const Action& action) {
     const std::string& name = action.name;
     if (name == "--steps") run_steps(number(0));
     if (name == "--slices") run_slices(number(0));
-    if (name == "--press") post_key(emulator.bus.keyboard, key_code(static_cast<int>(number(0))));
+    if (name == "--press" && !queue_key(emulator.bus.keyboard, *pressed_key(action.values[0]))) {
+        err_ << "tolvan: --press: " << kKeyQueueCapacity << " keys wait already\n";
+        return false;
+    }
     if (name == "--type") type_text(action.values[0]);
     if (name == "--simple-reset") simple_reset(emulator);
     if (name == "--all-reset") all_reset(emulator);
@@ -345,8 +376,20 @@ bool HeadlessSession::perform(const Action& action) {
 }
 
 bool values_are_valid(const Action& action, std::ostream& err) {
-    const bool numeric =
-        action.name != "--type" && action.name != "--screenshot" && action.name != "--trace";
+    if (action.name == "--press" && !pressed_key(action.values[0])) {
+        err << "tolvan: --press: not a key code (1-82) or key name: " << action.values[0] << "\n";
+        return false;
+    }
+    if (action.name == "--type") {
+        const TypedText typed = keys_for_text(action.values[0]);
+        if (!typed.untypeable.empty()) {
+            err << "tolvan: --type: no key types these characters: "
+                << describe_characters(typed.untypeable) << "\n";
+            return false;
+        }
+    }
+    const bool numeric = action.name != "--type" && action.name != "--screenshot" &&
+                         action.name != "--trace" && action.name != "--press";
     for (std::size_t n = 0; n < action.values.size(); ++n) {
         const bool is_file = action.name.rfind("--unassemble", 0) == 0 && n == 2;
         if (!numeric || is_file) continue;
@@ -385,8 +428,10 @@ std::string usage_text() {
            "Actions, carried out in order:\n"
            "  --steps N               run N instruction steps, not stopping for the display\n"
            "  --slices N              run N execution slices back to back\n"
-           "  --press CODE            post a key press with that key code (1-82)\n"
-           "  --type TEXT             type TEXT, each key taken and released in turn\n"
+           "  --press KEY             press a key: its code (1-82) or its name (Digit7,\n"
+           "                          LetterQ, Enter, Shift, Brk, ...; any case)\n"
+           "  --type TEXT             type TEXT, each key taken and released in turn; a line\n"
+           "                          end is ENTER\n"
            "  --simple-reset, --all-reset, --break, --load-ram, --save-ram\n"
            "                          the menu commands of the same names\n"
            "  --ram-size 4|8|16       change the RAM size option (no confirmation)\n"

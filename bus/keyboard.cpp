@@ -1,5 +1,8 @@
 #include "bus/keyboard.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tolvan {
 
 namespace {
@@ -36,9 +39,12 @@ const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys = {
 
 void set_matrix_key(Keyboard& keyboard, KeyCode code) {
     keyboard.key_down = false;
+    // The empty places of the tables hold a code too; a code outside 1-82 must not match them.
+    const bool may_have_place = is_key_code(code);
     for (int line = 0; line < kKeyLines; ++line) {
         keyboard.lines_a[line] = 0;
         keyboard.lines_b[line] = 0;
+        if (!may_have_place) continue;
         for (int bit = 0; bit < 8; ++bit) {
             const int place = 8 * line + bit;
             const auto mask = static_cast<std::uint8_t>(1 << bit);
@@ -103,6 +109,83 @@ void clear_pending_key(Keyboard& keyboard) {
     keyboard.pending_code = KeyCode::None;
     keyboard.key_pending = false;
     keyboard.key_down = false;
+    keyboard.queue.count = 0;
+}
+
+bool keyboard_idle(const Keyboard& keyboard) {
+    return !keyboard.key_pending && !keyboard.key_down && keyboard.queue.count == 0;
+}
+
+void post_break(Keyboard& keyboard) {
+    keyboard.queue.count = 0;
+    post_key(keyboard, KeyCode::Brk);
+}
+
+bool queue_key(Keyboard& keyboard, KeyCode code) {
+    KeyQueue& queue = keyboard.queue;
+    if (code == KeyCode::Brk) {
+        post_break(keyboard);
+        return true;
+    }
+    if (keyboard_idle(keyboard)) {
+        post_key(keyboard, code);
+        return true;
+    }
+    if (queue.count == queue.keys.size()) return false;
+    queue.keys[(queue.first + queue.count) % queue.keys.size()] = code;
+    ++queue.count;
+    return true;
+}
+
+void deliver_queued_key(Keyboard& keyboard) {
+    KeyQueue& queue = keyboard.queue;
+    if (queue.count == 0 || keyboard.key_pending || keyboard.key_down) return;
+    post_key(keyboard, queue.keys[queue.first]);
+    queue.first = (queue.first + 1) % queue.keys.size();
+    --queue.count;
+}
+
+namespace {
+
+// In the order of the codes, from 1.
+// clang-format off
+constexpr std::array<std::string_view, key_number(kHighestKeyCode)> kKeyNames = {
+    "Cal", "Basic", "Brk", "Teal1", "Teal2", "Teal3", "Down", "Up", "Left", "Right", "Shift",
+    "ShiftQRow", "LetterQ", "LetterW", "LetterE", "LetterR", "LetterT",
+        "LetterY", "LetterU", "LetterI", "LetterO", "LetterP",
+    "Def", "LetterA", "LetterS", "LetterD", "LetterF", "LetterG",
+        "LetterH", "LetterJ", "LetterK", "LetterL", "Comma",
+    "Sml", "LetterZ", "LetterX", "LetterC", "LetterV", "LetterB",
+        "LetterN", "LetterM", "Space", "Enter", "UnderEnter",
+    "Hyp", "Sin", "Cos", "Tan", "FeExchange", "Cce",
+    "Hex", "Deg", "Ln", "Log", "Reciprocal", "UpDown",
+    "Exp", "Power", "SquareRoot", "Square", "OpenParenthesis", "CloseParenthesis",
+    "Digit7", "Digit8", "Digit9", "Divide", "XToM",
+    "Digit4", "Digit5", "Digit6", "Multiply", "Rm",
+    "Digit1", "Digit2", "Digit3", "Minus", "MPlus",
+    "Digit0", "ChangeSign", "Point", "Plus", "Equals",
+};
+// clang-format on
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+std::optional<KeyCode> key_code_named(std::string_view name) {
+    for (std::size_t n = 0; n < kKeyNames.size(); ++n) {
+        if (same_ignoring_case(kKeyNames[n], name)) return key_code(static_cast<int>(n) + 1);
+    }
+    return std::nullopt;
+}
+
+std::string_view key_name(KeyCode code) {
+    if (!is_key_code(code)) return {};
+    return kKeyNames[static_cast<std::size_t>(key_number(code) - 1)];
 }
 
 }  // namespace tolvan

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace tolvan {
 
@@ -115,11 +118,33 @@ constexpr int key_number(KeyCode code) {
 constexpr KeyCode key_code(int number) {
     return static_cast<KeyCode>(number);
 }
+// A code that names a key of the case or the place under ENTER (1-82); only these reach the
+// matrix tables.
+constexpr bool is_key_code(KeyCode code) {
+    return key_number(code) >= key_number(KeyCode::Cal) &&
+           key_number(code) <= key_number(kHighestKeyCode);
+}
+
+// The key whose enumerator name this is ("Digit7", "LetterQ", "Enter"), in any mix of upper and
+// lower case; nothing for any other text.
+std::optional<KeyCode> key_code_named(std::string_view name);
+// The enumerator name of a key code (1-82); empty for any other code.
+std::string_view key_name(KeyCode code);
 
 // Key codes at each place of the matrix, line-major (entry 8 x line + bit).
 inline constexpr KeyCode kNoMatrixPlace = key_code(0xFF);
 extern const std::array<KeyCode, 8 * kKeyLines> kGroupAKeys;
 extern const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys;
+
+// Keys typed or clicked faster than the firmware scans wait here, in order, and reach the
+// firmware one at a time.
+inline constexpr std::size_t kKeyQueueCapacity = 4096;
+
+struct KeyQueue {
+    std::array<KeyCode, kKeyQueueCapacity> keys{};
+    std::size_t first = 0;  // index of the oldest key
+    std::size_t count = 0;
+};
 
 struct Keyboard {
     std::array<std::uint8_t, kKeyLines> lines_a{};
@@ -130,6 +155,7 @@ struct Keyboard {
     std::int32_t break_counter = 0;
     // Passes of the firmware through its key-release address since the last post.
     std::int32_t scan_pass_counter = 0;
+    KeyQueue queue;
 };
 
 void set_matrix_key(Keyboard& keyboard, KeyCode code);
@@ -140,7 +166,23 @@ KeyCode take_pending_key(Keyboard& keyboard);
 // Returns whether the break signal is active after the poll.
 bool poll_keyboard(Keyboard& keyboard);
 void post_key(Keyboard& keyboard, KeyCode code);
-// What All Reset and a RAM size change do to the keyboard: nothing pending, nothing down.
+// What All Reset and a RAM size change do to the keyboard: nothing pending, nothing down,
+// nothing queued.
 void clear_pending_key(Keyboard& keyboard);
+
+// BRK: posted at once, and the keys waiting behind the previous one are dropped.
+void post_break(Keyboard& keyboard);
+// A key pressed by the user. It is posted at once when the keyboard is idle (nothing pending,
+// nothing down, nothing queued); otherwise it waits behind the keys pressed before it. BRK is
+// never queued: it is posted at once and the waiting keys are dropped. Returns false when the
+// queue is full and the key was not kept.
+[[nodiscard]] bool queue_key(Keyboard& keyboard, KeyCode code);
+// Called each time the firmware reaches its keyboard scan, before the scan: when the previous key
+// has been taken and released (nothing pending, nothing down), the oldest waiting key is posted.
+// A released key is thus seen released by one whole scan before the next key is pressed, so that
+// the same key twice in a row reads as two presses.
+void deliver_queued_key(Keyboard& keyboard);
+// Nothing pending, nothing down and nothing queued: every key pressed has come and gone.
+bool keyboard_idle(const Keyboard& keyboard);
 
 }  // namespace tolvan

@@ -39,7 +39,7 @@ void all_reset(Emulator& emulator) {
 }
 
 void press_break(Emulator& emulator) {
-    post_key(emulator.bus.keyboard, KeyCode::Brk);
+    post_break(emulator.bus.keyboard);
     emulator.bus.memory.lcd_redraw = true;
 }
 

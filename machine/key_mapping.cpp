@@ -1,6 +1,8 @@
 #include "machine/key_mapping.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace tolvan {
 
@@ -75,6 +77,75 @@ KeyCode key_code_for_virtual_key(int virtual_key) {
 KeyCode key_code_for_character(int character) {
     if (character < 0 || character > 255) return None;
     return kCharacterTable[character];
+}
+
+KeyPresses keys_for_key_down(int virtual_key, int character, bool shift_held) {
+    KeyPresses presses;
+    if (virtual_key == kVirtualKeyShift) return presses;
+    KeyCode key = key_code_for_virtual_key(virtual_key);
+    const bool types_character = key == None && virtual_key != kVirtualKeyReturn;
+    if (key == None) key = key_code_for_character(character);
+    if (key == None) return presses;
+    if (shift_held && !types_character) presses.keys[presses.count++] = Shift;
+    presses.keys[presses.count++] = key;
+    return presses;
+}
+
+KeyCode shift_tap_key() {
+    return key_code_for_virtual_key(kVirtualKeyShift);
+}
+
+namespace {
+
+// The number of bytes of the UTF-8 sequence that starts with this byte; 1 for a stray byte.
+std::size_t sequence_length(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF7) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+}  // namespace
+
+TypedText keys_for_text(std::string_view utf8) {
+    TypedText typed;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const std::size_t length = std::min(sequence_length(lead), utf8.size() - at);
+        const std::string_view character = utf8.substr(at, length);
+        at += length;
+        if (lead == kCarriageReturn && at < utf8.size() && utf8[at] == kLineFeed) ++at;
+        const KeyCode key = lead == kLineFeed ? Enter
+                            : length == 1     ? key_code_for_character(lead)
+                                              : None;
+        if (key != None) {
+            typed.keys.push_back(key);
+        } else if (std::ranges::find(typed.untypeable, character) == typed.untypeable.end()) {
+            typed.untypeable.emplace_back(character);
+        }
+    }
+    return typed;
+}
+
+std::string describe_characters(const std::vector<std::string>& characters) {
+    std::string text;
+    for (const std::string& character : characters) {
+        if (!text.empty()) text += ' ';
+        const auto first = static_cast<unsigned char>(character.front());
+        if (character.size() == 1 && (first < kFirstPrintable || first == kDelete)) {
+            char code[8];
+            std::snprintf(code, sizeof code, "U+%04X", first);
+            text += code;
+        } else {
+            text += character;
+        }
+    }
+    return text;
 }
 
 }  // namespace tolvan

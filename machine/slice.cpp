@@ -16,7 +16,10 @@ using TimePoint = std::chrono::steady_clock::time_point;
 // and the clock costs nothing measurable.
 constexpr std::int64_t kWorkBetweenClockChecks = std::int64_t{1} << 16;
 
+// The next waiting key goes in once the previous one is gone; a held key is let go after three
+// scans.
 void count_scan_pass(Keyboard& keyboard) {
+    deliver_queued_key(keyboard);
     if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
     keyboard.scan_pass_counter = 0;
     release_matrix_keys(keyboard);

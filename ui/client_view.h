@@ -1,5 +1,6 @@
 // The client area: the off-screen image of the calculator's face, shown at 602 x 222
-// device-independent pixels, and the mouse input on it.
+// device-independent pixels times a whole zoom factor, and the mouse input on it. Positions
+// that it reports and areas that it repaints are in pixels of the image.
 #pragma once
 
 #include <QWidget>
@@ -14,6 +15,12 @@ class ClientView : public QWidget {
   public:
     // The image must outlive the view; it is shown without being copied.
     explicit ClientView(const Image& client, QWidget* parent = nullptr);
+
+    int zoom() const { return zoom_; }
+    // Each pixel of the image becomes zoom x zoom pixels on the screen.
+    void set_zoom(int zoom);
+    // Repaints an area given in pixels of the image.
+    void update_image_area(int left, int top, int width, int height);
 
   signals:
     void left_button_pressed(QPoint position);
@@ -33,6 +40,7 @@ class ClientView : public QWidget {
 
   private:
     const Image& client_;
+    int zoom_ = 1;
 };
 
 }  // namespace tolvan

@@ -2,7 +2,10 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
+#include <algorithm>
 
 #include "machine/configuration.h"
 #include "machine/control.h"
@@ -21,12 +24,66 @@ namespace tolvan {
 
 namespace {
 
-// A box laid out from its form, at the form's size, which the user cannot change.
+// Room around a button's text for its bevel.
+constexpr int kButtonTextMargin = 12;
+// Room kept between the widgets and the box's right and bottom edges.
+constexpr int kBoxMargin = 6;
+
+// The size that shows a widget's text whole, at the font in use: the forms are drawn for one
+// font, and another one (or another scale) may need a little more room.
+QSize size_for_text(QWidget& widget) {
+    QSize size = widget.size();
+    if (auto* label = qobject_cast<QLabel*>(&widget)) {
+        if (label->wordWrap()) {
+            size.setHeight(std::max(size.height(), label->heightForWidth(size.width())));
+        } else if (label->pixmap().isNull()) {
+            size = size.expandedTo(label->sizeHint());
+        }
+    } else if (auto* button = qobject_cast<QPushButton*>(&widget)) {
+        const QString text = button->text().remove(QLatin1Char('&'));
+        size.setWidth(std::max(size.width(),
+                               button->fontMetrics().horizontalAdvance(text) + kButtonTextMargin));
+    } else if (qobject_cast<QAbstractButton*>(&widget)) {
+        size.setWidth(std::max(size.width(), widget.sizeHint().width()));
+    }
+    return size;
+}
+
+// Grows the texts that the font would clip, and the box around them.
+void fit_texts(QDialog& dialog) {
+    QRect used;
+    for (QWidget* widget : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        widget->resize(size_for_text(*widget));
+        used |= widget->geometry();
+    }
+    dialog.resize(dialog.size().expandedTo(
+        QSize(used.right() + 1 + kBoxMargin, used.bottom() + 1 + kBoxMargin)));
+}
+
+// A box laid out from its form, at the form's size (grown to show its texts whole), which the
+// user cannot change.
 template <typename Form>
 void set_up(QDialog& dialog, Form& form) {
     form.setupUi(&dialog);
-    dialog.setFixedSize(dialog.size());
+    // A box with a layout sizes itself to its texts.
+    if (!dialog.layout()) {
+        fit_texts(dialog);
+        dialog.setFixedSize(dialog.size());
+    }
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+// Opens the box with the first field's text selected, so that what the user types replaces it.
+int run(QDialog& dialog) {
+    for (QWidget* widget = dialog.nextInFocusChain(); widget != &dialog;
+         widget = widget->nextInFocusChain()) {
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            edit->setFocus();
+            edit->selectAll();
+            break;
+        }
+    }
+    return dialog.exec();
 }
 
 void connect_accept(QDialog& dialog, QAbstractButton* button) {
@@ -56,8 +113,9 @@ void show_about_box(QWidget* owner) {
     QDialog dialog(owner);
     Ui::AboutBox form;
     set_up(dialog, form);
+    form.version_label->setText(QStringLiteral("Version " TOLVAN_VERSION));
     connect_accept(dialog, form.ok_button);
-    dialog.exec();
+    run(dialog);
 }
 
 void show_info_box(QWidget* owner) {
@@ -71,7 +129,7 @@ void show_info_box(QWidget* owner) {
                        picture.height, QImage::Format_RGB32);
     form.picture->setPixmap(QPixmap::fromImage(image));
     connect_accept(dialog, form.ok_button);
-    dialog.exec();
+    run(dialog);
 }
 
 bool confirm_all_reset(QWidget* owner) {
@@ -80,7 +138,7 @@ bool confirm_all_reset(QWidget* owner) {
     set_up(dialog, form);
     connect_accept(dialog, form.yes_button);
     connect_reject(dialog, form.cancel_button);
-    return dialog.exec() == QDialog::Accepted;
+    return run(dialog) == QDialog::Accepted;
 }
 
 bool confirm_memory_change(QWidget* owner) {
@@ -89,16 +147,18 @@ bool confirm_memory_change(QWidget* owner) {
     set_up(dialog, form);
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);
-    return dialog.exec() == QDialog::Accepted;
+    return run(dialog) == QDialog::Accepted;
 }
 
-void show_error_box(QWidget* owner, const std::string& text) {
+void show_error_box(QWidget* owner, const std::string& text, const std::string& detail) {
     QDialog dialog(owner);
     Ui::ErrorBox form;
     set_up(dialog, form);
     form.error_text->setText(QString::fromStdString(text));
+    form.error_detail->setText(QString::fromStdString(detail));
+    form.error_detail->setVisible(!detail.empty());
     connect_accept(dialog, form.ok_button);
-    dialog.exec();
+    run(dialog);
 }
 
 void edit_file_names(QWidget* owner, Emulator& emulator) {
@@ -110,7 +170,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     form.save_file_edit->setText(field(emulator.bus.tape.save_file_name));
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (run(dialog) != QDialog::Accepted) return;
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
@@ -132,7 +192,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     });
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (run(dialog) != QDialog::Accepted) return;
     cpu.max_delay = timing_from_field(text_of(form.delay_edit));
     cpu.max_horloge512 = max_horloge512_from_field(text_of(form.timer512_edit));
     cpu.max_horloge002 = timing_from_field(text_of(form.timer2_edit));
@@ -149,7 +209,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     form.file_edit->setText(field(settings.file_name));
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (run(dialog) != QDialog::Accepted) return false;
     settings.from = address_from_field(text_of(form.from_edit));
     settings.to = address_from_field(text_of(form.to_edit));
     settings.more_information = form.more_information_check->isChecked();

@@ -15,7 +15,8 @@ void show_info_box(QWidget* owner);
 // True when the user confirms.
 [[nodiscard]] bool confirm_all_reset(QWidget* owner);
 [[nodiscard]] bool confirm_memory_change(QWidget* owner);
-void show_error_box(QWidget* owner, const std::string& text);
+// The error's exact text, and below it the file and the system's reason when `detail` has them.
+void show_error_box(QWidget* owner, const std::string& text, const std::string& detail);
 
 // The settings boxes change the emulator and write the configuration file only on OK.
 void edit_file_names(QWidget* owner, Emulator& emulator);

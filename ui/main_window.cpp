@@ -1,10 +1,14 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 
 #include "machine/commands.h"
 #include "machine/control.h"
@@ -16,6 +20,7 @@
 #include "ui/key_frames.h"
 #include "ui/lcd_area.h"
 #include "ui/menu_ids.h"
+#include "ui/preferences.h"
 #include "ui/qt_keys.h"
 
 namespace tolvan {
@@ -38,8 +43,18 @@ constexpr MenuItem kFileMenu[] = {
     {MenuCommand::Exit, "E&xit"},
 };
 
+constexpr MenuItem kEditMenu[] = {
+    {MenuCommand::PasteText, "&Paste text"},
+};
+
+constexpr MenuItem kViewMenu[] = {
+    {MenuCommand::Zoom1, "Size &1x"},
+    {MenuCommand::Zoom2, "Size &2x"},
+    {MenuCommand::Zoom3, "Size &3x"},
+};
+
 constexpr MenuItem kToolsMenu[] = {
-    {MenuCommand::ChangeSpeed, "Ch&ange speed ..."},
+    {MenuCommand::ChangeSpeed, "Change &speed ..."},
     {MenuCommand::Break, "&Break (Basic)"},
     {MenuCommand::SimpleReset, "Simple &Reset"},
     kSeparator,
@@ -61,9 +76,15 @@ constexpr MenuItem kHelpMenu[] = {
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
 
-bool is_ram_size_item(MenuCommand command) {
-    return command == MenuCommand::Ram4 || command == MenuCommand::Ram8 ||
-           command == MenuCommand::Ram16;
+// Items that are one choice among several, shown with radio marks.
+enum class Choice { None, RamSize, Zoom };
+
+Choice choice_of(MenuCommand command) {
+    if (command == MenuCommand::Ram4 || command == MenuCommand::Ram8 ||
+        command == MenuCommand::Ram16) {
+        return Choice::RamSize;
+    }
+    return zoom_of_menu_item(command) != 0 ? Choice::Zoom : Choice::None;
 }
 
 }  // namespace
@@ -87,6 +108,14 @@ MainWindow::MainWindow(QWidget* parent)
                    Qt::CustomizeWindowHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    const WindowPreferences preferences = load_window_preferences();
+    client_view_->set_zoom(preferences.zoom);
+    show_zoom_mark();
+    // A place on a screen that is no longer there is forgotten.
+    if (preferences.position && QGuiApplication::screenAt(*preferences.position)) {
+        move(*preferences.position);
+    }
+
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
     start_machine(*emulator_);
@@ -103,7 +132,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::build_menu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("TOLVANMENU"));
-    const auto add_menu = [this, bar](const char* title, const auto& items) {
+    auto* ram_sizes = new QActionGroup(this);
+    auto* zooms = new QActionGroup(this);
+    const auto add_menu = [this, bar, ram_sizes, zooms](const char* title, const auto& items) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         for (const MenuItem& item : items) {
             if (item.command == MenuCommand::None) {
@@ -112,13 +143,20 @@ void MainWindow::build_menu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(static_cast<int>(item.command));
-            action->setCheckable(is_ram_size_item(item.command));
+            const Choice choice = choice_of(item.command);
+            if (choice != Choice::None) {
+                action->setCheckable(true);
+                action->setActionGroup(choice == Choice::RamSize ? ram_sizes : zooms);
+            }
+            if (item.command == MenuCommand::PasteText) action->setShortcut(QKeySequence::Paste);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
         }
     };
     add_menu("&File", kFileMenu);
+    add_menu("&Edit", kEditMenu);
+    add_menu("&View", kViewMenu);
     add_menu("&Tools", kToolsMenu);
     add_menu("&Help", kHelpMenu);
 }
@@ -137,7 +175,29 @@ void MainWindow::run_timer_slice() {
 }
 
 void MainWindow::update_rect(const Rect& r) {
-    client_view_->update(r.left, r.top, r.width + kFrameOverhang, r.height + kFrameOverhang);
+    client_view_->update_image_area(r.left, r.top, r.width + kFrameOverhang,
+                                    r.height + kFrameOverhang);
+}
+
+void MainWindow::set_zoom(int zoom) {
+    client_view_->set_zoom(zoom);
+    show_zoom_mark();
+    save_preferences();
+}
+
+void MainWindow::show_zoom_mark() {
+    for (const MenuCommand item : {MenuCommand::Zoom1, MenuCommand::Zoom2, MenuCommand::Zoom3}) {
+        actions_.at(item)->setChecked(zoom_of_menu_item(item) == client_view_->zoom());
+    }
+}
+
+void MainWindow::save_preferences() {
+    // Only a convenience: the window works the same without them, so a word on the terminal
+    // is enough.
+    if (!save_window_preferences({client_view_->zoom(), pos()})) {
+        qWarning("tolvan: cannot keep the window's size and place in %s",
+                 qPrintable(window_preferences_file()));
+    }
 }
 
 void MainWindow::erase_background() {
@@ -162,9 +222,37 @@ void MainWindow::press_at(QPoint position) {
         pressed_rect_ = rect;
         draw_pressed_frame(display_->client, rect);
         update_rect(rect);
-        post_key(emulator_->bus.keyboard, pressed_key_code_);
+        press_key(pressed_key_code_);
     }
+    shift_tapped_ = false;
     show_reported_error();
+}
+
+void MainWindow::press_key(KeyCode code) {
+    if (!queue_key(emulator_->bus.keyboard, code)) QApplication::beep();
+}
+
+void MainWindow::paste_text() {
+    const TypedText typed = keys_for_text(QApplication::clipboard()->text().toStdString());
+    std::size_t dropped = 0;
+    for (const KeyCode key : typed.keys) {
+        if (!queue_key(emulator_->bus.keyboard, key)) ++dropped;
+    }
+    if (typed.untypeable.empty() && dropped == 0) return;
+    QString message;
+    if (!typed.untypeable.empty()) {
+        message = tr("These characters have no key and were not typed: %1")
+                      .arg(QString::fromStdString(describe_characters(typed.untypeable)));
+    }
+    if (dropped != 0) {
+        if (!message.isEmpty()) message += QLatin1Char('\n');
+        message += tr("The last %1 keys did not fit behind the %2 keys waiting and were not typed.")
+                       .arg(dropped)
+                       .arg(kKeyQueueCapacity);
+    }
+    QMessageBox box(QMessageBox::Information, tr("Paste text"), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("PasteTextBox"));
+    box.exec();
 }
 
 void MainWindow::release_pressed_key() {
@@ -177,24 +265,26 @@ void MainWindow::release_pressed_key() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    Keyboard& keyboard = emulator_->bus.keyboard;
-    keyboard.pending_code = KeyCode::None;
-    keyboard.key_pending = false;
-    const KeyCode by_key = key_code_for_virtual_key(virtual_key_for_qt_key(event->key()));
-    if (by_key != KeyCode::None) {
-        post_key(keyboard, by_key);
+    if (event->key() == Qt::Key_Shift) {
+        if (!event->isAutoRepeat()) shift_tapped_ = true;
         return;
     }
+    shift_tapped_ = false;
     // The character that the key types, in the user's keyboard layout.
     const QString text = event->text();
-    if (!text.isEmpty()) {
-        const KeyCode by_character = key_code_for_character(text.at(0).unicode());
-        if (by_character != KeyCode::None) {
-            post_key(keyboard, by_character);
-            return;
-        }
-    }
+    const int character = text.isEmpty() ? -1 : text.at(0).unicode();
+    const bool shift_held = event->modifiers().testFlag(Qt::ShiftModifier);
+    const KeyPresses presses =
+        keys_for_key_down(virtual_key_for_qt_key(event->key()), character, shift_held);
+    for (int n = 0; n < presses.count; ++n)
+        press_key(presses.keys[n]);
     show_reported_error();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Shift || event->isAutoRepeat()) return;
+    if (shift_tapped_) press_key(shift_tap_key());
+    shift_tapped_ = false;
 }
 
 void MainWindow::run_command(MenuCommand command) {
@@ -243,7 +333,15 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::Unassemble:
             unassemble();
             break;
-        case MenuCommand::None:
+        case MenuCommand::PasteText:
+            paste_text();
+            break;
+        case MenuCommand::Zoom1:
+        case MenuCommand::Zoom2:
+        case MenuCommand::Zoom3:
+            set_zoom(zoom_of_menu_item(command));
+            break;
+        default:
             break;
     }
     show_reported_error();
@@ -284,7 +382,7 @@ void MainWindow::show_reported_error() {
     control.error_flag = false;
     // The program goes on after the message: quitting here would throw away the unsaved
     // machine state, which the user may still save under another name.
-    show_error_box(this, control.error_text);
+    show_error_box(this, control.error_text, control.error_detail);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -293,8 +391,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::shut_down() {
-    // Nothing is saved on the way out.
-    emulator_->control.error_flag = false;
+    // Nothing of the machine is saved on the way out; the window's place is the user's own.
+    save_preferences();
+    emulator_->control.error_flag = 0;
     slice_timer_.stop();
 }
 

@@ -37,26 +37,35 @@ class MainWindow : public QMainWindow {
     const QTimer& slice_timer() const { return slice_timer_; }
 
     void run_command(MenuCommand command);
+    // Shows the face at this zoom (1 to 3) and remembers the choice.
+    void set_zoom(int zoom);
     // One tick of the slice timer.
     void run_timer_slice();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
     void build_menu();
     void press_at(QPoint position);
+    // A key pressed by the user, queued behind the keys pressed before it.
+    void press_key(KeyCode code);
+    // Types the clipboard's text.
+    void paste_text();
     void release_pressed_key();
     void erase_background();
     void update_check_mark();
     void show_check_mark();
+    void show_zoom_mark();
     void change_ram_size_confirmed(MenuCommand command);
     void unassemble();
     void show_reported_error();
     void shut_down();
     void update_rect(const Rect& rect);
+    void save_preferences();
 
     std::unique_ptr<Emulator> emulator_;
     std::unique_ptr<Display> display_;
@@ -66,6 +75,8 @@ class MainWindow : public QMainWindow {
     MenuCommand ram_size_menu_item_ = MenuCommand::None;
     Rect pressed_rect_;
     KeyCode pressed_key_code_ = KeyCode::None;
+    // The PC's Shift key went down and no other key since.
+    bool shift_tapped_ = false;
 };
 
 }  // namespace tolvan

@@ -8,6 +8,19 @@ constexpr std::int8_t kRam8 = 8;
 constexpr std::int8_t kRam4 = 4;
 }  // namespace
 
+int zoom_of_menu_item(MenuCommand command) {
+    switch (command) {
+        case MenuCommand::Zoom1:
+            return 1;
+        case MenuCommand::Zoom2:
+            return 2;
+        case MenuCommand::Zoom3:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
 MenuCommand ram_size_menu_item(int kilobytes) {
     if (kilobytes == kRam8) return MenuCommand::Ram8;
     if (kilobytes == kRam16) return MenuCommand::Ram16;

@@ -21,9 +21,15 @@ enum class MenuCommand : int {
     Content = 112,
     Exit = 200,
     SimpleReset = 300,
+    PasteText = 400,
     Unassemble = 600,
+    Zoom1 = 701,
+    Zoom2 = 702,
+    Zoom3 = 703,
 };
 
+// The zoom that a View item selects, or 0 for any other id.
+int zoom_of_menu_item(MenuCommand command);
 // The RAM size item for a RAM size option in kilobytes; any size but 8 and 16 is shown as 4.
 MenuCommand ram_size_menu_item(int kilobytes);
 // The RAM size in kilobytes that a RAM size item selects, or 0 for any other command.

@@ -7,7 +7,6 @@
 namespace tolvan {
 
 namespace {
-constexpr int kVirtualKeyReturn = 0x0D;
 constexpr int kVirtualKeySpace = 0x20;
 constexpr int kVirtualKeyF24 = 0x87;
 constexpr int kFunctionKeys = kVirtualKeyF24 - kVirtualKeyF1 + 1;

@@ -184,12 +184,32 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
 }
 
 TEST_F(HeadlessTest, WrongUsageRunsNothing) {
-    for (const char* arguments : {"--ram-size 5", "--steps", "--steps x", "--frobnicate",
-                                  "--unassemble 0 10", "--unassemble 0 0x10000 out.asm"}) {
+    for (const char* arguments :
+         {"--ram-size 5", "--steps", "--steps x", "--frobnicate", "--unassemble 0 10",
+          "--unassemble 0 0x10000 out.asm", "--press 0", "--press 83", "--press 255",
+          "--press 4294967320", "--press -1", "--press Digit", "--press ''"}) {
         const RunResult result = run(std::string("--state ") + arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
         EXPECT_NE(result.err.find("Usage: tolvan"), std::string::npos) << arguments;
+    }
+}
+
+TEST_F(HeadlessTest, TypingWhatNoKeyTypesIsAUsageErrorNamingTheCharacters) {
+    const RunResult result = run("--state --type 'a!b\tc!é'");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("no key types these characters: ! U+0009 é\n"), std::string::npos)
+        << result.err;
+}
+
+TEST_F(HeadlessTest, KeysPressedByCodeOrName) {
+    place_key_scanner(roms);
+    roms.write();
+    for (const char* key : {"24", "0x18", "LetterA", "lettera"}) {
+        const RunResult result = run(std::string("--press ") + key + " --slices 1 --lcd");
+        ASSERT_EQ(result.status, 0) << key << ": " << result.err;
+        EXPECT_EQ(lcd_row(result.out, 6).substr(0, 5), "#....") << key;
     }
 }
 

@@ -2,7 +2,9 @@
 // reads the lines that the strobe latch and port A select, and BRK drives the break signal.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <initializer_list>
+#include <string>
 
 #include "cpu/step.h"
 #include "machine/emulator.h"
@@ -122,6 +124,52 @@ TEST(KeyMatrix, ReleaseLeavesTheMatrixAsNoKeyDoes) {
         EXPECT_EQ(released.lines_b, no_key.lines_b) << "code " << code;
         EXPECT_EQ(released.key_down, no_key.key_down) << "code " << code;
     }
+}
+
+// Values a command line or a computation may bring: the tables' empty places hold 0xFF, which
+// must not light them.
+TEST(KeyMatrix, CodesOutsideTheKeysSetNoBit) {
+    for (const std::int32_t code : {0, 3, 44, 83, 0xFF, -1, 0x7FFFFFFF, -0x7FFFFFFF - 1}) {
+        Keyboard keyboard;
+        set_matrix_key(keyboard, key_code(code));
+        for (int line = 0; line < kKeyLines; ++line) {
+            EXPECT_EQ(keyboard.lines_a[line] | keyboard.lines_b[line], 0) << code;
+        }
+        EXPECT_EQ(keyboard.key_down, 0) << code;
+    }
+}
+
+TEST(KeyQueue, KeysWaitInOrderUpToTheBoundAndBreakDropsThem) {
+    Keyboard keyboard;
+    ASSERT_TRUE(queue_key(keyboard, KeyCode::Digit1));
+    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit1) << "an idle keyboard takes it at once";
+    for (std::size_t n = 0; n < kKeyQueueCapacity; ++n) {
+        ASSERT_TRUE(queue_key(keyboard, n % 2 ? KeyCode::Digit2 : KeyCode::Digit3));
+    }
+    EXPECT_FALSE(queue_key(keyboard, KeyCode::Digit4));
+    deliver_queued_key(keyboard);
+    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit1) << "not before the pending key is taken";
+    static_cast<void>(take_pending_key(keyboard));
+    deliver_queued_key(keyboard);
+    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit3);
+    EXPECT_EQ(keyboard.key_pending, 1);
+    EXPECT_TRUE(queue_key(keyboard, KeyCode::Brk));
+    EXPECT_EQ(keyboard.pending_code, KeyCode::Brk);
+    EXPECT_EQ(keyboard.queue.count, 0u);
+}
+
+TEST(KeyNames, EveryKeyByItsNameInAnyCase) {
+    for (int code = 1; code <= key_number(kHighestKeyCode); ++code) {
+        std::string name(key_name(key_code(code)));
+        ASSERT_FALSE(name.empty()) << code;
+        EXPECT_EQ(key_code_named(name), key_code(code)) << name;
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(key_code_named(name), key_code(code)) << name;
+    }
+    EXPECT_EQ(key_code_named("Digit"), std::nullopt);
+    EXPECT_EQ(key_code_named("None"), std::nullopt);
+    EXPECT_EQ(key_name(key_code(83)), "");
 }
 
 }  // namespace

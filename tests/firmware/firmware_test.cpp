@@ -156,6 +156,18 @@ TEST_F(FirmwareTest, EnterShowsTheSumWithBusyLitWhileItWorks) {
     EXPECT_EQ(result.screens[1].annunciators, "");
 }
 
+// Typed text as a script holds it: each line end (CR LF or CR) is ENTER, and repeated keys all
+// arrive.
+TEST_F(FirmwareTest, TypedLinesAreEnteredOneAfterTheOther) {
+    const RunResult result = run(" --type \"$(printf '11+22\\r\\n300-4\\r')\" --slices 2 --lcd" +
+                                 press(KeyCode::Up) + " --lcd" + press(KeyCode::Up) + " --lcd");
+    ASSERT_EQ(result.status, 0);
+    ASSERT_EQ(result.screens.size(), 3u);
+    EXPECT_EQ(result.screens[0].text, right_aligned("296"));
+    EXPECT_EQ(result.screens[1].text.substr(0, 5), "300-4");
+    EXPECT_EQ(result.screens[2].text.substr(0, 5), "11+22");
+}
+
 TEST_F(FirmwareTest, TwentyDigitSumsCarryIntoATwentyFirstDigit) {
     // 12345678901234567890 + 98765432109876543210 = 111111111011111111100: 21 digits, seen
     // 16 at a time; the right arrow moves the view and stops at the last digit.

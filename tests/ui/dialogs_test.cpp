@@ -1,7 +1,14 @@
 // The boxes opened from the menu: their texts, their fields and what OK and Cancel do.
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QRadioButton>
 
+#include <QMenu>
+#include <QMenuBar>
+#include <set>
+
+#include "machine/control.h"
 #include "tests/ui/window_fixture.h"
 
 namespace tolvan::testing {
@@ -15,7 +22,7 @@ TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
         EXPECT_EQ(d.windowTitle(), "About ...");
         EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
         EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
-        EXPECT_EQ(text_of(d, "version_label"), "Version 1.04");
+        EXPECT_EQ(text_of(d, "version_label"), "Version " TOLVAN_VERSION);
         auto* ok = child<QPushButton>(d, "ok_button");
         EXPECT_TRUE(ok && ok->isDefault());
         press_escape(d);
@@ -285,6 +292,8 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     });
     const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
         EXPECT_EQ(text_of(d, "error_text"), "Erreur d'ouverture du fichier unassemble");
+        EXPECT_EQ(text_of(d, "error_detail"),
+                  "no-such-directory/out.lst: No such file or directory");
         click(d, "ok_button");
     });
     trigger(MenuCommand::Unassemble);
@@ -293,6 +302,128 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
     EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+// Every text of the box shows whole, inside the box, and no two widgets overlap.
+void expect_no_clipped_text(QDialog& d) {
+    const std::string box = d.objectName().toStdString();
+    std::vector<QWidget*> placed;
+    for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisible()) continue;
+        const std::string name = box + "." + w->objectName().toStdString();
+        EXPECT_TRUE(d.rect().contains(w->geometry())) << name << " leaves the box";
+        for (QWidget* other : placed) {
+            const bool frame = qobject_cast<QGroupBox*>(w) || qobject_cast<QGroupBox*>(other);
+            EXPECT_TRUE(frame || !w->geometry().intersects(other->geometry()))
+                << name << " overlaps " << other->objectName().toStdString();
+        }
+        placed.push_back(w);
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (label && label->wordWrap()) {
+            EXPECT_GE(w->height(), label->heightForWidth(w->width())) << name;
+        } else if (label) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+            EXPECT_GE(w->height(), w->sizeHint().height()) << name;
+        } else if (button) {
+            const QString text = button->text().remove('&');
+            EXPECT_GT(w->width(), w->fontMetrics().horizontalAdvance(text)) << name;
+        } else if (qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+        }
+    }
+}
+
+TEST_F(Dialogs, NoBoxClipsItsTexts) {
+    open_window();
+    const std::pair<MenuCommand, const char*> boxes[] = {
+        {MenuCommand::About, "AboutBox"},           {MenuCommand::Content, "InfoBox"},
+        {MenuCommand::AllReset, "AllResetBox"},     {MenuCommand::Ram8, "MemoryBox"},
+        {MenuCommand::FileNames, "CONFIGFILESBOX"}, {MenuCommand::ChangeSpeed, "CONFIGUREBOX"},
+        {MenuCommand::Unassemble, "UNASSEMBLEBOX"}, {MenuCommand::Break, "ErrorBox"},
+    };
+    for (const auto& [command, name] : boxes) {
+        if (command == MenuCommand::Break) {
+            report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+        }
+        const auto box = when_dialog_opens(name, [](QDialog& d) {
+            expect_no_clipped_text(d);
+            d.reject();
+        });
+        trigger(command);
+        EXPECT_TRUE(box->seen) << name;
+    }
+}
+
+// What the user types replaces the value shown: typing 7 gives 7, not 07.
+TEST_F(Dialogs, SettingsBoxesOpenWithTheFirstFieldSelected) {
+    open_window();
+    const std::pair<MenuCommand, const char*> boxes[] = {
+        {MenuCommand::FileNames, "CONFIGFILESBOX"},
+        {MenuCommand::ChangeSpeed, "CONFIGUREBOX"},
+        {MenuCommand::Unassemble, "UNASSEMBLEBOX"}};
+    for (const auto& [command, name] : boxes) {
+        QString typed;
+        const auto box = when_dialog_opens(name, [&typed](QDialog& d) {
+            auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClick(edit, '7');
+            typed = edit->text();
+            d.reject();
+        });
+        trigger(command);
+        EXPECT_TRUE(box->seen) << name;
+        EXPECT_EQ(typed, "7") << name;
+    }
+}
+
+TEST_F(Dialogs, RamSizesAndZoomsAreEachOneChoice) {
+    MainWindow& w = open_window();
+    for (const auto& items :
+         {std::vector<MenuCommand>{MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16},
+          std::vector<MenuCommand>{MenuCommand::Zoom1, MenuCommand::Zoom2, MenuCommand::Zoom3}}) {
+        QActionGroup* group = w.command_action(items[0])->actionGroup();
+        ASSERT_NE(group, nullptr);
+        EXPECT_TRUE(group->isExclusive());
+        for (const MenuCommand item : items)
+            EXPECT_EQ(w.command_action(item)->actionGroup(), group);
+    }
+}
+
+// No two items of a menu share a mnemonic letter.
+TEST_F(Dialogs, MnemonicsAreUniqueInEachMenu) {
+    MainWindow& w = open_window();
+    std::set<QChar> menu_letters;
+    for (QAction* menu : w.menuBar()->actions()) {
+        const QString title = menu->text();
+        EXPECT_TRUE(menu_letters.insert(title.at(title.indexOf('&') + 1).toLower()).second)
+            << title.toStdString();
+        std::set<QChar> letters;
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            const qsizetype mark = item->text().indexOf('&');
+            ASSERT_GE(mark, 0) << item->text().toStdString();
+            EXPECT_TRUE(letters.insert(item->text().at(mark + 1).toLower()).second)
+                << item->text().toStdString();
+        }
+    }
+}
+
+TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
+    open_window();
+    report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+    const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        auto* text = child<QLabel>(d, "error_text");
+        auto* detail = child<QLabel>(d, "error_detail");
+        ASSERT_TRUE(text && detail);
+        EXPECT_EQ(text->text().toStdString(), kRamWriteError);
+        EXPECT_EQ(detail->text(), "TOLVAN.RAM: Permission denied");
+        EXPECT_TRUE(detail->isVisible());
+        EXPECT_GE(detail->y(), text->y() + text->height());
+        click(d, "ok_button");
+    });
+    trigger(MenuCommand::Break);
+    EXPECT_TRUE(error->seen);
 }
 
 }  // namespace

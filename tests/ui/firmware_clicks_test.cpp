@@ -1,5 +1,7 @@
 // The demo firmware in the real window: keys clicked on the case picture or typed on the PC
 // keyboard reach it, and the LCD that the window draws shows what it computed.
+#include <QClipboard>
+#include <QMessageBox>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -175,6 +177,67 @@ TEST_F(FirmwareClicks, BrkShowsBreak) {
     click_key(KeyCode::Digit1);
     click_key(KeyCode::Brk);
     EXPECT_TRUE(lcd_shows(right_aligned("BREAK")));
+}
+
+// A character that the PC types with Shift reaches the machine alone: with the machine's SHIFT
+// first, "+" would be "=" and the line a syntax error. The whole line is typed at once, faster
+// than the firmware scans.
+TEST_F(FirmwareClicks, ShiftHeldAcrossACharacterTypesTheCharacter) {
+    QTest::keyClicks(view(), QStringLiteral("12"));
+    QTest::keyPress(view(), Qt::Key_Shift);
+    QTest::keyClick(view(), '+', Qt::ShiftModifier);
+    QTest::keyRelease(view(), Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::keyClicks(view(), QStringLiteral("34"));
+    ASSERT_TRUE(lcd_shows("12+34           "));
+    type_key(Qt::Key_Return);
+    EXPECT_TRUE(lcd_shows(right_aligned("46")));
+}
+
+// Shift tapped alone is the machine's SHIFT; held over a key that types no character it comes
+// first, so SHIFT + left arrow deletes.
+TEST_F(FirmwareClicks, ShiftTappedAloneOrHeldOverAnArrowPressesShift) {
+    QTest::keyClicks(view(), QStringLiteral("12"));
+    QTest::keyPress(view(), Qt::Key_Shift);
+    QTest::keyClick(view(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyRelease(view(), Qt::Key_Shift, Qt::ShiftModifier);
+    ASSERT_TRUE(lcd_shows("1               "));
+    QTest::keyClick(view(), Qt::Key_Shift);
+    QTest::keyClick(view(), 'q');
+    EXPECT_TRUE(lcd_shows("1q              "));
+}
+
+// Repeated digits too: the firmware sees each key released before the next goes down.
+TEST_F(FirmwareClicks, BurstOfTwentyCharactersArrivesInOrder) {
+    QTest::keyClicks(view(), QStringLiteral("112233445+667788990="));
+    EXPECT_TRUE(lcd_shows(right_aligned("780022435")));
+}
+
+TEST_F(FirmwareClicks, PastedLinesAreCalculatedOneAfterTheOther) {
+    QApplication::clipboard()->setText(QStringLiteral("1+2\r\n30-4!\n"));
+    QString told;
+    const auto box = when_dialog_opens("PasteTextBox", [&told](QDialog& d) {
+        if (auto* message = qobject_cast<QMessageBox*>(&d)) told = message->text();
+        d.accept();
+    });
+    trigger(MenuCommand::PasteText);
+    EXPECT_TRUE(box->seen);
+    EXPECT_TRUE(told.endsWith(QStringLiteral(": !"))) << told.toStdString();
+    ASSERT_TRUE(lcd_shows(right_aligned("26")));
+    type_key(Qt::Key_Up);
+    EXPECT_TRUE(lcd_shows("30-4            "));
+    type_key(Qt::Key_Up);
+    EXPECT_TRUE(lcd_shows("1+2             "));
+}
+
+TEST_F(FirmwareClicks, BrkGoesAtOnceAndDropsTheWaitingKeys) {
+    QTest::keyClicks(view(), QStringLiteral("12345678"));
+    ASSERT_GT(keyboard().queue.count, 0u);
+    QTest::keyClick(view(), Qt::Key_F3);
+    EXPECT_EQ(keyboard().queue.count, 0u);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
+    ASSERT_TRUE(lcd_shows(right_aligned("BREAK")));
+    QTest::qWait(200);
+    EXPECT_TRUE(lcd_shows(right_aligned("BREAK"))) << "no key typed before BRK comes after it";
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,11 @@ class WindowTest : public ScratchDirectoryTest {
     void SetUp() override {
         application();
         ScratchDirectoryTest::SetUp();
+        // The window's preferences go to a folder of the test's own, never to the user's, and
+        // apart from the machine's files.
+        config_directory_.emplace();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(config_directory_->path().string()));
     }
 
     void TearDown() override {
@@ -120,6 +127,7 @@ class WindowTest : public ScratchDirectoryTest {
             delete watch;
         window_.reset();
         ScratchDirectoryTest::TearDown();
+        config_directory_.reset();
     }
 
     // Creates and shows the window with whatever files the directory holds now.
@@ -157,6 +165,11 @@ class WindowTest : public ScratchDirectoryTest {
     }
 
     MainWindow& window() { return *window_; }
+    // Ends the window as the user does, by closing it, and forgets it.
+    void close_window() {
+        window_->close();
+        window_.reset();
+    }
     Emulator& emulator() { return window_->emulator(); }
     Keyboard& keyboard() { return window_->emulator().bus.keyboard; }
     ClientView* view() { return window_->client_view(); }
@@ -174,6 +187,7 @@ class WindowTest : public ScratchDirectoryTest {
     std::vector<std::string> files() const { return entries_of(directory()); }
 
   private:
+    std::optional<ScratchDirectory> config_directory_;
     std::unique_ptr<MainWindow> window_;
     std::vector<QTimer*> watches_;
 };

@@ -1,0 +1,43 @@
+#include "ui/preferences.h"
+
+#include <QSettings>
+
+namespace tolvan {
+
+namespace {
+
+const QString kZoomKey = QStringLiteral("window/zoom");
+const QString kPositionKey = QStringLiteral("window/position");
+
+// A text file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf on Linux).
+QSettings user_settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tolvan"),
+                     QStringLiteral("tolvan"));
+}
+
+}  // namespace
+
+WindowPreferences load_window_preferences() {
+    const QSettings settings = user_settings();
+    WindowPreferences preferences;
+    bool valid = false;
+    const int zoom = settings.value(kZoomKey).toInt(&valid);
+    if (valid && zoom >= kSmallestZoom && zoom <= kLargestZoom) preferences.zoom = zoom;
+    const QVariant position = settings.value(kPositionKey);
+    if (position.typeId() == QMetaType::QPoint) preferences.position = position.toPoint();
+    return preferences;
+}
+
+bool save_window_preferences(const WindowPreferences& preferences) {
+    QSettings settings = user_settings();
+    settings.setValue(kZoomKey, preferences.zoom);
+    if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+QString window_preferences_file() {
+    return user_settings().fileName();
+}
+
+}  // namespace tolvan
