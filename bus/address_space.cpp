@@ -2,14 +2,6 @@
 
 namespace tolvan {
 
-std::uint8_t read_unmapped_or_display(const AddressSpace& memory, std::uint16_t address) {
-    if (address < kRamWindowEnd) return memory.image[ram_window_cell(memory.ram_size, address)];
-    if (address < kRamEnd) return memory.image[address];
-    if (address >= kDisplayStart && address < kDisplayAreaEnd) return memory.image[address];
-    if (address >= kDisplayStart && address < kSecondViewBlockEnd) return kFloatingByte;
-    return high_byte_of(address);
-}
-
 void write_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t value) {
     if (address < kLowRomEnd || address >= kHighRomStart) return;
     if (address < kRamWindowEnd) {

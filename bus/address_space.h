@@ -49,8 +49,16 @@ inline std::uint8_t high_byte_of(std::uint16_t address) {
     return static_cast<std::uint8_t>(address >> 8);
 }
 
-// Reads that both kinds of read answer alike: everything from the RAM window up.
-std::uint8_t read_unmapped_or_display(const AddressSpace& memory, std::uint16_t address);
+// Reads that both kinds of read answer alike: everything from the RAM window up. Inline, with
+// no call, so that an instruction routine that reads an operand stays a leaf function without
+// saving registers on every instruction.
+inline std::uint8_t read_unmapped_or_display(const AddressSpace& memory, std::uint16_t address) {
+    if (address < kRamWindowEnd) return memory.image[ram_window_cell(memory.ram_size, address)];
+    if (address < kRamEnd) return memory.image[address];
+    if (address >= kDisplayStart && address < kDisplayAreaEnd) return memory.image[address];
+    if (address >= kDisplayStart && address < kSecondViewBlockEnd) return kFloatingByte;
+    return high_byte_of(address);
+}
 
 inline bool in_rom(std::uint16_t address) {
     return address < kLowRomEnd || address >= kHighRomStart;

@@ -143,7 +143,8 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
             return result;
         }
     }
-    for (int left = kStepsPerSlice; left != 0; --left) {
+    int left = kStepsPerSlice;
+    while (left != 0) {
         if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
             count_scan_pass(bus.keyboard);
         }
@@ -151,7 +152,7 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
         execute_instruction(cpu, bus);
         advance_timers(cpu, limits);
         const bool go_on = delay.after_step(cpu);
-        ++result.steps;
+        --left;
         watch.after_step(emulator);
         if (bus.ports.refresh_request) [[unlikely]] {
             result.drew_lcd = serve_refresh_request(emulator, display);
@@ -159,6 +160,7 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
         }
         if (!go_on) break;
     }
+    result.steps = kStepsPerSlice - left;
     result.delay_passes = delay.passes(result.steps);
     return result;
 }
