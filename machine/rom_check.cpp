@@ -27,6 +27,7 @@ constexpr RomImage kRomImages[] = {
 std::string what_was_found(const ReadFile& file) {
     if (file.error_number == ENOENT) return "missing";
     if (file.error_number == kNotRegularFile) return "not a regular file";
+    if (file.error_number == EISDIR) return "a directory";
     if (file.error_number != 0) return std::strerror(file.error_number);
     std::string found = "only ";
     found += std::to_string(file.bytes.size());

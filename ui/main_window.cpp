@@ -42,6 +42,7 @@ constexpr MenuItem kSeparator{MenuCommand::None, nullptr};
 
 constexpr MenuItem kFileMenu[] = {
     {MenuCommand::OpenMachineFolder, "&Open machine folder..."},
+    kSeparator,
     {MenuCommand::FileNames, "&Change default file names ..."},
     kSeparator,
     {MenuCommand::SaveRam, "&Save RAM"},
