@@ -78,28 +78,28 @@ std::optional<tolvan::MachineFolder> enter_demo_folder() {
     return tolvan::MachineFolder{*folder, tolvan::FolderOrigin::Demo};
 }
 
-// The folder that the options chose and that is now the current directory; nothing (and no
-// change) when they chose none.
-std::optional<tolvan::MachineFolder> enter_chosen_folder(const FolderOptions& options,
-                                                         bool& failed) {
-    failed = false;
+// The folder that the options chose, now the current directory. Without a choice nothing
+// changes; a folder that cannot be entered ends the run with `failure` as its exit status.
+struct ChosenFolder {
+    std::optional<tolvan::MachineFolder> folder;
+    int failure = tolvan::kExitOk;
+};
+
+[[nodiscard]] ChosenFolder enter_chosen_folder(const FolderOptions& options) {
     if (options.demo) {
         auto demo = enter_demo_folder();
-        failed = !demo;
-        return demo;
+        return {demo, demo ? tolvan::kExitOk : tolvan::kExitReportedError};
     }
-    if (!options.directory) return std::nullopt;
-    const std::filesystem::path directory(*options.directory);
+    if (!options.directory) return {};
     std::error_code error;
-    std::filesystem::current_path(directory, error);
+    std::filesystem::current_path(*options.directory, error);
     if (error) {
         std::cerr << "tolvan: cannot change to " << *options.directory << ": " << error.message()
                   << "\n";
-        failed = true;
-        return std::nullopt;
+        return {std::nullopt, tolvan::kExitUsage};
     }
-    return tolvan::MachineFolder{std::filesystem::current_path(error),
-                                 tolvan::FolderOrigin::CommandLine};
+    return {tolvan::MachineFolder{std::filesystem::current_path(error),
+                                  tolvan::FolderOrigin::CommandLine}};
 }
 
 }  // namespace
@@ -116,15 +116,14 @@ int main(int argc, char** argv) {
         std::cerr << "tolvan: unknown option " << arguments[0] << "\n" << tolvan::usage_text();
         return tolvan::kExitUsage;
     }
-    bool failed = false;
-    [[maybe_unused]] const auto chosen = enter_chosen_folder(folder_options, failed);
-    if (failed) return folder_options.demo ? tolvan::kExitReportedError : tolvan::kExitUsage;
+    const ChosenFolder chosen = enter_chosen_folder(folder_options);
+    if (chosen.failure != tolvan::kExitOk) return chosen.failure;
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
         return tolvan::run_headless(arguments, std::cout, std::cerr);
     }
 #ifdef TOLVAN_HAVE_UI
-    return tolvan::run_window(argc, argv, chosen);
+    return tolvan::run_window(argc, argv, chosen.folder);
 #else
     std::cerr << "tolvan: built without the window; use --headless\n" << tolvan::usage_text();
     return tolvan::kExitUsage;
