@@ -25,11 +25,16 @@ TEST_F(MissingRoms, PanelNamesTheImagesAndTheirFolderAndRunsTheDemo) {
 
     // The demo's working folder lies under the data home, here one of the test's own.
     const ScratchDirectory data_home;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const QByteArray saved =
+        qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qgetenv("XDG_DATA_HOME") : QByteArray();
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data_home.path().string()));
     QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("run_demo_button")),
                       Qt::LeftButton);
-    qputenv("XDG_DATA_HOME", saved);
+    if (saved.isNull()) {
+        qunsetenv("XDG_DATA_HOME");
+    } else {
+        qputenv("XDG_DATA_HOME", saved);
+    }
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(emulator().control.power_on_status, PowerOnStatus::Ok);
     EXPECT_EQ(std::filesystem::current_path(), data_home.path() / "tolvan" / "demo");
