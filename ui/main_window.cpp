@@ -124,11 +124,6 @@ MainWindow::MainWindow(QWidget* parent)
         move(*preferences.position);
     }
 
-    missing_roms_panel_ = new MissingRomsPanel(client_view_);
-    connect(missing_roms_panel_, &MissingRomsPanel::look_again_requested, this,
-            &MainWindow::restart_machine);
-    connect(missing_roms_panel_, &MissingRomsPanel::run_demo_requested, this,
-            &MainWindow::run_demo_firmware);
     std::error_code ignored;
     machine_folder_ = {std::filesystem::current_path(ignored), FolderOrigin::CurrentDirectory};
 
@@ -208,9 +203,19 @@ void MainWindow::run_demo_firmware() {
 
 void MainWindow::update_missing_roms_panel() {
     if (emulator_->control.power_on_status == PowerOnStatus::Ok) {
-        if (!missing_roms_panel_->isHidden()) client_view_->setFocus();
-        missing_roms_panel_->hide();
+        if (missing_roms_panel_ && !missing_roms_panel_->isHidden()) {
+            missing_roms_panel_->hide();
+            client_view_->setFocus();
+        }
         return;
+    }
+    // Made when first needed: a machine with its ROM images never has one.
+    if (!missing_roms_panel_) {
+        missing_roms_panel_ = new MissingRomsPanel(client_view_);
+        connect(missing_roms_panel_, &MissingRomsPanel::look_again_requested, this,
+                &MainWindow::restart_machine);
+        connect(missing_roms_panel_, &MissingRomsPanel::run_demo_requested, this,
+                &MainWindow::run_demo_firmware);
     }
     std::error_code ignored;
     const std::filesystem::path folder = std::filesystem::current_path(ignored);

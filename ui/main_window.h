@@ -38,7 +38,7 @@ class MainWindow : public QMainWindow {
     KeyCode pressed_key_code() const { return pressed_key_code_; }
     const QTimer& slice_timer() const { return slice_timer_; }
     const MachineFolder& machine_folder() const { return machine_folder_; }
-    // Visible while the machine has no ROM images to run.
+    // Visible while the machine has no ROM images to run; null until first needed.
     MissingRomsPanel* missing_roms_panel() const { return missing_roms_panel_; }
 
     // The folder that the machine was started in (the current directory) and why; the title
