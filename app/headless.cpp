@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -12,9 +13,11 @@
 #include "base/atomic_file.h"
 #include "base/png.h"
 #include "base/regular_file.h"
+#include "base/version.h"
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/key_mapping.h"
+#include "machine/rom_check.h"
 #include "machine/slice.h"
 #include "resources/artwork.h"
 
@@ -250,30 +253,19 @@ void HeadlessSession::run_steps(long long count) {
     report_tape_failure(emulator);
 }
 
-// Without its ROM images the machine stands still; the window shows that on the LCD, and a run
-// without one says so here. The run goes on as the window would (the exit status is unchanged).
+// Without its ROM images the machine stands still; the window shows that over its face, and a
+// run without them says so here, with each image's name, expected size and folder. The run goes
+// on as the window would (the exit status is unchanged).
 void HeadlessSession::warn_about_roms() {
-    const auto shorter = [](const char* name, std::size_t size) {
-        return std::string(name) + " shorter than " + std::to_string(size) + " bytes";
-    };
-    std::string problem;
-    switch (emulator_->control.power_on_status) {
-        case PowerOnStatus::LowRomMissing:
-            problem = std::string(kLowRomFileName) + " not opened";
-            break;
-        case PowerOnStatus::LowRomShort:
-            problem = shorter(kLowRomFileName, kLowRomSize);
-            break;
-        case PowerOnStatus::HighRomMissing:
-            problem = std::string(kHighRomFileName) + " not opened";
-            break;
-        case PowerOnStatus::HighRomShort:
-            problem = shorter(kHighRomFileName, kHighRomSize);
-            break;
-        default:
-            return;
+    if (emulator_->control.power_on_status == PowerOnStatus::Ok) return;
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::current_path(ignored);
+    err_ << "tolvan: warning: no instruction runs: ROM images missing or short in "
+         << folder.string() << "\n";
+    for (const RomImageProblem& problem : rom_image_problems(folder)) {
+        err_ << "  " << describe_problem(problem) << "\n";
     }
-    err_ << "tolvan: warning: " << problem << "; no instruction runs\n";
+    err_ << "  Put your own ROM images there, or run the demo firmware: tolvan --demo\n";
 }
 
 bool HeadlessSession::reported_error() {
@@ -421,9 +413,15 @@ bool values_are_valid(const Action& action, std::ostream& err) {
 }  // namespace
 
 std::string usage_text() {
-    return "Usage: tolvan [-C DIR]                       open the window\n"
-           "       tolvan [-C DIR] --headless [ACTIONS]  run without a window\n"
+    return "Usage: tolvan [-C DIR | --demo]                       open the window\n"
+           "       tolvan [-C DIR | --demo] --headless [ACTIONS]  run without a window\n"
            "       tolvan --help | --version\n"
+           "\n"
+           "  -C DIR                  work in DIR: its ROM images, Tolvan.ini and RAM image\n"
+           "  --demo                  run the demo firmware in its own working folder\n"
+           "Without -C or --demo, the window works in the current directory when it holds\n"
+           "ROM images or Tolvan.ini, and otherwise in the user's machine folder; a headless\n"
+           "run always works in the current directory.\n"
            "\n"
            "Actions, carried out in order:\n"
            "  --steps N               run N instruction steps, not stopping for the display\n"
@@ -451,7 +449,7 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
             return kExitOk;
         }
         if (argument == "--version") {
-            out << "tolvan " << TOLVAN_VERSION << "\n";
+            out << "tolvan " << kTolvanVersion << "\n";
             return kExitOk;
         }
     }

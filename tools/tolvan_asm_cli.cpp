@@ -10,6 +10,7 @@
 
 #include "base/atomic_file.h"
 #include "base/number_text.h"
+#include "base/version.h"
 #include "tools/assembler.h"
 #include "tools/source_file.h"
 
@@ -25,6 +26,7 @@ constexpr const char* kImageExtension = ".bin";
 constexpr const char* kUsage =
     "usage: tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE]\n"
     "                  [--base IMAGE [--base-at ADDRESS]] SOURCE\n"
+    "       tolvan-asm -h | --help | --version\n"
     "  -o IMAGE          binary image to write (default: SOURCE with the extension .bin)\n"
     "  --range FROM-TO   addresses the image holds (default: all that is assembled, and the\n"
     "                    base image)\n"
@@ -51,6 +53,7 @@ struct AsmOptions {
     std::optional<AddressRange> range;
     std::uint8_t fill = kDefaultFill;
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedArguments {
@@ -127,6 +130,8 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
         const std::string_view arg = args[index];
         if (arg == "-h" || arg == "--help") {
             parsed.options.help = true;
+        } else if (arg == "--version") {
+            parsed.options.version = true;
         } else if (arg == "-o" || arg == "--listing" || arg == "--range" || arg == "--fill" ||
                    arg == "--base" || arg == "--base-at") {
             parsed.error = apply_option(args, index, parsed.options);
@@ -138,7 +143,8 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
             parsed.options.source = std::string(arg);
         }
     }
-    if (parsed.error.empty() && !parsed.options.help) complete_options(args, parsed);
+    if (parsed.error.empty() && !parsed.options.help && !parsed.options.version)
+        complete_options(args, parsed);
     return parsed;
 }
 
@@ -274,6 +280,10 @@ int run_tolvan_asm(int argc, const char* const argv[], std::ostream& out, std::o
     }
     if (parsed.options.help) {
         out << kUsage;
+        return kAsmSuccess;
+    }
+    if (parsed.options.version) {
+        out << "tolvan-asm " << kTolvanVersion << "\n";
         return kAsmSuccess;
     }
     return assemble_and_write(parsed.options, err);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "base/version.h"
 #include "machine/configuration.h"
 #include "machine/control.h"
 #include "resources/artwork.h"
@@ -113,7 +114,7 @@ void show_about_box(QWidget* owner) {
     QDialog dialog(owner);
     Ui::AboutBox form;
     set_up(dialog, form);
-    form.version_label->setText(QStringLiteral("Version " TOLVAN_VERSION));
+    form.version_label->setText(QStringLiteral("Version ") + QString::fromLatin1(kTolvanVersion));
     connect_accept(dialog, form.ok_button);
     run(dialog);
 }

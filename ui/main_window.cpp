@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <cstring>
+#include <filesystem>
 
 #include "machine/commands.h"
 #include "machine/control.h"
+#include "machine/demo_firmware.h"
 #include "machine/key_mapping.h"
+#include "machine/rom_check.h"
 #include "machine/slice.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
@@ -20,6 +25,7 @@
 #include "ui/key_frames.h"
 #include "ui/lcd_area.h"
 #include "ui/menu_ids.h"
+#include "ui/missing_roms_panel.h"
 #include "ui/preferences.h"
 #include "ui/qt_keys.h"
 
@@ -35,6 +41,8 @@ struct MenuItem {
 constexpr MenuItem kSeparator{MenuCommand::None, nullptr};
 
 constexpr MenuItem kFileMenu[] = {
+    {MenuCommand::OpenMachineFolder, "&Open machine folder..."},
+    kSeparator,
     {MenuCommand::FileNames, "&Change default file names ..."},
     kSeparator,
     {MenuCommand::SaveRam, "&Save RAM"},
@@ -116,10 +124,14 @@ MainWindow::MainWindow(QWidget* parent)
         move(*preferences.position);
     }
 
+    std::error_code ignored;
+    machine_folder_ = {std::filesystem::current_path(ignored), FolderOrigin::CurrentDirectory};
+
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
     start_machine(*emulator_);
     update_check_mark();
+    update_missing_roms_panel();
     slice_timer_.setTimerType(Qt::PreciseTimer);
     connect(&slice_timer_, &QTimer::timeout, this, &MainWindow::run_timer_slice);
     slice_timer_.start(kSlicePeriod);
@@ -128,6 +140,88 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::set_machine_folder(const MachineFolder& folder) {
+    machine_folder_ = folder;
+    const std::string words = describe_machine_folder(folder);
+    setWindowTitle(words.empty() ? QStringLiteral("Tolvan")
+                                 : QStringLiteral("Tolvan - ") + QString::fromStdString(words));
+    update_missing_roms_panel();
+}
+
+bool MainWindow::switch_machine_folder(const MachineFolder& folder) {
+    if (const int error = enter_folder(folder.path); error != 0) {
+        show_error_box(this, tr("Cannot open the machine folder").toStdString(),
+                       folder.path.string() + ": " + std::strerror(error));
+        return false;
+    }
+    restart_machine();
+    set_machine_folder(folder);
+    return true;
+}
+
+void MainWindow::restart_machine() {
+    // A fresh machine: nothing of the previous folder's state is carried over.
+    *emulator_ = Emulator{};
+    start_machine(*emulator_);
+    update_check_mark();
+    erase_background();
+    update_missing_roms_panel();
+    show_reported_error();
+}
+
+void MainWindow::open_machine_folder() {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, tr("Open machine folder"), QString::fromStdString(machine_folder_.path.string()));
+    if (chosen.isEmpty()) return;
+    if (!switch_machine_folder({chosen.toStdString(), FolderOrigin::Remembered})) return;
+    if (!save_machine_folder_preference(chosen)) {
+        qWarning("tolvan: cannot keep the machine folder in %s",
+                 qPrintable(window_preferences_file()));
+    }
+}
+
+void MainWindow::run_demo_firmware() {
+    const auto images = find_demo_images(program_directory());
+    const auto folder = demo_folder(user_environment());
+    if (!images || !folder) {
+        show_error_box(this, tr("The demo firmware is not installed with Tolvan").toStdString(),
+                       program_directory().string());
+        return;
+    }
+    const DemoFolderSetup setup = prepare_demo_folder(*images, *folder);
+    if (!setup.ok()) {
+        show_error_box(this, tr("Cannot prepare the demo firmware").toStdString(),
+                       setup.failed_path + ": " + std::strerror(setup.error_number));
+        return;
+    }
+    for (const std::string& image : setup.foreign_images) {
+        qWarning("tolvan: %s is not a demo image; it is left as it is", image.c_str());
+    }
+    switch_machine_folder({*folder, FolderOrigin::Demo});
+}
+
+void MainWindow::update_missing_roms_panel() {
+    if (emulator_->control.power_on_status == PowerOnStatus::Ok) {
+        if (missing_roms_panel_ && !missing_roms_panel_->isHidden()) {
+            missing_roms_panel_->hide();
+            client_view_->setFocus();
+        }
+        return;
+    }
+    // Made when first needed: a machine with its ROM images never has one.
+    if (!missing_roms_panel_) {
+        missing_roms_panel_ = new MissingRomsPanel(client_view_);
+        connect(missing_roms_panel_, &MissingRomsPanel::look_again_requested, this,
+                &MainWindow::restart_machine);
+        connect(missing_roms_panel_, &MissingRomsPanel::run_demo_requested, this,
+                &MainWindow::run_demo_firmware);
+    }
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::current_path(ignored);
+    missing_roms_panel_->show_problems(folder, rom_image_problems(folder),
+                                       find_demo_images(program_directory()).has_value());
+}
 
 void MainWindow::build_menu() {
     QMenuBar* bar = menuBar();
@@ -299,6 +393,10 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::LoadRam:
             load_ram(e);
             update_check_mark();
+            update_missing_roms_panel();
+            break;
+        case MenuCommand::OpenMachineFolder:
+            open_machine_folder();
             break;
         case MenuCommand::AllReset:
             if (confirm_all_reset(this)) {

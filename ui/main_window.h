@@ -10,6 +10,7 @@
 
 #include "machine/display.h"
 #include "machine/emulator.h"
+#include "machine/machine_folder.h"
 #include "ui/hit_test.h"
 #include "ui/menu_ids.h"
 
@@ -18,6 +19,7 @@ class QAction;
 namespace tolvan {
 
 class ClientView;
+class MissingRomsPanel;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -35,6 +37,18 @@ class MainWindow : public QMainWindow {
     MenuCommand ram_size_menu_item() const { return ram_size_menu_item_; }
     KeyCode pressed_key_code() const { return pressed_key_code_; }
     const QTimer& slice_timer() const { return slice_timer_; }
+    const MachineFolder& machine_folder() const { return machine_folder_; }
+    // Visible while the machine has no ROM images to run; null until first needed.
+    MissingRomsPanel* missing_roms_panel() const { return missing_roms_panel_; }
+
+    // The folder that the machine was started in (the current directory) and why; the title
+    // names it.
+    void set_machine_folder(const MachineFolder& folder);
+    // Makes the folder the current directory and starts a fresh machine from its files; false
+    // (with the error shown) when the folder cannot be entered.
+    bool switch_machine_folder(const MachineFolder& folder);
+    // Runs the demo firmware in its own working folder.
+    void run_demo_firmware();
 
     void run_command(MenuCommand command);
     // Shows the face at this zoom (1 to 3) and remembers the choice.
@@ -66,10 +80,17 @@ class MainWindow : public QMainWindow {
     void shut_down();
     void update_rect(const Rect& rect);
     void save_preferences();
+    void open_machine_folder();
+    // Shows the missing-images panel when the ROM images did not load, hides it otherwise.
+    void update_missing_roms_panel();
+    // Powers the machine on again from the files of the current directory.
+    void restart_machine();
 
     std::unique_ptr<Emulator> emulator_;
     std::unique_ptr<Display> display_;
     ClientView* client_view_ = nullptr;
+    MissingRomsPanel* missing_roms_panel_ = nullptr;
+    MachineFolder machine_folder_;
     QTimer slice_timer_;
     std::map<MenuCommand, QAction*> actions_;
     MenuCommand ram_size_menu_item_ = MenuCommand::None;

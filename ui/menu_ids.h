@@ -19,6 +19,7 @@ enum class MenuCommand : int {
     ChangeSpeed = 109,
     FileNames = 111,
     Content = 112,
+    OpenMachineFolder = 113,
     Exit = 200,
     SimpleReset = 300,
     PasteText = 400,

@@ -8,6 +8,7 @@ namespace {
 
 const QString kZoomKey = QStringLiteral("window/zoom");
 const QString kPositionKey = QStringLiteral("window/position");
+const QString kMachineFolderKey = QStringLiteral("machine/folder");
 
 // A text file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf on Linux).
 QSettings user_settings() {
@@ -32,6 +33,19 @@ bool save_window_preferences(const WindowPreferences& preferences) {
     QSettings settings = user_settings();
     settings.setValue(kZoomKey, preferences.zoom);
     if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+std::optional<QString> load_machine_folder_preference() {
+    const QString folder = user_settings().value(kMachineFolderKey).toString();
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}
+
+bool save_machine_folder_preference(const QString& folder) {
+    QSettings settings = user_settings();
+    settings.setValue(kMachineFolderKey, folder);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -1,11 +1,17 @@
 // The desktop front end: the application, its one window and the event loop.
 #pragma once
 
+#include <optional>
+
+#include "machine/machine_folder.h"
+
 namespace tolvan {
 
 // Runs the window until it is closed; returns the process exit code. When the environment
 // variable TOLVAN_GRAB names a PNG file, the window saves a picture of itself there after
-// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes.
-[[nodiscard]] int run_window(int argc, char** argv);
+// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes. `chosen` is the machine folder
+// that the command line chose and that is the current directory already; without one, the
+// window chooses its folder (see choose_machine_folder) with the remembered preference.
+[[nodiscard]] int run_window(int argc, char** argv, const std::optional<MachineFolder>& chosen);
 
 }  // namespace tolvan

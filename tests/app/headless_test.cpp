@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/headless.h"
 #include "base/png.h"
@@ -27,6 +28,19 @@ class HeadlessTest : public testing::ScratchDirectoryTest {
 
     RunResult run(const std::string& arguments) {
         return testing::run_command(std::string(TOLVAN_BINARY) + " --headless " + arguments);
+    }
+    // The warning of a run whose ROM images cannot run, one line per image.
+    std::string rom_warning(const std::vector<std::string>& images) const {
+        std::string text = "tolvan: warning: no instruction runs: ROM images missing or short in ";
+        text += std::filesystem::current_path().string();
+        text += "\n";
+        for (const std::string& image : images) {
+            text += "  ";
+            text += image;
+            text += "\n";
+        }
+        text += "  Put your own ROM images there, or run the demo firmware: tolvan --demo\n";
+        return text;
     }
     // The line of --lcd output for one dot row.
     static std::string lcd_row(const std::string& lcd, int row) {
@@ -279,16 +293,28 @@ TEST_F(HeadlessTest, FifosAndFoldersNamedAsInputFilesNeverBlock) {
     result =
         testing::run_command(std::string("timeout 20 ") + TOLVAN_BINARY + " --headless --state");
     EXPECT_EQ(result.status, 0) << "a warning does not change the exit status";
-    EXPECT_EQ(result.err, "tolvan: warning: TOLVANH.ROM not opened; no instruction runs\n");
+    EXPECT_EQ(result.err, rom_warning({"TOLVANL.ROM: not a regular file; 8192 bytes (0x2000) "
+                                       "expected, addresses 0x0000-0x1FFF",
+                                       "TOLVANH.ROM: a directory; 32768 bytes (0x8000) "
+                                       "expected, addresses 0x8000-0xFFFF"}));
 }
 
+// Each image that cannot run is named with what was found, its size and its addresses, under
+// the folder where it belongs.
 TEST_F(HeadlessTest, MissingOrShortRomsAreWarnedAbout) {
-    roms.write();
-    testing::write_file("TOLVANL.ROM", "short");
-    const RunResult result = run("--state");
+    RunResult result = run("--state");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
-              "tolvan: warning: TOLVANL.ROM shorter than 8192 bytes; no instruction runs\n");
+              rom_warning({"TOLVANL.ROM: missing; 8192 bytes (0x2000) expected, addresses "
+                           "0x0000-0x1FFF",
+                           "TOLVANH.ROM: missing; 32768 bytes (0x8000) expected, addresses "
+                           "0x8000-0xFFFF"}));
+    roms.write();
+    testing::write_file("TOLVANL.ROM", "short");
+    result = run("--state");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, rom_warning({"TOLVANL.ROM: only 5 bytes; 8192 bytes (0x2000) expected, "
+                                       "addresses 0x0000-0x1FFF"}));
 }
 
 TEST_F(HeadlessTest, ReadOnlyRamImageAndConfigurationAreReportedAndKept) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,6 +14,7 @@
 #include "bus/keyboard.h"
 #include "support/command_output.h"
 #include "support/files.h"
+#include "support/lcd_text.h"
 #include "support/scratch_directory.h"
 
 namespace tolvan {
@@ -24,23 +25,16 @@ constexpr const char* kLowRom = "TOLVANL.ROM";
 constexpr const char* kHighRom = "TOLVANH.ROM";
 constexpr const char* kTapeFile = "exemple.bas";  // the emulator's default SAVE and LOAD file
 
-// The font: character c's five dot columns at 0x8001 + 8c, that is high ROM offset 1 + 8c.
-constexpr int kFontOffset = 1;
-constexpr int kGlyphStride = 8;
-constexpr int kColumns = 5;
-constexpr int kRows = 7;
-constexpr int kCells = 16;
-constexpr char kFirstChar = 0x20;
-constexpr char kCursor = 0x7F;  // the blinking block
-constexpr char kUnknownGlyph = '?';
+using testing::kCursor;
+using testing::kFirstChar;
+using testing::kFontOffset;
+using testing::kGlyphStride;
+using testing::Screen;
+constexpr int kColumns = testing::kGlyphColumns;
+constexpr int kCells = testing::kLcdCells;
 
 // Slices that let a posted key be taken, acted on and released before the next one.
 constexpr int kSlicesPerKey = 4;
-
-struct Screen {
-    std::string text;          // 16 characters; kUnknownGlyph where no glyph matches
-    std::string annunciators;  // the lit legends, as --lcd prints them
-};
 
 struct RunResult {
     int status = 0;
@@ -75,17 +69,14 @@ class FirmwareTest : public testing::ScratchDirectoryTest {
         for (const char* rom : {kLowRom, kHighRom}) {
             std::filesystem::copy_file(std::filesystem::path(kFirmwareDir) / rom, rom);
         }
-        const std::string high = testing::read_file(kHighRom);
-        for (int c = kFirstChar; c <= kCursor; ++c) {
-            glyphs_[high.substr(kFontOffset + kGlyphStride * c, kColumns)] = static_cast<char>(c);
-        }
+        reader_.emplace(testing::read_file(kHighRom));
     }
 
     RunResult run(const std::string& actions) {
         const testing::CommandOutput output =
             testing::run_command(std::string(TOLVAN_BINARY) + " --headless" + actions);
         EXPECT_EQ(output.err, "");
-        return {output.status, screens_of(output.out)};
+        return {output.status, reader_->screens_of(output.out)};
     }
 
     // The text of the one --lcd at the end of the actions.
@@ -96,35 +87,7 @@ class FirmwareTest : public testing::ScratchDirectoryTest {
     }
 
   private:
-    std::vector<Screen> screens_of(const std::string& out) const {
-        std::istringstream lines(out);
-        std::vector<Screen> screens;
-        std::string row[kRows];
-        while (std::getline(lines, row[0])) {
-            for (int r = 1; r < kRows; ++r)
-                std::getline(lines, row[r]);
-            Screen screen;
-            std::getline(lines, screen.annunciators);
-            for (int cell = 0; cell < kCells; ++cell)
-                screen.text += char_in(row, cell);
-            screens.push_back(screen);
-        }
-        return screens;
-    }
-
-    char char_in(const std::string (&row)[kRows], int cell) const {
-        std::string columns(kColumns, '\0');
-        for (int column = 0; column < kColumns; ++column) {
-            for (int r = 0; r < kRows; ++r) {
-                const std::size_t at = static_cast<std::size_t>(cell * (kColumns + 1) + column);
-                if (at < row[r].size() && row[r][at] == '#') columns[column] |= 1 << r;
-            }
-        }
-        const auto found = glyphs_.find(columns);
-        return found == glyphs_.end() ? kUnknownGlyph : found->second;
-    }
-
-    std::map<std::string, char> glyphs_;
+    std::optional<testing::LcdReader> reader_;
 };
 
 TEST_F(FirmwareTest, FontHasADistinctGlyphForEveryCharacter) {

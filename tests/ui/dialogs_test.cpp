@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <set>
 
+#include "base/version.h"
 #include "machine/control.h"
 #include "tests/ui/window_fixture.h"
 
@@ -22,7 +23,8 @@ TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
         EXPECT_EQ(d.windowTitle(), "About ...");
         EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
         EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
-        EXPECT_EQ(text_of(d, "version_label"), "Version " TOLVAN_VERSION);
+        EXPECT_EQ(text_of(d, "version_label"),
+                  QStringLiteral("Version ") + QString::fromLatin1(kTolvanVersion));
         auto* ok = child<QPushButton>(d, "ok_button");
         EXPECT_TRUE(ok && ok->isDefault());
         press_escape(d);

@@ -98,7 +98,9 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
     const QList<QAction*> menus = w.menuBar()->actions();
     ASSERT_EQ(menus.size(), 5);
     expect_menu(menus[0]->menu(), "&File",
-                {{111, "&Change default file names ..."},
+                {{113, "&Open machine folder..."},
+                 {0, nullptr},
+                 {111, "&Change default file names ..."},
                  {0, nullptr},
                  {101, "&Save RAM"},
                  {102, "&Load RAM"},

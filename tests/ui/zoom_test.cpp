@@ -36,6 +36,8 @@ MenuCommand zoom_item(int zoom) {
 }
 
 TEST_F(Zoom, ClicksAndKeyFramesScaleWithTheFace) {
+    // With ROM images, so that no panel covers the face.
+    write_running_roms();
     MainWindow& w = open_window();
     for (const int zoom : {2, 3}) {
         trigger(zoom_item(zoom));

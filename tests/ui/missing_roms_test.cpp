@@ -1,0 +1,46 @@
+// The window without ROM images: the panel over the face names each missing image, its size and
+// the folder where it belongs, and its demo button starts the demo firmware in its own folder.
+#include <QLabel>
+#include <QPushButton>
+
+#include "machine/rom_check.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/missing_roms_panel.h"
+
+namespace tolvan::testing {
+namespace {
+
+using MissingRoms = WindowTest;
+
+TEST_F(MissingRoms, PanelNamesTheImagesAndTheirFolderAndRunsTheDemo) {
+    MainWindow& w = open_window();
+    MissingRomsPanel* panel = w.missing_roms_panel();
+    ASSERT_TRUE(panel->isVisible());
+    const QString text = panel->findChild<QLabel*>(QStringLiteral("missing_roms_text"))->text();
+    for (const char* fact :
+         {"TOLVANL.ROM: missing; 8192 bytes", "TOLVANH.ROM: missing; 32768 bytes"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(fact))) << fact << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(directory().string())));
+    EXPECT_NE(panel->findChild<QPushButton*>(QStringLiteral("open_folder_button")), nullptr);
+
+    // The demo's working folder lies under the data home, here one of the test's own.
+    const ScratchDirectory data_home;
+    const QByteArray saved =
+        qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qgetenv("XDG_DATA_HOME") : QByteArray();
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data_home.path().string()));
+    QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("run_demo_button")),
+                      Qt::LeftButton);
+    if (saved.isNull()) {
+        qunsetenv("XDG_DATA_HOME");
+    } else {
+        qputenv("XDG_DATA_HOME", saved);
+    }
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(emulator().control.power_on_status, PowerOnStatus::Ok);
+    EXPECT_EQ(std::filesystem::current_path(), data_home.path() / "tolvan" / "demo");
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("demo firmware")));
+    EXPECT_TRUE(files().empty()) << "the folder the window started in is left alone";
+}
+
+}  // namespace
+}  // namespace tolvan::testing
