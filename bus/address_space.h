@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "bus/data_watch.h"
+
 namespace tolvan {
 
 inline constexpr std::uint16_t kLowRomEnd = 0x2000;
@@ -33,6 +35,7 @@ struct AddressSpace {
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
     bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
+    DataWatch watch;
 };
 
 // The image cell that an address of the RAM window 0x2000-0x4FFF reaches: the smaller RAM

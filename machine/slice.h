@@ -47,6 +47,8 @@ struct SliceResult {
     // Passes of the delay loop made in this slice, an unfinished delay's included.
     std::int64_t delay_passes = 0;
     bool drew_lcd = false;
+    // The debugger stopped the slice (breakpoint, watchpoint, end of a step).
+    bool stopped = false;
 };
 
 // One instruction step, reported to the observer if there is one.
