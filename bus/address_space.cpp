@@ -87,8 +87,9 @@ std::uint8_t read_watched_data_byte(const AddressSpace& memory, std::uint16_t ad
 
 void watch_data_accesses(AddressSpace& memory, DataWatch* watch) {
     memory.watch = watch;
-    memory.inline_low_rom_end = watch ? 0 : kLowRomEnd;
-    memory.inline_high_rom_start = watch ? kPastLastAddress : kHighRomStart;
+    memory.direct_read_low_end = watch ? 0 : kLowRomEnd;
+    memory.direct_read_high_start = watch ? kPastLastAddress : kHighRomStart;
+    memory.direct_write_start = watch ? kPastLastAddress : kLowRomEnd;
     memory.read_other = watch ? &read_watched_data_byte : &read_data_out_of_line;
 }
 
@@ -100,8 +101,7 @@ std::uint8_t read_data_out_of_line(const AddressSpace& memory, std::uint16_t add
 }
 
 void write_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t value) {
-    if (address < memory.inline_low_rom_end || address >= memory.inline_high_rom_start)
-        [[unlikely]] {
+    if (address < memory.direct_write_start || address >= kHighRomStart) [[unlikely]] {
         // A ROM write changes nothing.
         if (memory.watch) write_watched_data_byte(memory, address, value);
         return;

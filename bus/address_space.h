@@ -41,13 +41,14 @@ struct AddressSpace {
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
     bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
-    // How data accesses are served: the ROM areas as the direct paths see them (an inline
-    // read of ROM, a write outside it) and the reader of everything else. A debugger watching
-    // data accesses closes the bounds and puts in a reader that reports each read (see
-    // watch_data_accesses), so that every access takes a path that reports it, while an
-    // unwatched access pays nothing for the watch.
-    std::uint32_t inline_low_rom_end = kLowRomEnd;
-    std::uint32_t inline_high_rom_start = kHighRomStart;
+    // How data accesses are served: the reads that the inline path answers (the ROM areas),
+    // the writes stored directly (those between them), and the reader of everything else. A
+    // debugger watching data accesses shuts both direct paths and puts in a reader that
+    // reports each read (see watch_data_accesses), so that every access takes a path that
+    // reports it, while an unwatched access pays nothing for the watch.
+    std::uint32_t direct_read_low_end = kLowRomEnd;
+    std::uint32_t direct_read_high_start = kHighRomStart;
+    std::uint32_t direct_write_start = kLowRomEnd;
     std::uint8_t (*read_other)(const AddressSpace&, std::uint16_t) = &read_data_out_of_line;
     // Set only while a debugger watches data accesses.
     DataWatch* watch = nullptr;
@@ -93,8 +94,8 @@ inline std::uint16_t read_program_word(const AddressSpace& memory, std::uint16_t
 }
 
 inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t address) {
-    if (address < memory.inline_low_rom_end) return high_byte_of(address);
-    if (address >= memory.inline_high_rom_start) return memory.image[address];
+    if (address < memory.direct_read_low_end) return high_byte_of(address);
+    if (address >= memory.direct_read_high_start) return memory.image[address];
     return memory.read_other(memory, address);
 }
 

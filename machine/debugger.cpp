@@ -1,17 +1,19 @@
 #include "machine/debugger.h"
 
 #include <algorithm>
-#include <system_error>
+#include <cstdio>
 
 #include "cpu/opcode_table.h"
 #include "machine/emulator.h"
 #include "machine/slice.h"
+#include "tools/unassembler.h"
 
 namespace tolvan {
 
 namespace {
 
-constexpr std::string_view kSymbolFileExtension = ".sym";
+// The listing's width for most instructions, so that the registers line up.
+constexpr std::size_t kHistoryInstructionWidth = 40;
 
 void stop(Debugger& debugger, StopInfo info) {
     debugger.mode = RunMode::Paused;
@@ -69,14 +71,6 @@ bool step_out_done(Emulator& emulator, std::uint8_t opcode) {
     if (stack_rise(emulator.cpu, emulator.debugger.target_r) <= 0) return false;
     stop_at(emulator, StopReason::StepOut);
     return true;
-}
-
-bool is_symbol_file(const std::filesystem::directory_entry& entry) {
-    std::string extension = entry.path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    std::error_code error;
-    return extension == kSymbolFileExtension && entry.is_regular_file(error);
 }
 
 }  // namespace
@@ -223,23 +217,30 @@ std::string_view region_name(std::uint16_t address) {
 }
 
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder) {
-    SymbolFolderStatus status;
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        if (is_symbol_file(*it)) files.push_back(it->path());
-    }
-    std::sort(files.begin(), files.end());
-    for (const std::filesystem::path& file : files) {
-        const SymbolFileStatus read = read_symbol_file(file, emulator.symbols);
-        if (read) {
-            ++status.loaded;
-        } else {
-            status.failures.push_back(describe_symbol_file_status(file, read));
-        }
-    }
-    return status;
+    return read_symbol_folder(folder, emulator.symbols);
+}
+
+std::string registers_text(const Cpu& cpu) {
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X R=%02X DP=%04X F=%02X",
+                  cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
+                  cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL),
+                  register_pair(cpu, kRegisterYL), cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags);
+    return text;
+}
+
+std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
+                         const Symbols* symbols) {
+    const auto byte_after = [&](int offset) {
+        return read_program_byte(memory, static_cast<std::uint16_t>(entry.pc + offset));
+    };
+    std::string line = listing_line(entry.pc, entry.opcode, byte_after(1), byte_after(2), symbols);
+    line.pop_back();  // its line end
+    if (line.size() < kHistoryInstructionWidth) line.resize(kHistoryInstructionWidth, ' ');
+    line += "  ";
+    line += registers_text(entry.cpu);
+    return line;
 }
 
 bool debugged_step(Emulator& emulator, const StepObserver& observer) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bus/address_space.h"
 #include "bus/data_watch.h"
 #include "cpu/state.h"
 #include "tools/symbols.h"
@@ -118,15 +119,16 @@ void debug_write_byte(Emulator& emulator, std::uint16_t address, std::uint8_t va
 // "unmapped", "high ROM".
 std::string_view region_name(std::uint16_t address);
 
-// Loads every *.sym file of the folder into the emulator's symbols, in name order. A file
-// that cannot be read is skipped and named in the status.
-struct [[nodiscard]] SymbolFolderStatus {
-    int loaded = 0;
-    std::vector<std::string> failures;  // describe_symbol_file_status texts
-
-    bool ok() const { return failures.empty(); }
-};
+// Loads every *.sym file of the folder (the machine folder: ".") into the emulator's symbols,
+// as read_symbol_folder does.
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder);
+
+// "A=02 B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=00 R=5C DP=0000 F=00", as the trace shows them.
+std::string registers_text(const Cpu& cpu);
+// One entry of the history: the instruction as the listing shows it (labels included when
+// there are symbols), then the registers before it.
+std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
+                         const Symbols* symbols);
 
 // One instruction step as observed_step runs it (no key scan, no refresh), under the
 // debugger. Returns true when the debugger stopped, before the instruction (which then has not

@@ -1,6 +1,9 @@
 #include "tools/symbols.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <system_error>
 
 #include "base/number_text.h"
 #include "base/regular_file.h"
@@ -15,6 +18,7 @@ namespace {
 constexpr std::size_t kMaxSymbolFileBytes = 16 * 1024 * 1024;
 constexpr std::uint32_t kMaxAddress = 0xFFFF;
 constexpr std::string_view kEquMark = "EQU";
+constexpr std::string_view kSymbolFileExtension = ".sym";
 
 std::string_view trimmed(std::string_view text) {
     const auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -84,6 +88,14 @@ void insert_in_name_order(NamesByValue& names, std::uint16_t value, std::string_
     names.emplace_hint(position, value, std::string(name));
 }
 
+bool is_symbol_file(const std::filesystem::directory_entry& entry) {
+    std::string extension = entry.path().extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::error_code error;
+    return extension == kSymbolFileExtension && entry.is_regular_file(error);
+}
+
 }  // namespace
 
 void add_symbol(Symbols& symbols, std::string_view name, std::uint16_t value, SymbolKind kind) {
@@ -150,6 +162,26 @@ SymbolFileStatus read_symbol_file(const std::filesystem::path& path, Symbols& sy
     if (file.error_number != 0) return {SymbolFileError::CannotRead, 0, file.error_number};
     if (file.bytes.size() > kMaxSymbolFileBytes) return {SymbolFileError::TooLarge, 0, 0};
     return parse_symbol_text(file.bytes, symbols);
+}
+
+SymbolFolderStatus read_symbol_folder(const std::filesystem::path& folder, Symbols& symbols) {
+    SymbolFolderStatus status;
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (is_symbol_file(*it)) files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::filesystem::path& file : files) {
+        const SymbolFileStatus read = read_symbol_file(file, symbols);
+        if (read) {
+            ++status.loaded;
+        } else {
+            status.failures.push_back(describe_symbol_file_status(file, read));
+        }
+    }
+    return status;
 }
 
 bool is_equate(const Symbols& symbols, std::string_view name, std::uint16_t value) {

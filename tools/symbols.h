@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/atomic_file.h"
 
@@ -64,6 +65,19 @@ std::string describe_symbol_file_status(const std::filesystem::path& path, Symbo
 SymbolFileStatus parse_symbol_text(std::string_view text, Symbols& symbols);
 // Reads a symbol file and adds its symbols; on any failure nothing is added.
 SymbolFileStatus read_symbol_file(const std::filesystem::path& path, Symbols& symbols);
+
+// What reading a folder's symbol files found: how many were read, and what went wrong with the
+// others (describe_symbol_file_status texts).
+struct [[nodiscard]] SymbolFolderStatus {
+    int loaded = 0;
+    std::vector<std::string> failures;
+
+    bool ok() const { return failures.empty(); }
+};
+
+// Reads every *.sym file of the folder (any case of the extension), in name order; a file that
+// cannot be read adds nothing and is named in the status.
+SymbolFolderStatus read_symbol_folder(const std::filesystem::path& folder, Symbols& symbols);
 
 // The text of a symbol file, in name order.
 std::string symbol_file_text(const Symbols& symbols);
