@@ -19,6 +19,9 @@ constexpr std::size_t kMaxSymbolFileBytes = 16 * 1024 * 1024;
 constexpr std::uint32_t kMaxAddress = 0xFFFF;
 constexpr std::string_view kEquMark = "EQU";
 constexpr std::string_view kSymbolFileExtension = ".sym";
+// An EQU below this is taken for a constant (a register index, a character code), not for an
+// address.
+constexpr std::uint16_t kFirstEquateAddress = 0x100;
 
 std::string_view trimmed(std::string_view text) {
     const auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -219,7 +222,8 @@ std::optional<std::uint16_t> find_symbol(const Symbols& symbols, std::string_vie
 
 std::string describe_address(const Symbols& symbols, std::uint16_t address) {
     const auto above = symbols.labels.upper_bound(address);
-    if (above == symbols.labels.begin() || std::prev(above)->first != address) {
+    const bool labelled = above != symbols.labels.begin() && std::prev(above)->first == address;
+    if (!labelled && address >= kFirstEquateAddress) {
         if (const auto equate = symbols.equates.find(address); equate != symbols.equates.end()) {
             return equate->second;
         }

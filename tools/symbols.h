@@ -86,9 +86,9 @@ WriteStatus write_symbol_file(const std::filesystem::path& path, const Symbols& 
 
 std::optional<std::uint16_t> find_symbol(const Symbols& symbols, std::string_view name);
 
-// "LABEL" at a label's value (or an EQU's, when no label has it), "LABEL+3" a few bytes after
-// the nearest label below; empty when no label lies at or within kMaxSymbolOffset bytes below
-// the address.
+// "LABEL" at a label's value (or an EQU's of 0x100 or more, when no label has it: a smaller
+// EQU is most likely a constant), "LABEL+3" a few bytes after the nearest label below; empty
+// when no label lies at or within kMaxSymbolOffset bytes below the address.
 inline constexpr std::uint16_t kMaxSymbolOffset = 0x100;
 std::string describe_address(const Symbols& symbols, std::uint16_t address);
 
