@@ -25,7 +25,7 @@ void stop_at(Emulator& emulator, StopReason reason) {
     stop(emulator.debugger, {reason, emulator.cpu.pc, 0, 0, false});
 }
 
-// The stack grows downwards: a positive depth means R is above the level it is compared with
+// The stack grows downwards: a positive rise means R is above the level it is compared with
 // (bytes were popped). The difference is taken in 8 bits so that a pointer that wrapped still
 // compares by its distance.
 int stack_rise(const Cpu& cpu, std::uint8_t level) {

@@ -3,7 +3,6 @@
 // is set (see debugging()), so that a machine without breakpoints runs at full speed.
 #pragma once
 
-#include <array>
 #include <bitset>
 #include <cstdint>
 #include <filesystem>
