@@ -11,15 +11,18 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/number_text.h"
 #include "base/png.h"
 #include "base/regular_file.h"
 #include "base/version.h"
 #include "machine/commands.h"
 #include "machine/control.h"
+#include "machine/debugger.h"
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
 #include "machine/slice.h"
 #include "resources/artwork.h"
+#include "tools/hex_text.h"
 
 namespace tolvan {
 
@@ -46,11 +49,69 @@ struct ActionKind {
 };
 
 constexpr ActionKind kActions[] = {
-    {"--steps", 1},        {"--slices", 1},    {"--press", 1},      {"--type", 1},
-    {"--simple-reset", 0}, {"--all-reset", 0}, {"--break", 0},      {"--load-ram", 0},
-    {"--save-ram", 0},     {"--ram-size", 1},  {"--state", 0},      {"--lcd", 0},
-    {"--screenshot", 1},   {"--trace", 1},     {"--unassemble", 3}, {"--unassemble-source", 3},
+    {"--steps", 1},        {"--slices", 1},      {"--press", 1},      {"--type", 1},
+    {"--simple-reset", 0}, {"--all-reset", 0},   {"--break", 0},      {"--load-ram", 0},
+    {"--save-ram", 0},     {"--ram-size", 1},    {"--state", 0},      {"--lcd", 0},
+    {"--screenshot", 1},   {"--trace", 1},       {"--unassemble", 3}, {"--unassemble-source", 3},
+    {"--until", 1},        {"--watch-write", 1}, {"--peek", 2},       {"--poke", 2},
+    {"--symbols", 1},
 };
+
+// The values of an action that are addresses (a label, once symbols are loaded), by index.
+struct AddressValues {
+    const char* action;
+    std::size_t first;
+    std::size_t count;
+};
+constexpr AddressValues kAddressValues[] = {
+    {"--unassemble", 0, 2}, {"--unassemble-source", 0, 2}, {"--until", 0, 1}, {"--peek", 0, 2},
+    {"--poke", 0, 1},
+};
+
+bool is_address_value(const Action& action, std::size_t index) {
+    for (const AddressValues& values : kAddressValues) {
+        if (action.name == values.action && index >= values.first &&
+            index < values.first + values.count) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An address on the command line: a number as the other numbers are written (decimal, or
+// hexadecimal after 0x or &), a label, or label+N / label-N.
+std::optional<std::uint16_t> parse_command_address(const Symbols& symbols,
+                                                   const std::string& text) {
+    return parse_address(symbols, text, PlainDigits::Decimal);
+}
+
+// FROM-TO; a label may itself hold a minus sign only as label-N, so the first '-' after a
+// complete address splits.
+std::optional<Watchpoint> parse_address_range(const Symbols& symbols, const std::string& text) {
+    for (std::size_t dash = text.find('-'); dash != std::string::npos;
+         dash = text.find('-', dash + 1)) {
+        const auto from = parse_command_address(symbols, text.substr(0, dash));
+        const auto to = parse_command_address(symbols, text.substr(dash + 1));
+        if (from && to && *from <= *to) return Watchpoint{*from, *to, false, true};
+    }
+    return std::nullopt;
+}
+
+// Hexadecimal bytes, spaces between them allowed: "3E 01" or "3E01".
+std::optional<std::vector<std::uint8_t>> parse_hex_bytes(const std::string& text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c != ' ') digits += c;
+    }
+    if (digits.empty() || digits.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t n = 0; n < digits.size(); n += 2) {
+        const auto byte = parse_digits(std::string_view(digits).substr(n, 2), kHexadecimal, 0xFF);
+        if (!byte) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*byte));
+    }
+    return bytes;
+}
 
 // Decimal, or hexadecimal with a 0x prefix.
 std::optional<long long> parse_number(const std::string& text) {
@@ -211,17 +272,27 @@ class HeadlessSession {
 
     // Returns false when the action failed in a way the user must hear of.
     [[nodiscard]] bool perform(const Action& action);
+    // Whether every --until was reached.
+    bool all_reached() const { return !missed_target_; }
     // Ends the trace; false when its last lines could not be written (then reported).
     [[nodiscard]] bool finish();
     Emulator& emulator() { return *emulator_; }
 
   private:
     void run_slices(long long count) {
-        for (long long n = 0; n < count; ++n)
-            slice();
+        for (long long n = 0; n < count; ++n) {
+            if (slice().stopped) break;
+        }
     }
     // Without a clock: the same files and actions give the same result at any MaxDelay.
-    void slice() { run_slice(*emulator_, display_, {observer(), {}}); }
+    SliceResult slice() { return run_slice(*emulator_, display_, {observer(), {}}); }
+    // A run action (--steps N, --slices N) with the --until target that precedes it, if any.
+    void run(const Action& action);
+    // After a run that the debugger stopped: what stopped it and how the machine got there,
+    // then the machine runs on at the next run.
+    void report_stop();
+    std::string named_address(std::uint16_t address) const;
+    void peek(std::uint16_t from, std::uint16_t to);
     StepObserver observer() { return trace_.active() ? trace_.observer() : StepObserver{}; }
     void run_steps(long long count);
     void warn_about_roms();
@@ -238,16 +309,107 @@ class HeadlessSession {
     Display display_;
     TraceFile trace_;
     int stalled_slices_ = 0;
+    std::optional<std::uint16_t> until_;
+    bool missed_target_ = false;
+    std::uint64_t stops_reported_ = 0;
 };
+
+std::string HeadlessSession::named_address(std::uint16_t address) const {
+    std::string text = hex4(address);
+    const std::string label = describe_address(emulator_->symbols, address);
+    if (!label.empty()) {
+        text += " (";
+        text += label;
+        text += ')';
+    }
+    return text;
+}
+
+void HeadlessSession::run(const Action& action) {
+    Emulator& emulator = *emulator_;
+    Debugger& debugger = emulator.debugger;
+    const long long count = *parse_number(action.values[0]);
+    const auto target = until_;
+    until_.reset();
+    if (target) run_to(emulator, *target);
+    const std::uint64_t stops_before = debugger.stop_count;
+    if (action.name == "--steps") {
+        run_steps(count);
+    } else {
+        run_slices(count);
+    }
+    if (!target) return;
+    const bool reached =
+        debugger.stop_count != stops_before && debugger.last_stop.reason == StopReason::RunTo;
+    if (!reached) {
+        err_ << "tolvan: --until " << named_address(*target) << ": not reached\n";
+        missed_target_ = true;
+        // The target stops nothing further.
+        if (debugger.mode == RunMode::RunTo) debugger.mode = RunMode::Running;
+    }
+}
+
+std::string_view stop_reason_text(StopReason reason) {
+    switch (reason) {
+        case StopReason::RunTo:
+            return "reached the --until address";
+        case StopReason::Watchpoint:
+            return "watched write";
+        case StopReason::Breakpoint:
+            return "breakpoint";
+        case StopReason::UndefinedOpcode:
+            return "undefined opcode";
+        default:
+            return "stopped";
+    }
+}
+
+void HeadlessSession::report_stop() {
+    Emulator& emulator = *emulator_;
+    Debugger& debugger = emulator.debugger;
+    if (debugger.stop_count == stops_reported_) return;
+    stops_reported_ = debugger.stop_count;
+    const StopInfo& stop = debugger.last_stop;
+    out_ << "stopped before " << named_address(stop.pc) << ": " << stop_reason_text(stop.reason);
+    if (stop.reason == StopReason::Watchpoint) {
+        out_ << " of " << named_address(stop.data_address) << " by the instruction at "
+             << named_address(stop.instruction_address);
+    }
+    const std::vector<HistoryEntry> entries = history(debugger);
+    out_ << "\nhistory, oldest first (" << entries.size() << " instructions):\n";
+    const Symbols* symbols = has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
+    for (const HistoryEntry& entry : entries)
+        out_ << history_line(entry, emulator.bus.memory, symbols) << "\n";
+    // The next run goes on from here.
+    resume(emulator);
+}
+
+// Sixteen bytes a line, as data reads see them (the low ROM as its contents).
+void HeadlessSession::peek(std::uint16_t from, std::uint16_t to) {
+    constexpr unsigned kBytesPerLine = 16;
+    for (std::uint32_t line = from; line <= to; line += kBytesPerLine) {
+        out_ << hex4(line) << ':';
+        for (std::uint32_t address = line; address <= to && address < line + kBytesPerLine;
+             ++address) {
+            out_ << ' ' << hex2(debug_read_byte(*emulator_, static_cast<std::uint16_t>(address)));
+        }
+        out_ << '\n';
+    }
+}
 
 void HeadlessSession::run_steps(long long count) {
     Emulator& emulator = *emulator_;
     if (emulator.control.power_on_status != PowerOnStatus::Ok) return;
     const StepObserver step_observer = observer();
+    const bool debugged = debugging(emulator.debugger);
     // A display switched on is served as a slice serves it, without stopping the run, so that
     // no request is left for the next slice to stop on.
     for (long long n = 0; n < count; ++n) {
-        observed_step(emulator, step_observer);
+        if (debugged) {
+            if (debugged_step(emulator, step_observer)) break;
+        } else {
+            observed_step(emulator, step_observer);
+        }
         serve_refresh_request(emulator, display_);
     }
     report_tape_failure(emulator);
@@ -289,7 +451,7 @@ std::size_t outstanding_keys(const Keyboard& keyboard) {
 
 bool HeadlessSession::typing_slice() {
     const std::size_t before = outstanding_keys(emulator_->bus.keyboard);
-    slice();
+    if (slice().stopped) report_stop();
     stalled_slices_ = outstanding_keys(emulator_->bus.keyboard) < before ? 0 : stalled_slices_ + 1;
     return stalled_slices_ < kMaxSlicesPerTypedKey;
 }
@@ -322,8 +484,8 @@ bool HeadlessSession::write_screenshot(const std::string& path) {
 
 void HeadlessSession::unassemble(const Action& action, bool source_format) {
     UnassemblerSettings& settings = emulator_->unassembler;
-    settings.from = static_cast<std::uint16_t>(*parse_number(action.values[0]));
-    settings.to = static_cast<std::uint16_t>(*parse_number(action.values[1]));
+    settings.from = *parse_command_address(emulator_->symbols, action.values[0]);
+    settings.to = *parse_command_address(emulator_->symbols, action.values[1]);
     settings.file_name = action.values[2];
     settings.more_information = source_format;
     run_unassembler(*emulator_);
@@ -333,13 +495,27 @@ bool HeadlessSession::perform(const Action& action) {
     Emulator& emulator = *emulator_;
     const auto number = [&](std::size_t index) { return *parse_number(action.values[index]); };
     const std::string& name = action.name;
-    if (name == "--steps") run_steps(number(0));
-    if (name == "--slices") run_slices(number(0));
+    const auto address = [&](std::size_t index) {
+        return *parse_command_address(emulator.symbols, action.values[index]);
+    };
+    if (name == "--steps" || name == "--slices") run(action);
+    if (name == "--until") until_ = address(0);
+    if (name == "--watch-write") {
+        add_watchpoint(emulator.debugger, *parse_address_range(emulator.symbols, action.values[0]));
+    }
+    if (name == "--peek") peek(address(0), address(1));
+    if (name == "--poke") {
+        std::uint16_t at = address(0);
+        const std::vector<std::uint8_t> bytes = *parse_hex_bytes(action.values[1]);
+        for (const std::uint8_t byte : bytes)
+            debug_write_byte(emulator, at++, byte);
+    }
     if (name == "--press" && !queue_key(emulator.bus.keyboard, *pressed_key(action.values[0]))) {
         err_ << "tolvan: --press: " << kKeyQueueCapacity << " keys wait already\n";
         return false;
     }
     if (name == "--type") type_text(action.values[0]);
+    report_stop();
     if (name == "--simple-reset") simple_reset(emulator);
     if (name == "--all-reset") all_reset(emulator);
     if (name == "--break") press_break(emulator);
@@ -367,7 +543,7 @@ bool HeadlessSession::perform(const Action& action) {
     return !reported_error();
 }
 
-bool values_are_valid(const Action& action, std::ostream& err) {
+bool values_are_valid(const Action& action, const Symbols& symbols, std::ostream& err) {
     if (action.name == "--press" && !pressed_key(action.values[0])) {
         err << "tolvan: --press: not a key code (1-82) or key name: " << action.values[0] << "\n";
         return false;
@@ -380,30 +556,81 @@ bool values_are_valid(const Action& action, std::ostream& err) {
             return false;
         }
     }
-    const bool numeric = action.name != "--type" && action.name != "--screenshot" &&
-                         action.name != "--trace" && action.name != "--press";
+    const bool numeric =
+        action.name == "--steps" || action.name == "--slices" || action.name == "--ram-size";
     for (std::size_t n = 0; n < action.values.size(); ++n) {
-        const bool is_file = action.name.rfind("--unassemble", 0) == 0 && n == 2;
-        if (!numeric || is_file) continue;
-        const auto value = parse_number(action.values[n]);
-        if (!value || *value < 0) {
-            err << "tolvan: " << action.name << ": not a number: " << action.values[n] << "\n";
+        const std::string& value = action.values[n];
+        if (is_address_value(action, n) && !parse_command_address(symbols, value)) {
+            err << "tolvan: " << action.name << ": not an address (0-65535, 0xFFFF, &FFFF or a "
+                << "label): " << value << "\n";
+            return false;
+        }
+        const auto number = parse_number(value);
+        if (numeric && (!number || *number < 0)) {
+            err << "tolvan: " << action.name << ": not a number: " << value << "\n";
             return false;
         }
     }
-    if (action.name.rfind("--unassemble", 0) == 0) {
-        for (std::size_t n = 0; n < 2; ++n) {
-            if (*parse_number(action.values[n]) > 0xFFFF) {
-                err << "tolvan: " << action.name << ": address out of range: " << action.values[n]
-                    << "\n";
-                return false;
-            }
+    if (action.name == "--watch-write" && !parse_address_range(symbols, action.values[0])) {
+        err << "tolvan: --watch-write: not an address range FROM-TO: " << action.values[0] << "\n";
+        return false;
+    }
+    if (action.name == "--peek" && *parse_command_address(symbols, action.values[0]) >
+                                       *parse_command_address(symbols, action.values[1])) {
+        err << "tolvan: --peek: FROM after TO\n";
+        return false;
+    }
+    if (action.name == "--poke") {
+        const auto bytes = parse_hex_bytes(action.values[1]);
+        if (!bytes) {
+            err << "tolvan: --poke: not hexadecimal bytes (\"3E 01\" or 3E01): " << action.values[1]
+                << "\n";
+            return false;
+        }
+        if (*parse_command_address(symbols, action.values[0]) + bytes->size() > 0x10000) {
+            err << "tolvan: --poke: the bytes go past FFFF\n";
+            return false;
         }
     }
     if (action.name == "--ram-size") {
         const long long size = *parse_number(action.values[0]);
         if (size != kRamSize4K && size != kRamSize8K && size != kRamSize16K) {
             err << "tolvan: --ram-size takes 4, 8 or 16\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every --until needs a run to stop.
+bool until_is_followed_by_a_run(const std::vector<Action>& actions, std::ostream& err) {
+    bool waiting = false;
+    for (const Action& action : actions) {
+        const bool runs = action.name == "--steps" || action.name == "--slices";
+        if (waiting && (runs || action.name == "--until")) {
+            if (!runs) break;
+            waiting = false;
+        } else if (action.name == "--until") {
+            waiting = true;
+        }
+    }
+    if (waiting) err << "tolvan: --until needs a --steps or --slices after it\n";
+    return !waiting;
+}
+
+// The symbols that addresses may name: the machine folder's symbol files, then those of the
+// command line, all read before anything runs. A symbol file of the command line that cannot
+// be read fails the run; a broken one in the folder only earns a warning.
+bool load_symbols(const std::vector<Action>& actions, Symbols& symbols, std::ostream& err) {
+    const SymbolFolderStatus folder = read_symbol_folder(".", symbols);
+    for (const std::string& failure : folder.failures)
+        err << "tolvan: warning: " << failure << "; not loaded\n";
+    for (const Action& action : actions) {
+        if (action.name != "--symbols") continue;
+        const SymbolFileStatus status = read_symbol_file(action.values[0], symbols);
+        if (!status) {
+            err << "tolvan: --symbols: " << describe_symbol_file_status(action.values[0], status)
+                << "\n";
             return false;
         }
     }
@@ -439,7 +666,22 @@ std::string usage_text() {
            "  --trace FILE            from here on, write one line per instruction to FILE\n"
            "  --unassemble FROM TO FILE, --unassemble-source FROM TO FILE\n"
            "                          write a listing or assembler source of FROM-TO\n"
-           "Numbers are decimal, or hexadecimal with a 0x prefix.\n";
+           "  --symbols FILE          load a symbol file (tolvan-asm --symbols), so that\n"
+           "                          addresses can be labels; the *.sym files of the machine\n"
+           "                          folder are loaded anyway\n"
+           "  --until ADDRESS         the next --steps N or --slices N stops when PC reaches\n"
+           "                          ADDRESS, before that instruction; N is the limit\n"
+           "  --watch-write FROM-TO   from here on, a run stops after an instruction that\n"
+           "                          writes to FROM-TO\n"
+           "  --peek FROM TO          print the bytes of FROM-TO in hexadecimal\n"
+           "  --poke ADDRESS BYTES    write hexadecimal bytes (\"3E 01\" or 3E01) from ADDRESS,\n"
+           "                          ROM included\n"
+           "When a run stops at the --until address or on a watched write, the stop and the\n"
+           "last instructions executed, oldest first, are printed.\n"
+           "Numbers are decimal, or hexadecimal with a 0x prefix. An ADDRESS may also be\n"
+           "hexadecimal after &, a label, or label+N / label-N.\n"
+           "Exit status: 0 done, 1 an error was reported, 2 wrong usage, 3 an --until\n"
+           "address was not reached.\n";
 }
 
 int run_headless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -454,15 +696,18 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
         }
     }
     const auto actions = parse_actions(arguments, err);
-    bool valid = actions.has_value();
+    Symbols symbols;
+    if (actions && !load_symbols(*actions, symbols, err)) return kExitReportedError;
+    bool valid = actions.has_value() && until_is_followed_by_a_run(*actions, err);
     for (std::size_t n = 0; valid && n < actions->size(); ++n) {
-        valid = values_are_valid((*actions)[n], err);
+        valid = values_are_valid((*actions)[n], symbols, err);
     }
     if (!valid) {
         err << usage_text();
         return kExitUsage;
     }
     HeadlessSession session(out, err);
+    session.emulator().symbols = std::move(symbols);
     if (session.emulator().control.error_flag) {
         print_error(err, session.emulator().control);
         return kExitReportedError;
@@ -474,7 +719,8 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
             return kExitReportedError;
         }
     }
-    return session.finish() ? kExitOk : kExitReportedError;
+    if (!session.finish()) return kExitReportedError;
+    return session.all_reached() ? kExitOk : kExitNotReached;
 }
 
 }  // namespace tolvan

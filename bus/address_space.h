@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "bus/data_watch.h"
+
 namespace tolvan {
 
 inline constexpr std::uint16_t kLowRomEnd = 0x2000;
@@ -33,7 +35,25 @@ struct AddressSpace {
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
     bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
+    // Where data accesses go straight to memory: reads of the ROM areas and of the RAM, writes
+    // between the ROM areas. A debugger watching data accesses shuts them all (see
+    // watch_data_accesses), so that every access reaches the test of `watch` and is noted,
+    // while an unwatched read of ROM or RAM pays nothing for the watch.
+    std::uint32_t direct_read_low_end = kLowRomEnd;
+    std::uint32_t direct_read_high_start = kHighRomStart;
+    std::uint32_t direct_read_ram_end = kRamEnd;
+    std::uint32_t direct_write_start = kLowRomEnd;
+    // Set only while a debugger watches data accesses.
+    DataWatch* watch = nullptr;
 };
+
+// Points the address space at a watch, or at none.
+void watch_data_accesses(AddressSpace& memory, DataWatch* watch);
+
+// After an instruction under a watch: records in the watch's hit the first access that a
+// watchpoint covers (at its address, or at the memory cell it reaches: a mirror of the RAM
+// window, the second view of the display area), and forgets the instruction's accesses.
+void check_watched_accesses(const AddressSpace& memory);
 
 // The image cell that an address of the RAM window 0x2000-0x4FFF reaches: the smaller RAM
 // options mirror 0x4000-0x5FFF (8 KB) or 0x5000-0x5FFF (4 KB) into the window.
@@ -79,13 +99,27 @@ inline std::uint16_t read_program_word(const AddressSpace& memory, std::uint16_t
     return static_cast<std::uint16_t>(high << 8 | low);
 }
 
-inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t address) {
-    if (address < kLowRomEnd) return high_byte_of(address);
-    if (address >= kHighRomStart) return memory.image[address];
+// A data read between the ROM areas.
+inline std::uint8_t read_data_between_roms(const AddressSpace& memory, std::uint16_t address) {
     if (address >= kSecondViewStart && address < kSecondViewEnd) {
         return memory.image[address - kSecondViewOffset];
     }
     return read_unmapped_or_display(memory, address);
+}
+
+inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t address) {
+    if (address < memory.direct_read_low_end) return high_byte_of(address);
+    if (address >= memory.direct_read_high_start) return memory.image[address];
+    if (address < memory.direct_read_ram_end) {
+        return memory.image[address < kRamWindowEnd ? ram_window_cell(memory.ram_size, address)
+                                                    : address];
+    }
+    if (memory.watch) [[unlikely]] {
+        note_access(*memory.watch, address, false);
+        if (address < kLowRomEnd) return high_byte_of(address);
+        if (address >= kHighRomStart) return memory.image[address];
+    }
+    return read_data_between_roms(memory, address);
 }
 
 void write_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t value);

@@ -20,6 +20,9 @@ namespace {
 constexpr const char* kMarkerFileName = ".demo-roms";
 constexpr const char* kDemoSubfolder = "demo";
 constexpr std::array kRomFileNames = {kLowRomFileName, kHighRomFileName};
+// The labels of the demo firmware, for the debugger; a build without it still runs the demo.
+constexpr const char* kSymbolFileName = "TOLVAN.sym";
+constexpr std::array kDemoFileNames = {kLowRomFileName, kHighRomFileName, kSymbolFileName};
 constexpr std::size_t kLargestPath = 4096;
 
 bool holds_both_images(const std::filesystem::path& folder) {
@@ -93,9 +96,10 @@ DemoFolderSetup prepare_demo_folder(const std::filesystem::path& images,
     const std::filesystem::path marker_path = folder / kMarkerFileName;
     const std::string marker = read_regular_file(marker_path.string()).bytes;
     std::string ours;
-    for (const char* name : kRomFileNames) {
+    for (const char* name : kDemoFileNames) {
         const std::filesystem::path target = folder / name;
         const ImageCopy copy = bring_image(images / name, target, name, marker);
+        if (copy.error_number == ENOENT && std::string_view(name) == kSymbolFileName) continue;
         if (copy.error_number != 0) return {copy.error_number, target.string(), {}};
         if (copy.foreign) {
             setup.foreign_images.push_back(target.string());

@@ -8,6 +8,8 @@
 
 #include "bus/bus.h"
 #include "cpu/state.h"
+#include "machine/debugger.h"
+#include "tools/symbols.h"
 
 namespace tolvan {
 
@@ -57,6 +59,8 @@ struct Emulator {
     MachineControl control;
     UnassemblerSettings unassembler;
     SliceProgress slice;
+    Debugger debugger;
+    Symbols symbols;
 };
 
 }  // namespace tolvan

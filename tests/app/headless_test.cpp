@@ -198,10 +198,26 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
 }
 
 TEST_F(HeadlessTest, WrongUsageRunsNothing) {
-    for (const char* arguments :
-         {"--ram-size 5", "--steps", "--steps x", "--frobnicate", "--unassemble 0 10",
-          "--unassemble 0 0x10000 out.asm", "--press 0", "--press 83", "--press 255",
-          "--press 4294967320", "--press -1", "--press Digit", "--press ''"}) {
+    for (const char* arguments : {"--ram-size 5",
+                                  "--steps",
+                                  "--steps x",
+                                  "--frobnicate",
+                                  "--unassemble 0 10",
+                                  "--unassemble 0 0x10000 out.asm",
+                                  "--press 0",
+                                  "--press 83",
+                                  "--press 255",
+                                  "--press 4294967320",
+                                  "--press -1",
+                                  "--press Digit",
+                                  "--press ''",
+                                  "--until 5",
+                                  "--until 5 --until 6 --steps 1",
+                                  "--until nowhere --steps 1",
+                                  "--poke 0 3E0",
+                                  "--poke 0xFFFF 3E01",
+                                  "--peek 5 4",
+                                  "--watch-write 5"}) {
         const RunResult result = run(std::string("--state ") + arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
@@ -254,6 +270,34 @@ TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
               "8003: 28 03        JRNZP 8007\n"
               "8005: E1 23        CAL   &0123\n");
     EXPECT_NE(testing::read_file("source.asm").find("L_8003:  JRNZP L_8007\n"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, PokeAndPeekAnyCellAndAWatchedWriteStopsTheRun) {
+    place_key_scanner(roms);
+    roms.write();
+    testing::write_file("scanner.sym",
+                        "; the scanner's places\nstrobe 0005\nlcd 000C\n"
+                        "COLUMN 7000 EQU\n");
+    const RunResult result =
+        run("--poke 0x2000 '3E 01' --poke '&9000' AB --peek 0x1FFE 0x2001 "
+            "--peek 36864 36864 --watch-write COLUMN-COLUMN --slices 3 "
+            "--state");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::istringstream lines(result.out);
+    std::string line;
+    const char* expected[] = {
+        "1FFE: 00 00 3E 01",
+        "9000: AB",
+        "stopped before 000D (lcd+1): watched write of 7000 (COLUMN) by the instruction at 000C "
+        "(lcd)",
+        "history, oldest first (7 instructions):",
+        "0000: 6B 08        TEST  08",
+    };
+    for (const char* text : expected) {
+        std::getline(lines, line);
+        EXPECT_EQ(line.substr(0, std::string(text).size()), text);
+    }
+    EXPECT_NE(result.out.find("\"pc\": 13,"), std::string::npos) << "the run ends at the stop";
 }
 
 TEST_F(HeadlessTest, HelpAndVersionAnswerWithoutRunning) {

@@ -132,6 +132,23 @@ TEST_P(Conformance, OneStepReachesTheFinalState) {
     EXPECT_EQ(describe(*emulator, expected_mem), describe(*expected, expected_mem));
 }
 
+// A debugger watching every address sends every data access down the paths that report it;
+// they must read and store exactly as the direct ones do.
+TEST_P(Conformance, OneStepWhileEveryAccessIsWatchedReachesTheSameState) {
+    const ConformanceCase& test_case = GetParam();
+    auto emulator = std::make_unique<Emulator>();
+    apply_state(*emulator, test_case.initial);
+    const std::vector<Watchpoint> everything = {{0x0000, 0xFFFF, true, true}};
+    DataWatch watch;
+    watch.watchpoints = &everything;
+    watch_data_accesses(emulator->bus.memory, &watch);
+    step(emulator->cpu, emulator->bus);
+    watch_data_accesses(emulator->bus.memory, nullptr);
+    const auto expected = expected_emulator(test_case.expected);
+    const json& expected_mem = test_case.expected.at("mem");
+    EXPECT_EQ(describe(*emulator, expected_mem), describe(*expected, expected_mem));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllOpcodes, Conformance, testing::ValuesIn(load_all_cases()),
                          [](const testing::TestParamInfo<ConformanceCase>& case_info) {
                              std::string name = "op_" + case_info.param.name;

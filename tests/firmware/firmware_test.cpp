@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/headless.h"
 #include "bus/keyboard.h"
 #include "support/command_output.h"
 #include "support/files.h"
 #include "support/lcd_text.h"
 #include "support/scratch_directory.h"
+#include "tools/hex_text.h"
+#include "tools/symbols.h"
 
 namespace tolvan {
 namespace {
@@ -23,6 +26,7 @@ namespace {
 constexpr const char* kFirmwareDir = TOLVAN_FIRMWARE_DIR;
 constexpr const char* kLowRom = "TOLVANL.ROM";
 constexpr const char* kHighRom = "TOLVANH.ROM";
+constexpr const char* kSymbolFile = "TOLVAN.sym";
 constexpr const char* kTapeFile = "exemple.bas";  // the emulator's default SAVE and LOAD file
 
 using testing::kCursor;
@@ -373,6 +377,39 @@ TEST_F(FirmwareTest, TheScanPassesTheKeyReleasePointOncePerPass) {
     // A held key goes, so that the same key pressed again types again.
     EXPECT_EQ(shown(press(KeyCode::LetterA) + press(KeyCode::LetterA) + press(KeyCode::LetterA)),
               left_aligned(std::string("AAA") + kCursor));
+}
+
+// The symbol file that the firmware build writes, found in the machine folder or named on the
+// command line: --until stops at a label, before its instruction, with the way there printed;
+// a label that the run does not reach within its limit sets the exit status.
+TEST_F(FirmwareTest, UntilStopsAtALabelOfTheSymbolFile) {
+    const std::filesystem::path symbols_file = std::filesystem::path(kFirmwareDir) / kSymbolFile;
+    Symbols symbols;
+    ASSERT_TRUE(read_symbol_file(symbols_file, symbols));
+    const std::uint16_t main_loop = *find_symbol(symbols, "main_loop");
+    std::filesystem::copy_file(symbols_file, kSymbolFile);
+
+    const testing::CommandOutput reached = testing::run_command(
+        std::string(TOLVAN_BINARY) + " --headless --until main_loop --slices 50 --state");
+    EXPECT_EQ(reached.status, 0) << reached.err;
+    EXPECT_EQ(
+        reached.out.rfind(
+            "stopped before " + hex4(main_loop) + " (main_loop): reached the --until address\n", 0),
+        0u)
+        << reached.out;
+    EXPECT_NE(reached.out.find("\"pc\": " + std::to_string(main_loop) + ","), std::string::npos);
+    // The way there, from the first instruction after power-on.
+    EXPECT_NE(reached.out.find("\n0000: 79 01 00     JP    cold_start "), std::string::npos);
+
+    std::filesystem::remove(kSymbolFile);
+    const testing::CommandOutput missed =
+        testing::run_command(std::string(TOLVAN_BINARY) + " --headless --symbols " +
+                             symbols_file.string() + " --until enter_line --slices 5");
+    EXPECT_EQ(missed.status, kExitNotReached);
+    EXPECT_NE(missed.err.find("--until " + hex4(*find_symbol(symbols, "enter_line")) +
+                              " (enter_line): not reached"),
+              std::string::npos)
+        << missed.err;
 }
 
 }  // namespace
