@@ -111,8 +111,8 @@ inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t add
     if (address < memory.direct_read_low_end) return high_byte_of(address);
     if (address >= memory.direct_read_high_start) return memory.image[address];
     if (address < memory.direct_read_ram_end) {
-        return memory.image[address < kRamWindowEnd ? ram_window_cell(memory.ram_size, address)
-                                                    : address];
+        return memory
+            .image[address < kRamWindowEnd ? ram_window_cell(memory.ram_size, address) : address];
     }
     if (memory.watch) [[unlikely]] {
         note_access(*memory.watch, address, false);
