@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
@@ -16,6 +17,7 @@
 #include "machine/slice.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
+#include "ui/debugger_window.h"
 #include "ui/dialogs.h"
 #include "ui/key_frames.h"
 #include "ui/lcd_area.h"
@@ -65,6 +67,8 @@ constexpr MenuItem kToolsMenu[] = {
     {MenuCommand::Ram16, "&16 Kb Ram"},
     kSeparator,
     {MenuCommand::Unassemble, "&Unassemble"},
+    {MenuCommand::Debugger, "&Debugger"},
+    {MenuCommand::LoadSymbols, "Load s&ymbols..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {
@@ -75,6 +79,11 @@ constexpr MenuItem kHelpMenu[] = {
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
+// Between the calculator and the debugger's window beside it.
+constexpr int kDebuggerGap = 8;
+
+// Ctrl+D: no machine key comes from a Ctrl combination.
+constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { None, RamSize, Zoom };
@@ -149,6 +158,7 @@ void MainWindow::build_menu() {
                 action->setActionGroup(choice == Choice::RamSize ? ram_sizes : zooms);
             }
             if (item.command == MenuCommand::PasteText) action->setShortcut(QKeySequence::Paste);
+            if (item.command == MenuCommand::Debugger) action->setShortcut(kDebuggerShortcut);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
@@ -167,9 +177,9 @@ QAction* MainWindow::command_action(MenuCommand command) const {
 }
 
 void MainWindow::run_timer_slice() {
-    if (run_slice(*emulator_, *display_, {{}, wall_clock()}).drew_lcd) {
-        update_rect(lcd_area());
-    }
+    const SliceResult result = run_slice(*emulator_, *display_, {{}, wall_clock()});
+    if (result.drew_lcd) update_rect(lcd_area());
+    if (debugger_window_) debugger_window_->after_slice(result);
     // A tape SAVE that failed during the slice.
     show_reported_error();
 }
@@ -336,6 +346,12 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::PasteText:
             paste_text();
             break;
+        case MenuCommand::Debugger:
+            open_debugger();
+            break;
+        case MenuCommand::LoadSymbols:
+            load_symbols();
+            break;
         case MenuCommand::Zoom1:
         case MenuCommand::Zoom2:
         case MenuCommand::Zoom3:
@@ -344,7 +360,37 @@ void MainWindow::run_command(MenuCommand command) {
         default:
             break;
     }
+    // A reset, a RAM load or new symbols change what the debugger shows.
+    if (debugger_window_ && debugger_window_->isVisible() && command != MenuCommand::Debugger) {
+        debugger_window_->refresh(false);
+    }
     show_reported_error();
+}
+
+void MainWindow::open_debugger() {
+    if (!debugger_window_) {
+        debugger_window_ = new DebuggerWindow(*emulator_, *display_, this);
+        debugger_window_->setWindowFlag(Qt::Window);
+        connect(debugger_window_, &DebuggerWindow::lcd_changed, this,
+                [this] { update_rect(lcd_area()); });
+        // Beside the calculator, to its right.
+        debugger_window_->move(frameGeometry().topRight() + QPoint(kDebuggerGap, 0));
+    }
+    debugger_window_->show();
+    debugger_window_->raise();
+    debugger_window_->activateWindow();
+}
+
+void MainWindow::load_symbols() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Load symbols"), QString(),
+                                                      tr("Symbol files (*.sym);;All files (*)"));
+    if (path.isEmpty()) return;
+    const std::filesystem::path file = path.toStdString();
+    const SymbolFileStatus status = read_symbol_file(file, emulator_->symbols);
+    if (!status.ok()) {
+        show_error_box(this, tr("Cannot load the symbols").toStdString(),
+                       describe_symbol_file_status(file, status));
+    }
 }
 
 void MainWindow::change_ram_size_confirmed(MenuCommand command) {

@@ -18,6 +18,7 @@ class QAction;
 namespace tolvan {
 
 class ClientView;
+class DebuggerWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -30,6 +31,8 @@ class MainWindow : public QMainWindow {
     Emulator& emulator() { return *emulator_; }
     Display& display() { return *display_; }
     ClientView* client_view() { return client_view_; }
+    // Null until Tools > Debugger first opens it.
+    DebuggerWindow* debugger_window() { return debugger_window_; }
     // The menu item with a command id, or null.
     QAction* command_action(MenuCommand command) const;
     MenuCommand ram_size_menu_item() const { return ram_size_menu_item_; }
@@ -62,6 +65,9 @@ class MainWindow : public QMainWindow {
     void show_zoom_mark();
     void change_ram_size_confirmed(MenuCommand command);
     void unassemble();
+    // Opens the debugger's window, or brings it to the front.
+    void open_debugger();
+    void load_symbols();
     void show_reported_error();
     void shut_down();
     void update_rect(const Rect& rect);
@@ -70,6 +76,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Emulator> emulator_;
     std::unique_ptr<Display> display_;
     ClientView* client_view_ = nullptr;
+    DebuggerWindow* debugger_window_ = nullptr;
     QTimer slice_timer_;
     std::map<MenuCommand, QAction*> actions_;
     MenuCommand ram_size_menu_item_ = MenuCommand::None;

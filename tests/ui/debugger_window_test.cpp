@@ -1,0 +1,166 @@
+// The debugger's window driven as a user would: opened from the calculator, paused, stepped,
+// a register typed over and a breakpoint set by a click in the unassembly's margin.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include "machine/debugger.h"
+#include "tests/ui/window_fixture.h"
+#include "tools/hex_text.h"
+#include "ui/code_view.h"
+#include "ui/debugger_window.h"
+#include "ui/register_view.h"
+
+namespace tolvan::testing {
+namespace {
+
+// write_running_roms: two-byte instructions from 0 up to a jump back to 0 at 0x1FFC.
+constexpr std::uint16_t kLoopJump = 0x1FFC;
+
+std::uint16_t after_step(std::uint16_t pc) {
+    return pc == kLoopJump ? 0 : static_cast<std::uint16_t>(pc + 2);
+}
+
+class DebuggerWindowTest : public WindowTest {
+  protected:
+    // The calculator running the loop, and its debugger opened with Ctrl+D.
+    DebuggerWindow& open_debugger() {
+        write_running_roms();
+        open_window();
+        QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
+        DebuggerWindow* debugger = window().debugger_window();
+        EXPECT_NE(debugger, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(debugger));
+        return *debugger;
+    }
+
+    // F6, and the views show the stop.
+    void pause_with_key(DebuggerWindow& debugger) {
+        QTest::keyClick(&debugger, Qt::Key_F6);
+        ASSERT_TRUE(is_paused(emulator()));
+    }
+
+    bool wait_until_paused() {
+        for (int waited = 0; waited < kSliceWaitMs && !is_paused(emulator());
+             waited += kDialogPollMs) {
+            QTest::qWait(kDialogPollMs);
+        }
+        return is_paused(emulator());
+    }
+
+    static QString value_of(DebuggerWindow& debugger, const char* name) {
+        RegisterView* registers = debugger.register_view();
+        return registers->item(registers->row_of(QString::fromLatin1(name)), 1)->text();
+    }
+
+    // Types the text over a register's value in its cell editor, as a double click starts it.
+    static void type_register(DebuggerWindow& debugger, const char* name, const char* text) {
+        RegisterView* registers = debugger.register_view();
+        QTableWidgetItem* cell = registers->item(registers->row_of(QString::fromLatin1(name)), 1);
+        registers->editItem(cell);
+        auto* editor = registers->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr) << name << " is not editable";
+        editor->selectAll();
+        QTest::keyClicks(editor, QString::fromLatin1(text));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+
+    static void click_margin(CodeView* code, std::uint16_t address) {
+        const QRect line = code->line_rect(address);
+        ASSERT_FALSE(line.isEmpty()) << address << " is not shown";
+        QTest::mouseClick(code, Qt::LeftButton, {},
+                          QPoint(code->margin_width() / 2, line.center().y()));
+    }
+};
+
+TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineGoWhenClosed) {
+    DebuggerWindow& debugger = open_debugger();
+    EXPECT_TRUE(debugger.isVisible());
+    EXPECT_GE(debugger.x(), window().frameGeometry().right());
+    EXPECT_TRUE(emulator().debugger.attached);
+    EXPECT_TRUE(wait_for_pc_change(emulator(), emulator().cpu.pc)) << "opening stops nothing";
+
+    pause_with_key(debugger);
+    const std::uint16_t pc = emulator().cpu.pc;
+    QTest::qWait(50);
+    EXPECT_EQ(emulator().cpu.pc, pc) << "the slices stop while paused";
+    EXPECT_TRUE(debugger.state_label()->text().startsWith(QStringLiteral("Stopped at")));
+
+    QTest::keyClick(&debugger, Qt::Key_F11);
+    const std::uint16_t next = after_step(pc);
+    EXPECT_EQ(emulator().cpu.pc, next);
+    RegisterView* registers = debugger.register_view();
+    EXPECT_EQ(value_of(debugger, "PC"), QString::fromStdString(hex4(next)));
+    EXPECT_TRUE(registers->is_highlighted(registers->row_of(QStringLiteral("PC"))));
+    EXPECT_FALSE(registers->is_highlighted(registers->row_of(QStringLiteral("DP"))));
+    EXPECT_FALSE(debugger.code_view()->line_rect(next).isEmpty());
+
+    debugger.close();
+    EXPECT_FALSE(emulator().debugger.attached);
+    EXPECT_FALSE(is_paused(emulator()));
+    EXPECT_TRUE(wait_for_pc_change(emulator(), next)) << "closed, the machine runs again";
+}
+
+TEST_F(DebuggerWindowTest, RegistersTypedOverWhilePausedReachTheMachine) {
+    DebuggerWindow& debugger = open_debugger();
+    RegisterView* registers = debugger.register_view();
+    const int pc_row = registers->row_of(QStringLiteral("PC"));
+    EXPECT_FALSE(registers->item(pc_row, 1)->flags() & Qt::ItemIsEditable) << "while running";
+
+    pause_with_key(debugger);
+    type_register(debugger, "PC", "1ffc");
+    EXPECT_EQ(emulator().cpu.pc, kLoopJump);
+    type_register(debugger, "X", "8123");
+    EXPECT_EQ(register_pair(emulator().cpu, kRegisterXL), 0x8123);
+    EXPECT_EQ(value_of(debugger, "X"), "8123");
+    type_register(debugger, "C", "1");
+    EXPECT_TRUE(carry_flag(emulator().cpu));
+    // What does not fit the register is refused and the cell shows the machine's value again.
+    type_register(debugger, "A", "1FF");
+    EXPECT_EQ(register_a(emulator().cpu), 0);
+    EXPECT_EQ(value_of(debugger, "A"), "00");
+
+    // The step runs from the PC typed: the jump back to 0.
+    QTest::keyClick(&debugger, Qt::Key_F11);
+    EXPECT_EQ(emulator().cpu.pc, 0);
+}
+
+TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
+    DebuggerWindow& debugger = open_debugger();
+    pause_with_key(debugger);
+    add_symbol(emulator().symbols, "halfway", 0x1000);
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
+    ASSERT_NE(go_to, nullptr);
+    go_to->setText(QStringLiteral("halfway"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    CodeView* code = debugger.code_view();
+    EXPECT_EQ(code->cursor(), 0x1000);
+
+    click_margin(code, 0x1000);
+    EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1000));
+    EXPECT_EQ(breakpoints(emulator().debugger).size(), 1u);
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    EXPECT_FALSE(is_paused(emulator()));
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1000);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::Breakpoint);
+    QApplication::processEvents();
+    EXPECT_EQ(debugger.state_label()->text(),
+              QStringLiteral("Stopped at halfway (1000): breakpoint"));
+
+    click_margin(code, 0x1000);
+    EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1000));
+
+    // Run to cursor goes on from the breakpoint to the line the cursor is on.
+    QTest::mouseClick(code, Qt::LeftButton, {},
+                      QPoint(code->width() / 2, code->line_rect(0x1004).center().y()));
+    QTest::keyClick(&debugger, Qt::Key_F10, Qt::ControlModifier);
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1004);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::RunTo);
+}
+
+}  // namespace
+}  // namespace tolvan::testing
