@@ -35,7 +35,8 @@ struct AddressSpace {
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
     bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
-    DataWatch watch;
+    // Set only while a debugger watches data accesses.
+    DataWatch* watch = nullptr;
 };
 
 // The image cell that an address of the RAM window 0x2000-0x4FFF reaches: the smaller RAM
@@ -74,7 +75,14 @@ inline std::uint16_t read_program_word(const AddressSpace& memory, std::uint16_t
     return static_cast<std::uint16_t>(high << 8 | low);
 }
 
+// Records the access in the watch if a watchpoint covers the address, or the memory cell that
+// it reaches (a mirror of the RAM window, the second view of the display area).
+void note_watched_access(const AddressSpace& memory, std::uint16_t address, bool write);
+
 inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t address) {
+    if (memory.watch) [[unlikely]] {
+        note_watched_access(memory, address, false);
+    }
     if (address < kLowRomEnd) return high_byte_of(address);
     if (address >= kHighRomStart) return memory.image[address];
     if (address >= kSecondViewStart && address < kSecondViewEnd) {

@@ -1,6 +1,6 @@
-// Data accesses that a debugger watches. The address space checks them only while `active`
-// is set, which a debugged slice does for its duration: an unwatched run pays one test of a
-// flag on the rarely taken paths.
+// Data accesses that a debugger watches. The address space looks at them only through a
+// pointer that a debugged slice sets for its duration, so that an unwatched run pays one test
+// per data access and nothing more.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,6 @@ struct WatchHit {
 };
 
 struct DataWatch {
-    bool active = false;
     const std::vector<Watchpoint>* watchpoints = nullptr;
     WatchHit hit;
 };

@@ -11,9 +11,11 @@ constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     for (auto& entry : table)
         entry = {op::undefined, "?", Operand::kUndefined};
     auto set = [&table](int opcode, Routine routine, std::string_view mnemonic,
-                        Operand operand = Operand::kNone) {
-        table[opcode] = {routine, mnemonic, operand};
+                        Operand operand = Operand::kNone, Flow flow = Flow::kSequential) {
+        table[opcode] = {routine, mnemonic, operand, flow};
     };
+    constexpr Flow kCall = Flow::kCall;
+    constexpr Flow kReturn = Flow::kReturn;
     using enum Operand;
     // clang-format off
     set(0x00, op::lii, "LII", kByte);     set(0x01, op::lij, "LIJ", kByte);
@@ -43,7 +45,7 @@ constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     set(0x30, op::stp, "STP");            set(0x31, op::stq, "STQ");
     set(0x32, op::str, "STR");            set(0x33, op::undefined, " ?", kUndefined);
     set(0x34, op::push, "PUSH");          set(0x35, op::data, "DATA");
-    set(0x37, op::rtn, "RTN");
+    set(0x37, op::rtn, "RTN", kNone, kReturn);
     set(0x38, op::jrzp, "JRZP", kForward);    set(0x39, op::jrzm, "JRZM", kBackward);
     set(0x3A, op::jrcp, "JRCP", kForward);    set(0x3B, op::jrcm, "JRCM", kBackward);
     set(0x40, op::inci, "INCI");          set(0x41, op::deci, "DECI");
@@ -70,8 +72,8 @@ constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     set(0x72, op::no_operation, "?");     set(0x73, op::no_operation, "?");
     set(0x74, op::adia, "ADIA", kByte);   set(0x75, op::sbia, "SBIA", kByte);
     set(0x76, op::no_operation, "?");     set(0x77, op::no_operation, "?");
-    set(0x78, op::call, "CALL", kWord);   set(0x79, op::jp, "JP", kWord);
-    set(0x7A, op::ptj, "PTJ", kTableJump);
+    set(0x78, op::call, "CALL", kWord, kCall);   set(0x79, op::jp, "JP", kWord);
+    set(0x7A, op::ptj, "PTJ", kTableJump, kCall);
     set(0x7C, op::jpnz, "JPNZ", kWord);   set(0x7D, op::jpnc, "JPNC", kWord);
     set(0x7E, op::jpz, "JPZ", kWord);     set(0x7F, op::jpc, "JPC", kWord);
     for (int opcode = kFirstLp; opcode <= kLastLp; ++opcode) set(opcode, op::lp, "LP", kPointerInOpcode);
@@ -88,7 +90,7 @@ constexpr std::array<OpcodeInfo, 256> make_opcode_table() {
     set(0xD6, op::tsid, "TSID", kByte);   set(0xD8, op::leave, "LEAVE");
     set(0xDA, op::exab, "EXAB");          set(0xDB, op::exam, "EXAM");
     set(0xDD, op::outb, "OUTB");          set(0xDF, op::outc, "OUTC");
-    for (int opcode = kFirstCal; opcode <= 0xFF; ++opcode) set(opcode, op::cal, "CAL", kCallInOpcode);
+    for (int opcode = kFirstCal; opcode <= 0xFF; ++opcode) set(opcode, op::cal, "CAL", kCallInOpcode, kCall);
     // clang-format on
     return table;
 }

@@ -26,10 +26,16 @@ enum class Operand : std::uint8_t {
     kUndefinedMarked,  // not an instruction, and its listing shows "?" as operand too
 };
 
+// How an instruction uses the stack for control flow, for the debugger's step over and step
+// out: a call pushes the address that a later return pops (PTJ pushes the address in its
+// operand, where its DTJ table's routines return to).
+enum class Flow : std::uint8_t { kSequential, kCall, kReturn };
+
 struct OpcodeInfo {
     Routine execute = nullptr;
     std::string_view mnemonic;
     Operand operand = Operand::kNone;
+    Flow flow = Flow::kSequential;
 };
 
 constexpr int operand_length(Operand operand) {
@@ -58,6 +64,10 @@ inline int instruction_length(std::uint8_t opcode) {
 inline bool is_defined(std::uint8_t opcode) {
     const Operand operand = kOpcodeTable[opcode].operand;
     return operand != Operand::kUndefined && operand != Operand::kUndefinedMarked;
+}
+
+inline Flow flow_of(std::uint8_t opcode) {
+    return kOpcodeTable[opcode].flow;
 }
 
 inline constexpr std::uint8_t kFirstLp = 0x80;

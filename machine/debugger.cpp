@@ -1,8 +1,85 @@
 #include "machine/debugger.h"
 
+#include <algorithm>
+#include <system_error>
+
+#include "cpu/opcode_table.h"
 #include "machine/emulator.h"
+#include "machine/slice.h"
 
 namespace tolvan {
+
+namespace {
+
+constexpr std::string_view kSymbolFileExtension = ".sym";
+
+void stop(Debugger& debugger, StopInfo info) {
+    debugger.mode = RunMode::Paused;
+    debugger.last_stop = info;
+    ++debugger.stop_count;
+}
+
+void stop_at(Emulator& emulator, StopReason reason) {
+    stop(emulator.debugger, {reason, emulator.cpu.pc, 0, 0, false});
+}
+
+// The stack grows downwards: a positive depth means R is above the level it is compared with
+// (bytes were popped). The difference is taken in 8 bits so that a pointer that wrapped still
+// compares by its distance.
+int stack_rise(const Cpu& cpu, std::uint8_t level) {
+    return static_cast<std::int8_t>(static_cast<std::uint8_t>(cpu.r - level));
+}
+
+// The address on top of the stack, as a return would pop it.
+std::uint16_t top_return_address(Cpu& cpu) {
+    const std::uint8_t low = iram_at(cpu, cpu.r);
+    const std::uint8_t high = iram_at(cpu, cpu.r + 1u);
+    return static_cast<std::uint16_t>(high << 8 | low);
+}
+
+// A stopped machine resumes with the instruction it stopped before, whatever stops there.
+void start_run(Emulator& emulator, RunMode mode) {
+    Debugger& debugger = emulator.debugger;
+    debugger.skip_breakpoint_once = debugger.mode == RunMode::Paused;
+    debugger.mode = mode;
+    debugger.target_known = false;
+    debugger.target_r = emulator.cpu.r;
+}
+
+// Step over: the call has run when R went down; its return address is then on the stack.
+bool step_over_done(Emulator& emulator, std::uint8_t opcode) {
+    Debugger& debugger = emulator.debugger;
+    Cpu& cpu = emulator.cpu;
+    if (!debugger.target_known) {
+        if (flow_of(opcode) == Flow::kCall && stack_rise(cpu, debugger.target_r) < 0) {
+            debugger.target_pc = top_return_address(cpu);
+            debugger.target_known = true;
+            return false;
+        }
+        stop_at(emulator, StopReason::Step);
+        return true;
+    }
+    if (cpu.pc != debugger.target_pc || stack_rise(cpu, debugger.target_r) < 0) return false;
+    stop_at(emulator, StopReason::StepOver);
+    return true;
+}
+
+bool step_out_done(Emulator& emulator, std::uint8_t opcode) {
+    if (flow_of(opcode) != Flow::kReturn) return false;
+    if (stack_rise(emulator.cpu, emulator.debugger.target_r) <= 0) return false;
+    stop_at(emulator, StopReason::StepOut);
+    return true;
+}
+
+bool is_symbol_file(const std::filesystem::directory_entry& entry) {
+    std::string extension = entry.path().extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::error_code error;
+    return extension == kSymbolFileExtension && entry.is_regular_file(error);
+}
+
+}  // namespace
 
 void set_breakpoint(Debugger& debugger, std::uint16_t address, bool on) {
     if (debugger.breakpoint_at[address] == on) return;
@@ -21,8 +98,9 @@ bool has_breakpoint(const Debugger& debugger, std::uint16_t address) {
 std::vector<std::uint16_t> breakpoints(const Debugger& debugger) {
     std::vector<std::uint16_t> addresses;
     for (std::size_t address = 0; address < debugger.breakpoint_at.size(); ++address) {
-        if (debugger.breakpoint_at[address])
+        if (debugger.breakpoint_at[address]) {
             addresses.push_back(static_cast<std::uint16_t>(address));
+        }
     }
     return addresses;
 }
@@ -33,6 +111,7 @@ void clear_breakpoints(Debugger& debugger) {
 }
 
 void add_watchpoint(Debugger& debugger, Watchpoint watchpoint) {
+    if (watchpoint.first > watchpoint.last) std::swap(watchpoint.first, watchpoint.last);
     debugger.watchpoints.push_back(watchpoint);
 }
 
@@ -40,8 +119,16 @@ void clear_watchpoints(Debugger& debugger) {
     debugger.watchpoints.clear();
 }
 
-std::vector<HistoryEntry> history(const Debugger&) {
-    return {};
+std::vector<HistoryEntry> history(const Debugger& debugger) {
+    const std::vector<HistoryEntry>& ring = debugger.history_ring;
+    if (debugger.history_count < ring.size()) {
+        return {ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(debugger.history_count)};
+    }
+    std::vector<HistoryEntry> entries(
+        ring.begin() + static_cast<std::ptrdiff_t>(debugger.history_next), ring.end());
+    entries.insert(entries.end(), ring.begin(),
+                   ring.begin() + static_cast<std::ptrdiff_t>(debugger.history_next));
+    return entries;
 }
 
 void clear_history(Debugger& debugger) {
@@ -59,35 +146,171 @@ bool is_paused(const Emulator& emulator) {
     return emulator.debugger.mode == RunMode::Paused;
 }
 
-void pause(Emulator&) {}
-void resume(Emulator&) {}
-StopInfo step_into(Emulator& emulator, Display&) {
-    return emulator.debugger.last_stop;
+void pause(Emulator& emulator) {
+    if (is_paused(emulator)) return;
+    stop_at(emulator, StopReason::Pause);
 }
-void step_over(Emulator&) {}
-void step_out(Emulator&) {}
-void run_to(Emulator&, std::uint16_t) {}
+
+void resume(Emulator& emulator) {
+    start_run(emulator, RunMode::Running);
+}
+
+StopInfo step_into(Emulator& emulator, Display& display) {
+    Debugger& debugger = emulator.debugger;
+    start_run(emulator, RunMode::Running);
+    // The instruction under PC runs even when something would stop before it: that is the
+    // step the user asked for.
+    debugger.skip_breakpoint_once = true;
+    const SliceResult result = run_single_step(emulator, display);
+    if (!result.stopped) stop_at(emulator, StopReason::Step);
+    return debugger.last_stop;
+}
+
+void step_over(Emulator& emulator) {
+    start_run(emulator, RunMode::StepOver);
+}
+
+void step_out(Emulator& emulator) {
+    start_run(emulator, RunMode::StepOut);
+}
+
+void run_to(Emulator& emulator, std::uint16_t address) {
+    start_run(emulator, RunMode::RunTo);
+    emulator.debugger.target_pc = address;
+    emulator.debugger.target_known = true;
+}
 
 std::uint8_t debug_read_byte(const Emulator& emulator, std::uint16_t address) {
-    return emulator.bus.memory.image[address];
+    const AddressSpace& memory = emulator.bus.memory;
+    if (in_rom(address)) return memory.image[address];
+    if (address >= kSecondViewStart && address < kSecondViewEnd) {
+        return memory.image[address - kSecondViewOffset];
+    }
+    return read_unmapped_or_display(memory, address);
 }
+
 void debug_write_byte(Emulator& emulator, std::uint16_t address, std::uint8_t value) {
-    emulator.bus.memory.image[address] = value;
+    AddressSpace& memory = emulator.bus.memory;
+    if (in_rom(address) || (address >= kRamWindowEnd && address < kRamEnd)) {
+        memory.image[address] = value;
+    } else if (address < kRamWindowEnd) {
+        memory.image[ram_window_cell(memory.ram_size, address)] = value;
+    } else if (address >= kDisplayStart && address < kDisplayAreaEnd) {
+        memory.image[address] = value;
+        memory.lcd_redraw = true;
+    } else if (address >= kSecondViewStart && address < kSecondViewEnd) {
+        memory.image[address - kSecondViewOffset] = value;
+        memory.lcd_redraw = true;
+    } else if (address == kKeyStrobeAddress) {
+        memory.key_strobe = value;
+    }
 }
-std::string_view region_name(std::uint16_t) {
+
+std::string_view region_name(std::uint16_t address) {
+    if (address < kLowRomEnd) return "low ROM";
+    if (address < kRamWindowEnd) return "RAM window";
+    if (address < kRamEnd) return "RAM";
+    if (address >= kDisplayStart && address < kDisplayDrawnEnd) return "display area";
+    if (address >= kDisplayDrawnEnd && address < kDisplayAreaEnd) {
+        return "display area (not drawn)";
+    }
+    if (address >= kSecondViewStart && address < kSecondViewEnd) {
+        return "display area (second view)";
+    }
+    if (address == kKeyStrobeAddress) return "key strobe";
+    if (address >= kHighRomStart) return "high ROM";
     return "unmapped";
 }
 
-SymbolFolderStatus load_symbol_files(Emulator&, const std::filesystem::path&) {
-    return {};
+SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder) {
+    SymbolFolderStatus status;
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (is_symbol_file(*it)) files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::filesystem::path& file : files) {
+        const SymbolFileStatus read = read_symbol_file(file, emulator.symbols);
+        if (read) {
+            ++status.loaded;
+        } else {
+            status.failures.push_back(describe_symbol_file_status(file, read));
+        }
+    }
+    return status;
 }
 
-bool stop_before_step(Emulator&) {
+bool debugged_step(Emulator& emulator, const StepObserver& observer) {
+    DebuggedRun run(emulator);
+    if (stop_before_step(emulator)) return true;
+    Cpu& cpu = emulator.cpu;
+    const std::uint16_t address = cpu.pc;
+    const std::uint8_t opcode = read_program_byte(emulator.bus.memory, address);
+    record_history(emulator.debugger, address, opcode, cpu);
+    observed_step(emulator, observer);
+    return stop_after_step(emulator, address, opcode);
+}
+
+DebuggedRun::DebuggedRun(Emulator& emulator) : emulator_(emulator) {
+    Debugger& debugger = emulator.debugger;
+    if (debugger.history_ring.size() != kHistorySize) {
+        debugger.history_ring.assign(kHistorySize, HistoryEntry{});
+        clear_history(debugger);
+    }
+    debugger.data_watch.hit = {};
+    if (debugger.watchpoints.empty()) return;
+    debugger.data_watch.watchpoints = &debugger.watchpoints;
+    emulator.bus.memory.watch = &debugger.data_watch;
+}
+
+DebuggedRun::~DebuggedRun() {
+    emulator_.bus.memory.watch = nullptr;
+    emulator_.debugger.data_watch.watchpoints = nullptr;
+}
+
+bool stop_before_step(Emulator& emulator) {
+    Debugger& debugger = emulator.debugger;
+    if (debugger.skip_breakpoint_once) return false;
+    const std::uint16_t pc = emulator.cpu.pc;
+    if (debugger.breakpoint_at[pc]) {
+        stop_at(emulator, StopReason::Breakpoint);
+        return true;
+    }
+    if (debugger.mode == RunMode::RunTo && pc == debugger.target_pc) {
+        stop_at(emulator, StopReason::RunTo);
+        return true;
+    }
+    if (debugger.stop_on_undefined && !is_defined(read_program_byte(emulator.bus.memory, pc))) {
+        stop_at(emulator, StopReason::UndefinedOpcode);
+        return true;
+    }
     return false;
 }
-void record_history(Debugger&, std::uint16_t, std::uint8_t, const Cpu&) {}
-bool stop_after_step(Emulator&, std::uint16_t, std::uint8_t) {
-    return false;
+
+void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu) {
+    debugger.history_ring[debugger.history_next] = {pc, opcode, cpu};
+    debugger.history_next = (debugger.history_next + 1) % kHistorySize;
+    debugger.history_count = std::min(debugger.history_count + 1, kHistorySize);
+}
+
+bool stop_after_step(Emulator& emulator, std::uint16_t address, std::uint8_t opcode) {
+    Debugger& debugger = emulator.debugger;
+    debugger.skip_breakpoint_once = false;
+    if (const WatchHit hit = debugger.data_watch.hit; hit.hit) {
+        debugger.data_watch.hit = {};
+        stop(debugger, {StopReason::Watchpoint, emulator.cpu.pc, address, hit.address, hit.write});
+        return true;
+    }
+    switch (debugger.mode) {
+        case RunMode::StepOver:
+            return step_over_done(emulator, opcode);
+        case RunMode::StepOut:
+            return step_out_done(emulator, opcode);
+        default:
+            return false;
+    }
 }
 
 }  // namespace tolvan

@@ -19,6 +19,7 @@ namespace tolvan {
 
 struct Emulator;
 struct Display;
+struct StepObserver;
 
 enum class RunMode : std::uint8_t { Running, Paused, StepOver, StepOut, RunTo };
 
@@ -63,6 +64,8 @@ struct Debugger {
     std::bitset<0x10000> breakpoint_at;
     std::size_t breakpoint_count = 0;
     std::vector<Watchpoint> watchpoints;
+    // What the address space reports to while a debugged run watches data accesses.
+    DataWatch data_watch;
 
     // A run resumed on a breakpoint executes that instruction before the breakpoint counts.
     bool skip_breakpoint_once = false;
@@ -124,6 +127,24 @@ struct [[nodiscard]] SymbolFolderStatus {
     bool ok() const { return failures.empty(); }
 };
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder);
+
+// One instruction step as observed_step runs it (no key scan, no refresh), under the
+// debugger. Returns true when the debugger stopped, before the instruction (which then has not
+// run) or after it.
+bool debugged_step(Emulator& emulator, const StepObserver& observer);
+
+// For the duration of a debugged run: the address space reports data accesses to the
+// debugger if a watchpoint is set, and the history ring is allocated.
+class DebuggedRun {
+  public:
+    explicit DebuggedRun(Emulator& emulator);
+    ~DebuggedRun();
+    DebuggedRun(const DebuggedRun&) = delete;
+    DebuggedRun& operator=(const DebuggedRun&) = delete;
+
+  private:
+    Emulator& emulator_;
+};
 
 // For the execution slice: whether to stop before the instruction at PC (breakpoint, run-to
 // target, undefined opcode), and after one (watchpoint, step over, step out). A stop sets the

@@ -4,6 +4,7 @@
 
 #include "cpu/step.h"
 #include "machine/control.h"
+#include "machine/debugger.h"
 
 namespace tolvan {
 
@@ -172,8 +173,76 @@ SliceResult run_watched(Emulator& emulator, Display& display, const SliceClock& 
     return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch);
 }
 
+// The loop under the debugger: a loop of its own, so that the others pay nothing for it. It
+// stops before an instruction that the debugger stops at, and after one that ends a step or
+// touched a watched address.
+template <class Delay>
+SliceResult run_debugged_steps(Emulator& emulator, Display& display, Delay delay,
+                               const StepObserver& observer, int step_limit) {
+    Cpu& cpu = emulator.cpu;
+    Bus& bus = emulator.bus;
+    const TimerLimits limits = timer_limits(cpu);
+    SliceResult result;
+    if (const auto unfinished = emulator.slice.unfinished_delay) {
+        emulator.slice.unfinished_delay.reset();
+        if (!delay.finish(cpu, *unfinished)) {
+            result.delay_passes = delay.passes(0);
+            return result;
+        }
+    }
+    const DebuggedRun run(emulator);
+    for (int left = step_limit; left != 0; --left) {
+        if (stop_before_step(emulator)) {
+            result.stopped = true;
+            break;
+        }
+        if (cpu.pc == kKeyReleaseAddress) count_scan_pass(bus.keyboard);
+        const std::uint16_t address = cpu.pc;
+        const std::uint8_t opcode = read_program_byte(bus.memory, address);
+        record_history(emulator.debugger, address, opcode, cpu);
+        execute_instruction(cpu, bus);
+        advance_timers(cpu, limits);
+        const bool go_on = delay.after_step(cpu);
+        ++result.steps;
+        if (observer.after_step) observer.after_step(observer.context, emulator, address, opcode);
+        result.stopped = stop_after_step(emulator, address, opcode);
+        if (bus.ports.refresh_request) {
+            result.drew_lcd = serve_refresh_request(emulator, display);
+            break;
+        }
+        if (result.stopped || !go_on) break;
+    }
+    result.delay_passes = delay.passes(result.steps);
+    return result;
+}
+
+SliceResult run_debugged(Emulator& emulator, Display& display, const SliceOptions& options,
+                         int step_limit) {
+    const std::int32_t max_delay = emulator.cpu.max_delay;
+    const StepObserver& observer = options.observer;
+    const SliceClock& clock = options.clock;
+    if (max_delay == 0) {
+        return run_debugged_steps(emulator, display, SinglePass{}, observer, step_limit);
+    }
+    if (max_delay < 0 || !clock.now) {
+        return run_debugged_steps(emulator, display, WholeDelay{}, observer, step_limit);
+    }
+    return run_debugged_steps(emulator, display, ClockedDelay(clock, emulator.slice), observer,
+                              step_limit);
+}
+
 TimePoint read_steady_clock(void*) {
     return std::chrono::steady_clock::now();
+}
+
+SliceResult run_debugged_slice(Emulator& emulator, Display& display, const SliceOptions& options,
+                               int step_limit) {
+    MachineControl& control = emulator.control;
+    control.slice_busy = true;
+    const SliceResult result = run_debugged(emulator, display, options, step_limit);
+    control.slice_busy = false;
+    report_tape_failure(emulator);
+    return result;
 }
 
 }  // namespace
@@ -206,6 +275,10 @@ bool serve_refresh_request(Emulator& emulator, Display& display) {
 SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options) {
     MachineControl& control = emulator.control;
     if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
+    if (debugging(emulator.debugger)) [[unlikely]] {
+        if (is_paused(emulator)) return {};
+        return run_debugged_slice(emulator, display, options, kStepsPerSlice);
+    }
     control.slice_busy = true;
     const SliceResult result =
         options.observer.after_step
@@ -215,6 +288,12 @@ SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& 
     // A tape SAVE that failed during the slice is reported once, after it.
     report_tape_failure(emulator);
     return result;
+}
+
+SliceResult run_single_step(Emulator& emulator, Display& display) {
+    MachineControl& control = emulator.control;
+    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
+    return run_debugged_slice(emulator, display, {}, 1);
 }
 
 }  // namespace tolvan

@@ -61,6 +61,15 @@ bool serve_refresh_request(Emulator& emulator, Display& display);
 // One execution slice. With a clock, a slice that reaches the end of its period stops, within
 // a step's delay loop if need be; the next slice finishes that delay first, so the machine
 // does exactly what an uninterrupted run would, spread over more slices.
+//
+// Under the debugger (see debugging()) a slice checks around each step for breakpoints,
+// watchpoints and the end of a step over or out, records the history, and stops there; while
+// the debugger is paused it runs no step at all.
 SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options = {});
+
+// One instruction step as a slice runs it (key scan, timers, delay loop, display refresh),
+// under the debugger; for its Step command. Nothing runs while another slice is running or the
+// ROM images are missing.
+SliceResult run_single_step(Emulator& emulator, Display& display);
 
 }  // namespace tolvan
