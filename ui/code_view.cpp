@@ -81,8 +81,9 @@ int CodeView::line_height() const {
     return QFontMetrics(font()).height();
 }
 
+// Room for a breakpoint's dot and, to its right, the arrow at PC.
 int CodeView::margin_width() const {
-    return line_height() + 4;
+    return 2 * line_height() + 2;
 }
 
 int CodeView::visible_line_count() const {
@@ -194,13 +195,14 @@ void CodeView::paintEvent(QPaintEvent*) {
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setPen(Qt::NoPen);
             painter.setBrush(kBreakpoint);
-            painter.drawEllipse(QRectF(3, top + 2, height - 4, height - 4));
+            painter.drawEllipse(QRectF(2, top + 2, height - 4, height - 4));
         }
         if (address == pc_) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(kPcArrow);
+            const double left = height + 1.0;
             const QPointF arrow[] = {
-                {2.0, top + 3.0}, {margin - 2.0, top + height / 2.0}, {2.0, top + height - 3.0}};
+                {left, top + 3.0}, {margin - 2.0, top + height / 2.0}, {left, top + height - 3.0}};
             painter.drawPolygon(arrow, 3);
         }
         const LabelledInstruction line =

@@ -49,6 +49,8 @@ constexpr qint64 kRunningRefreshMs = 250;
 constexpr int kMessageMs = 5000;
 constexpr int kDefaultWidth = 1000;
 constexpr int kDefaultHeight = 760;
+// Wide enough for a row of the internal RAM.
+constexpr int kRightPanelWidth = 440;
 
 const char* reason_text(StopReason reason) {
     switch (reason) {
@@ -111,12 +113,13 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(registers_);
     right->addWidget(stack_);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
 
     auto* top = new QSplitter(Qt::Horizontal, this);
     top->addWidget(build_code_panel());
     top->addWidget(right);
-    top->setStretchFactor(0, 3);
-    top->setStretchFactor(1, 2);
+    top->setSizes({kDefaultWidth - kRightPanelWidth, kRightPanelWidth});
 
     history_ = new HistoryView(emulator_, this);
     auto* tabs = new QTabWidget(this);

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <filesystem>
 
 #include "machine/commands.h"
 #include "machine/control.h"
@@ -79,6 +80,7 @@ constexpr MenuItem kHelpMenu[] = {
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
+constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 // Between the calculator and the debugger's window beside it.
 constexpr int kDebuggerGap = 8;
 
@@ -128,6 +130,7 @@ MainWindow::MainWindow(QWidget* parent)
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
     start_machine(*emulator_);
+    load_symbols_beside_roms();
     update_check_mark();
     slice_timer_.setTimerType(Qt::PreciseTimer);
     connect(&slice_timer_, &QTimer::timeout, this, &MainWindow::run_timer_slice);
@@ -379,6 +382,23 @@ void MainWindow::open_debugger() {
     debugger_window_->show();
     debugger_window_->raise();
     debugger_window_->activateWindow();
+}
+
+void MainWindow::load_symbols_beside_roms() {
+    const SymbolFolderStatus status =
+        load_symbol_files(*emulator_, std::filesystem::current_path());
+    if (status.ok()) return;
+    std::string detail;
+    for (const std::string& failure : status.failures) {
+        if (!detail.empty()) detail += '\n';
+        detail += failure;
+    }
+    // A ROM image's error comes first: the symbols matter only once the firmware runs.
+    if (emulator_->control.error_flag) {
+        qWarning("tolvan: %s", detail.c_str());
+    } else {
+        report_error(*emulator_, kSymbolFilesError, detail);
+    }
 }
 
 void MainWindow::load_symbols() {

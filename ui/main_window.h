@@ -68,6 +68,8 @@ class MainWindow : public QMainWindow {
     // Opens the debugger's window, or brings it to the front.
     void open_debugger();
     void load_symbols();
+    // The *.sym files of the current directory, where the ROM images are.
+    void load_symbols_beside_roms();
     void show_reported_error();
     void shut_down();
     void update_rect(const Rect& rect);

@@ -5,7 +5,8 @@ namespace tolvan {
 
 // Runs the window until it is closed; returns the process exit code. When the environment
 // variable TOLVAN_GRAB names a PNG file, the window saves a picture of itself there after
-// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes.
+// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes; with TOLVAN_GRAB_STOP (an
+// address or a label) the picture shows the debugger's window beside it, stopped there.
 [[nodiscard]] int run_window(int argc, char** argv);
 
 }  // namespace tolvan

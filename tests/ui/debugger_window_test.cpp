@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTableWidget>
 
 #include "machine/debugger.h"
@@ -32,6 +33,10 @@ class DebuggerWindowTest : public WindowTest {
         DebuggerWindow* debugger = window().debugger_window();
         EXPECT_NE(debugger, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowActive(debugger));
+        // The calculator's own activation may still be on its way on the offscreen platform:
+        // the keys below are for the debugger's window, as the user's would be.
+        QApplication::processEvents();
+        QApplication::setActiveWindow(debugger);
         return *debugger;
     }
 
@@ -58,6 +63,8 @@ class DebuggerWindowTest : public WindowTest {
     static void type_register(DebuggerWindow& debugger, const char* name, const char* text) {
         RegisterView* registers = debugger.register_view();
         QTableWidgetItem* cell = registers->item(registers->row_of(QString::fromLatin1(name)), 1);
+        // The editor of the previous value goes first.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         registers->editItem(cell);
         auto* editor = registers->findChild<QLineEdit*>();
         ASSERT_NE(editor, nullptr) << name << " is not editable";
@@ -96,6 +103,13 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
     EXPECT_TRUE(registers->is_highlighted(registers->row_of(QStringLiteral("PC"))));
     EXPECT_FALSE(registers->is_highlighted(registers->row_of(QStringLiteral("DP"))));
     EXPECT_FALSE(debugger.code_view()->line_rect(next).isEmpty());
+    // The step is the newest line of the history.
+    auto* history = debugger.findChild<QPlainTextEdit*>(QStringLiteral("HistoryView"));
+    ASSERT_NE(history, nullptr);
+    const QStringList lines = history->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.back().startsWith(QString::fromStdString(hex4(pc))))
+        << lines.back().toStdString();
 
     debugger.close();
     EXPECT_FALSE(emulator().debugger.attached);
