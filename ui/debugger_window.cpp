@@ -210,14 +210,22 @@ QWidget* DebuggerWindow::build_memory_panel() {
 
 void DebuggerWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    emulator_.debugger.attached = true;
+    Debugger& debugger = emulator_.debugger;
+    debugger.attached = true;
+    for (const std::uint16_t address : kept_breakpoints_)
+        set_breakpoint(debugger, address, true);
+    kept_breakpoints_.clear();
     refresh(true);
 }
 
 void DebuggerWindow::closeEvent(QCloseEvent* event) {
-    // Closed, the debugger lets the machine go on as if it had never been there.
-    emulator_.debugger.attached = false;
-    if (emulator_.debugger.mode != RunMode::Running) resume(emulator_);
+    // Closed, the debugger lets the machine go on as if it had never been there; its
+    // breakpoints come back when it opens again.
+    Debugger& debugger = emulator_.debugger;
+    debugger.attached = false;
+    kept_breakpoints_ = breakpoints(debugger);
+    clear_breakpoints(debugger);
+    if (debugger.mode != RunMode::Running) resume(emulator_);
     QMainWindow::closeEvent(event);
 }
 

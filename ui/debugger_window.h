@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <vector>
 
 #include "machine/display.h"
 #include "machine/emulator.h"
@@ -90,6 +92,8 @@ class DebuggerWindow : public QMainWindow {
     QComboBox* follow_ = nullptr;
     QLabel* state_ = nullptr;
     std::uint64_t seen_stop_count_ = 0;
+    // The breakpoints while the window is closed.
+    std::vector<std::uint16_t> kept_breakpoints_;
     QElapsedTimer since_refresh_;
 };
 

@@ -174,6 +174,18 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1004);
     EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::RunTo);
+
+    // Closed, the debugger's breakpoints stop nothing; opened again, they are back.
+    click_margin(code, 0x1004);
+    debugger.close();
+    // Several slices, each running the whole loop.
+    QTest::qWait(100);
+    EXPECT_FALSE(is_paused(emulator()));
+    EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1004));
+    window().run_command(MenuCommand::Debugger);
+    EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1004));
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1004);
 }
 
 }  // namespace
