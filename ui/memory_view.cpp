@@ -39,6 +39,17 @@ QChar shown_character(std::uint8_t byte) {
     return c >= kFirstPrintable && c <= kLastPrintable ? QLatin1Char(c) : QLatin1Char('.');
 }
 
+// The regions that the row's bytes lie in, in address order: most rows lie in one.
+QString regions_of_row(std::uint16_t row_address) {
+    QStringList names;
+    for (int index = 0; index < kBytesPerRow; ++index) {
+        const std::string_view name = region_name(static_cast<std::uint16_t>(row_address + index));
+        const QString text = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+        if (names.isEmpty() || names.back() != text) names.append(text);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 MemoryView::MemoryView(Emulator& emulator, QWidget* parent)
@@ -137,9 +148,7 @@ void MemoryView::paintEvent(QPaintEvent*) {
         }
         painter.drawText(kTextStart * character, baseline, characters);
         painter.setPen(kRegionText);
-        painter.drawText(kRegionStart * character, baseline,
-                         QString::fromLatin1(region_name(row_address).data(),
-                                             static_cast<int>(region_name(row_address).size())));
+        painter.drawText(kRegionStart * character, baseline, regions_of_row(row_address));
     }
 }
 
