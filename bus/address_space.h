@@ -30,14 +30,31 @@ inline constexpr std::int8_t kRamSize16K = 16;
 inline constexpr std::int8_t kRamSize8K = 8;
 inline constexpr std::int8_t kRamSize4K = 4;
 
+struct AddressSpace;
+
+// Data reads that the inline path leaves: the second view, RAM, display and unmapped
+// addresses.
+std::uint8_t read_data_out_of_line(const AddressSpace& memory, std::uint16_t address);
+
 struct AddressSpace {
     std::array<std::uint8_t, 0x10000> image{};
     std::int8_t ram_size = 0;  // 16, 8; anything else decodes as 4
     bool lcd_redraw = true;
     std::uint8_t key_strobe = 0;
+    // How data accesses are served: the ROM areas as the direct paths see them (an inline
+    // read of ROM, a write outside it) and the reader of everything else. A debugger watching
+    // data accesses closes the bounds and puts in a reader that reports each read (see
+    // watch_data_accesses), so that every access takes a path that reports it, while an
+    // unwatched access pays nothing for the watch.
+    std::uint32_t inline_low_rom_end = kLowRomEnd;
+    std::uint32_t inline_high_rom_start = kHighRomStart;
+    std::uint8_t (*read_other)(const AddressSpace&, std::uint16_t) = &read_data_out_of_line;
     // Set only while a debugger watches data accesses.
     DataWatch* watch = nullptr;
 };
+
+// Points the address space at a watch, or at none.
+void watch_data_accesses(AddressSpace& memory, DataWatch* watch);
 
 // The image cell that an address of the RAM window 0x2000-0x4FFF reaches: the smaller RAM
 // options mirror 0x4000-0x5FFF (8 KB) or 0x5000-0x5FFF (4 KB) into the window.
@@ -75,20 +92,10 @@ inline std::uint16_t read_program_word(const AddressSpace& memory, std::uint16_t
     return static_cast<std::uint16_t>(high << 8 | low);
 }
 
-// Records the access in the watch if a watchpoint covers the address, or the memory cell that
-// it reaches (a mirror of the RAM window, the second view of the display area).
-void note_watched_access(const AddressSpace& memory, std::uint16_t address, bool write);
-
 inline std::uint8_t read_data_byte(const AddressSpace& memory, std::uint16_t address) {
-    if (memory.watch) [[unlikely]] {
-        note_watched_access(memory, address, false);
-    }
-    if (address < kLowRomEnd) return high_byte_of(address);
-    if (address >= kHighRomStart) return memory.image[address];
-    if (address >= kSecondViewStart && address < kSecondViewEnd) {
-        return memory.image[address - kSecondViewOffset];
-    }
-    return read_unmapped_or_display(memory, address);
+    if (address < memory.inline_low_rom_end) return high_byte_of(address);
+    if (address >= memory.inline_high_rom_start) return memory.image[address];
+    return memory.read_other(memory, address);
 }
 
 void write_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t value);

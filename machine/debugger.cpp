@@ -262,11 +262,11 @@ DebuggedRun::DebuggedRun(Emulator& emulator) : emulator_(emulator) {
     debugger.data_watch.hit = {};
     if (debugger.watchpoints.empty()) return;
     debugger.data_watch.watchpoints = &debugger.watchpoints;
-    emulator.bus.memory.watch = &debugger.data_watch;
+    watch_data_accesses(emulator.bus.memory, &debugger.data_watch);
 }
 
 DebuggedRun::~DebuggedRun() {
-    emulator_.bus.memory.watch = nullptr;
+    watch_data_accesses(emulator_.bus.memory, nullptr);
     emulator_.debugger.data_watch.watchpoints = nullptr;
 }
 
