@@ -402,10 +402,11 @@ void MainWindow::load_symbols_beside_roms() {
 }
 
 void MainWindow::load_symbols() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Load symbols"), QString(),
-                                                      tr("Symbol files (*.sym);;All files (*)"));
-    if (path.isEmpty()) return;
-    const std::filesystem::path file = path.toStdString();
+    QFileDialog box(this, tr("Load symbols"), QString(), tr("Symbol files (*.sym);;All files (*)"));
+    box.setObjectName(QStringLiteral("LoadSymbolsBox"));
+    box.setFileMode(QFileDialog::ExistingFile);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return;
+    const std::filesystem::path file = box.selectedFiles().front().toStdString();
     const SymbolFileStatus status = read_symbol_file(file, emulator_->symbols);
     if (!status.ok()) {
         show_error_box(this, tr("Cannot load the symbols").toStdString(),

@@ -1,6 +1,7 @@
 // The debugger's window driven as a user would: opened from the calculator, paused, stepped,
 // a register typed over and a breakpoint set by a click in the unassembly's margin.
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,6 +29,8 @@ class DebuggerWindowTest : public WindowTest {
     // The calculator running the loop, and its debugger opened with Ctrl+D.
     DebuggerWindow& open_debugger() {
         write_running_roms();
+        // Read at start, as every symbol file beside the ROM images.
+        write_file("loop.sym", "halfway 1000\n");
         open_window();
         QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
         DebuggerWindow* debugger = window().debugger_window();
@@ -144,7 +147,6 @@ TEST_F(DebuggerWindowTest, RegistersTypedOverWhilePausedReachTheMachine) {
 TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     DebuggerWindow& debugger = open_debugger();
     pause_with_key(debugger);
-    add_symbol(emulator().symbols, "halfway", 0x1000);
     auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
     ASSERT_NE(go_to, nullptr);
     go_to->setText(QStringLiteral("halfway"));
@@ -186,6 +188,40 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1004));
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1004);
+}
+
+// Tools > Load symbols...: a file that is not a symbol file is refused with its line, and the
+// labels of one that is reach the debugger's address fields.
+TEST_F(DebuggerWindowTest, LoadSymbolsAddsLabelsOrSaysWhichLineIsWrong) {
+    DebuggerWindow& debugger = open_debugger();
+    write_file("bad.sym", "later 1010\n10 PRINT\n");
+    write_file("more.sym", "; the loop's end\nlater 1FFC\n");
+    const auto load = [this](const char* name) {
+        return when_dialog_opens("LoadSymbolsBox", [this, name](QDialog& d) {
+            static_cast<QFileDialog&>(d).selectFile(
+                QString::fromStdString((directory() / name).string()));
+            d.accept();
+        });
+    };
+    const auto bad = load("bad.sym");
+    const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        EXPECT_EQ(text_of(d, "error_text"), "Cannot load the symbols");
+        EXPECT_TRUE(text_of(d, "error_detail").contains(QStringLiteral("bad.sym:2: ")))
+            << text_of(d, "error_detail").toStdString();
+        click(d, "ok_button");
+    });
+    trigger(MenuCommand::LoadSymbols);
+    EXPECT_TRUE(bad->seen);
+    EXPECT_TRUE(error->seen);
+    EXPECT_FALSE(find_symbol(emulator().symbols, "later"));
+
+    const auto more = load("more.sym");
+    trigger(MenuCommand::LoadSymbols);
+    EXPECT_TRUE(more->seen);
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
+    go_to->setText(QStringLiteral("later-2"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    EXPECT_EQ(debugger.code_view()->cursor(), 0x1FFA);
 }
 
 }  // namespace
