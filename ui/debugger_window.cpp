@@ -256,9 +256,11 @@ void DebuggerWindow::refresh(bool at_stop) {
 }
 
 void DebuggerWindow::update_actions(bool paused) {
+    // Without the firmware nothing runs, nor steps.
+    const bool runs = emulator_.control.power_on_status == PowerOnStatus::Ok;
     for (const auto& [command, action] : actions_) {
         const bool always = command == DebugCommand::ToggleBreakpoint;
-        action->setEnabled(always || (command == DebugCommand::Pause) != paused);
+        action->setEnabled(always || (runs && (command == DebugCommand::Pause) != paused));
     }
 }
 

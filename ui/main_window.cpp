@@ -462,6 +462,7 @@ void MainWindow::shut_down() {
     save_preferences();
     emulator_->control.error_flag = 0;
     slice_timer_.stop();
+    if (debugger_window_) debugger_window_->close();
 }
 
 }  // namespace tolvan
