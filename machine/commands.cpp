@@ -51,8 +51,10 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
 
 void run_unassembler(Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
-    const WriteStatus status = write_unassembly(emulator.bus.memory, settings.from, settings.to,
-                                                settings.more_information, settings.file_name);
+    const Symbols* symbols = has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
+    const WriteStatus status =
+        write_unassembly(emulator.bus.memory, settings.from, settings.to, settings.more_information,
+                         settings.file_name, symbols);
     if (!status.ok()) {
         report_error(emulator,
                      is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,

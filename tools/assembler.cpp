@@ -555,7 +555,9 @@ void encode_statement(Assembly& assembly, std::size_t index) {
 void collect_symbols(Assembly& assembly) {
     for (const auto& [name, definition] : assembly.symbols) {
         const Evaluation value = resolve_symbol(assembly, name);
-        if (value.value) assembly.result.symbols[name] = *value.value;
+        if (!value.value) continue;
+        assembly.result.symbols[name] = *value.value;
+        if (definition.expression) assembly.result.equates.insert(name);
     }
 }
 
@@ -586,6 +588,15 @@ AssemblyResult assemble_source(std::string_view text, std::string_view name,
     }
     collect_symbols(assembly);
     return finish(assembly);
+}
+
+Symbols assembly_symbols(const AssemblyResult& result) {
+    Symbols symbols;
+    for (const auto& [name, value] : result.symbols) {
+        const SymbolKind kind = result.equates.contains(name) ? SymbolKind::Equ : SymbolKind::Label;
+        add_symbol(symbols, name, static_cast<std::uint16_t>(value), kind);
+    }
+    return symbols;
 }
 
 AssemblyResult assemble_file(const std::string& path, const BaseImage& base) {

@@ -6,11 +6,13 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tools/source_file.h"
+#include "tools/symbols.h"
 
 namespace tolvan {
 
@@ -62,6 +64,7 @@ struct AssemblyResult {
     std::map<std::uint16_t, std::uint8_t> bytes;
     std::vector<OrgRange> ranges;
     std::map<std::string, std::int64_t> symbols;
+    std::set<std::string> equates;  // the symbols that EQU defined; the others are labels
     std::vector<AssemblyError> errors;
     std::vector<ListingItem> listing;
     std::vector<std::string> files;  // every file read, the source first
@@ -76,6 +79,9 @@ using IncludeLoader = std::function<LoadedFile(const std::string& path)>;
 AssemblyResult assemble_source(std::string_view text, std::string_view name,
                                const IncludeLoader& loader, const BaseImage& base = {});
 AssemblyResult assemble_file(const std::string& path, const BaseImage& base = {});
+
+// Every label and EQU of the assembly, as the symbol file holds them (16-bit values).
+Symbols assembly_symbols(const AssemblyResult& result);
 
 // "file:line: message", or "file: message" for what concerns the whole file.
 std::string format_error(const AssemblyError& error);

@@ -24,12 +24,17 @@ constexpr std::uint8_t kDefaultFill = 0xFF;
 constexpr const char* kImageExtension = ".bin";
 constexpr const char* kUsage =
     "usage: tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE]\n"
-    "                  [--base IMAGE [--base-at ADDRESS]] SOURCE\n"
+    "                  [--symbols FILE] [--base IMAGE [--base-at ADDRESS]] SOURCE\n"
     "  -o IMAGE          binary image to write (default: SOURCE with the extension .bin)\n"
     "  --range FROM-TO   addresses the image holds (default: all that is assembled, and the\n"
     "                    base image)\n"
     "  --fill BYTE       value of the cells that nothing is assembled into (default 0xFF)\n"
     "  --listing FILE    also write a listing\n"
+    "  --symbols FILE    also write every label and EQU with its value, one per line:\n"
+    "                      NAME HHHH       a label (HHHH: its address, hexadecimal)\n"
+    "                      NAME HHHH EQU   a value set by EQU (taken modulo 0x10000)\n"
+    "                    ';' starts a comment; Tolvan reads these files (*.sym) to show\n"
+    "                    and accept the names\n"
     "  --base IMAGE      assemble over this memory image (a ROM being patched): the cells\n"
     "                    that the source does not define, and the bytes that its '?' lines\n"
     "                    and one-operand PTJ lines cannot say, come from it\n"
@@ -46,6 +51,7 @@ struct AsmOptions {
     std::string source;
     std::string image;
     std::string listing;
+    std::string symbols;
     std::string base;
     std::uint16_t base_at = 0;
     std::optional<AddressRange> range;
@@ -84,6 +90,8 @@ std::string apply_option(const std::vector<std::string_view>& args, std::size_t&
         options.image = std::string(value);
     } else if (option == "--listing") {
         options.listing = std::string(value);
+    } else if (option == "--symbols") {
+        options.symbols = std::string(value);
     } else if (option == "--base") {
         options.base = std::string(value);
     } else if (option == "--base-at") {
@@ -127,8 +135,8 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
         const std::string_view arg = args[index];
         if (arg == "-h" || arg == "--help") {
             parsed.options.help = true;
-        } else if (arg == "-o" || arg == "--listing" || arg == "--range" || arg == "--fill" ||
-                   arg == "--base" || arg == "--base-at") {
+        } else if (arg == "-o" || arg == "--listing" || arg == "--symbols" || arg == "--range" ||
+                   arg == "--fill" || arg == "--base" || arg == "--base-at") {
             parsed.error = apply_option(args, index, parsed.options);
         } else if (arg.size() > 1 && arg.front() == '-') {
             parsed.error = "unknown option '" + std::string(arg) + "'";
@@ -161,6 +169,7 @@ struct NamedFile {
 std::vector<NamedFile> outputs_of(const AsmOptions& options) {
     std::vector<NamedFile> outputs{{"the image", options.image}};
     if (!options.listing.empty()) outputs.push_back({"the listing", options.listing});
+    if (!options.symbols.empty()) outputs.push_back({"the symbol file", options.symbols});
     return outputs;
 }
 
@@ -258,6 +267,10 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
         return kAsmSourceErrors;
     }
     if (!options.listing.empty() && !write_output(options.listing, assembly_listing(result), err)) {
+        return kAsmSourceErrors;
+    }
+    if (!options.symbols.empty() &&
+        !write_output(options.symbols, symbol_file_text(assembly_symbols(result)), err)) {
         return kAsmSourceErrors;
     }
     return kAsmSuccess;

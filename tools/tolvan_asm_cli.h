@@ -1,5 +1,5 @@
 // The command line of tolvan-asm:
-//   tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE]
+//   tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE] [--symbols FILE]
 //              [--base IMAGE [--base-at ADDRESS]] SOURCE
 // Exit status 0 on success, 1 on errors in the source (or files that cannot be read or
 // written), 2 on wrong usage, which includes an output that is one of the inputs or the other

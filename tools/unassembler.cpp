@@ -30,7 +30,27 @@ std::string reference(std::uint16_t target, std::uint16_t from, std::uint16_t to
     return prefixed_hex(in_range(target, from, to) ? kLabelPrefix : "&", target, 4);
 }
 
+// An address operand of the listing.
+std::string listing_address(std::uint16_t target, const Symbols* symbols) {
+    if (symbols) {
+        std::string label = describe_address(*symbols, target);
+        if (!label.empty()) return label;
+    }
+    return hex4(target);
+}
+
 }  // namespace
+
+std::string label_lines(std::uint16_t address, const Symbols* symbols) {
+    std::string lines;
+    if (!symbols) return lines;
+    const auto [first, last] = symbols->labels.equal_range(address);
+    for (auto it = first; it != last; ++it) {
+        lines += it->second;
+        lines += ":\n";
+    }
+    return lines;
+}
 
 std::string bytes_column(std::uint16_t address, int length, std::uint8_t opcode, std::uint8_t first,
                          std::uint8_t second) {
@@ -48,7 +68,7 @@ std::string bytes_column(std::uint16_t address, int length, std::uint8_t opcode,
 }
 
 std::string listing_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t first,
-                         std::uint8_t second) {
+                         std::uint8_t second, const Symbols* symbols) {
     const MnemonicRecord& record = mnemonic_table()[opcode];
     const RecordText part = split_marker(record);
     std::string line = bytes_column(address, record.length, opcode, first, second);
@@ -56,10 +76,10 @@ std::string listing_line(std::uint16_t address, std::uint8_t opcode, std::uint8_
     switch (part.marker) {
         case '+':
         case '-':
-            line += hex4(relative_target(address, part.marker, first));
+            line += listing_address(relative_target(address, part.marker, first), symbols);
             break;
         case '&':
-            line += hex2(first) + hex2(second);
+            line += listing_address(word_target(first, second), symbols);
             break;
         case 'm':
         case 'n':
@@ -97,7 +117,7 @@ std::string source_line(std::uint16_t address, std::uint8_t opcode, std::uint8_t
 }
 
 std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
-                            bool source_format) {
+                            bool source_format, const Symbols* symbols) {
     std::string text;
     if (source_format) {
         text += prefixed_hex("ORG &", from, 4) +
@@ -113,8 +133,12 @@ std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std:
         const std::uint8_t opcode = read_program_byte(memory, at);
         const std::uint8_t first = read_program_byte(memory, static_cast<std::uint16_t>(at + 1));
         const std::uint8_t second = read_program_byte(memory, static_cast<std::uint16_t>(at + 2));
-        text += source_format ? source_line(at, opcode, first, second, from, to)
-                              : listing_line(at, opcode, first, second);
+        if (source_format) {
+            text += source_line(at, opcode, first, second, from, to);
+        } else {
+            text += label_lines(at, symbols);
+            text += listing_line(at, opcode, first, second, symbols);
+        }
         previous_length = mnemonic_table()[opcode].length;
         address += previous_length;
         if (address >= kAddressSpaceEnd) break;
@@ -124,8 +148,10 @@ std::string unassemble_text(const AddressSpace& memory, std::uint16_t from, std:
 }
 
 WriteStatus write_unassembly(const AddressSpace& memory, std::uint16_t from, std::uint16_t to,
-                             bool source_format, const std::string& file_name) {
-    return write_file_atomically(file_name, unassemble_text(memory, from, to, source_format));
+                             bool source_format, const std::string& file_name,
+                             const Symbols* symbols) {
+    return write_file_atomically(file_name,
+                                 unassemble_text(memory, from, to, source_format, symbols));
 }
 
 bool is_creation_failure(WriteStatus status) {
