@@ -67,10 +67,10 @@ StackView::StackView(const Emulator& emulator, QWidget* parent)
 }
 
 void StackView::show_values() {
-    std::string text = "Internal RAM\n";
-    text += internal_ram_text(emulator_.cpu);
-    text += "\nStack\n";
+    std::string text = "Stack\n";
     text += stack_text(emulator_);
+    text += "\nInternal RAM\n";
+    text += internal_ram_text(emulator_.cpu);
     setPlainText(QString::fromStdString(text));
 }
 

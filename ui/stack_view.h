@@ -1,5 +1,6 @@
-// The processor's internal RAM, 16 bytes a row, and the stack that grows down in it from R:
-// each return address that a call left there with its label, and the bytes pushed between them.
+// The stack that grows down in the processor's internal RAM from R: each return address that a
+// call left there with its label, and the bytes pushed between them. Then the internal RAM, 16
+// bytes a row.
 #pragma once
 
 #include <QPlainTextEdit>
