@@ -12,6 +12,7 @@
 #include "tools/hex_text.h"
 #include "ui/code_view.h"
 #include "ui/debugger_window.h"
+#include "ui/memory_view.h"
 #include "ui/register_view.h"
 
 namespace tolvan::testing {
@@ -120,7 +121,7 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
     EXPECT_TRUE(wait_for_pc_change(emulator(), next)) << "closed, the machine runs again";
 }
 
-TEST_F(DebuggerWindowTest, RegistersTypedOverWhilePausedReachTheMachine) {
+TEST_F(DebuggerWindowTest, RegistersAndMemoryTypedOverWhilePausedReachTheMachine) {
     DebuggerWindow& debugger = open_debugger();
     RegisterView* registers = debugger.register_view();
     const int pc_row = registers->row_of(QStringLiteral("PC"));
@@ -142,6 +143,21 @@ TEST_F(DebuggerWindowTest, RegistersTypedOverWhilePausedReachTheMachine) {
     // The step runs from the PC typed: the jump back to 0.
     QTest::keyClick(&debugger, Qt::Key_F11);
     EXPECT_EQ(emulator().cpu.pc, 0);
+
+    // Hex digits typed on the byte that Go to selects, in the memory view.
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("MemoryAddress"));
+    ASSERT_NE(go_to, nullptr);
+    go_to->setText(QStringLiteral("&8000"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    MemoryView* memory = debugger.memory_view();
+    EXPECT_EQ(memory->selected(), 0x8000);
+    QTest::keyClicks(memory, QStringLiteral("4a7"));
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8000), 0x4A);
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8001), 0x70);
+    EXPECT_EQ(memory->selected(), 0x8001);
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    QTest::keyClicks(memory, QStringLiteral("11"));
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8001), 0x70) << "not while running";
 }
 
 TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
