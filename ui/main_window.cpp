@@ -80,12 +80,12 @@ constexpr MenuItem kHelpMenu[] = {
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
-constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
+
+// The calculator's keys are typed without Ctrl; only Paste text (Ctrl+V) uses it too.
+constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
 // Between the calculator and the debugger's window beside it.
 constexpr int kDebuggerGap = 8;
-
-// Ctrl+D: no machine key comes from a Ctrl combination.
-constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
+constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { None, RamSize, Zoom };
