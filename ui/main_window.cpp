@@ -21,6 +21,7 @@
 #include "machine/slice.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
+#include "ui/debugger_window.h"
 #include "ui/dialogs.h"
 #include "ui/key_frames.h"
 #include "ui/lcd_area.h"
@@ -73,6 +74,8 @@ constexpr MenuItem kToolsMenu[] = {
     {MenuCommand::Ram16, "&16 Kb Ram"},
     kSeparator,
     {MenuCommand::Unassemble, "&Unassemble"},
+    {MenuCommand::Debugger, "&Debugger"},
+    {MenuCommand::LoadSymbols, "Load s&ymbols..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {
@@ -83,6 +86,12 @@ constexpr MenuItem kHelpMenu[] = {
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
 // the pressed frame's left line reaches one pixel further down.
 constexpr int kFrameOverhang = 2;
+
+// The calculator's keys are typed without Ctrl; only Paste text (Ctrl+V) uses it too.
+constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
+// Between the calculator and the debugger's window beside it.
+constexpr int kDebuggerGap = 8;
+constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { None, RamSize, Zoom };
@@ -130,6 +139,7 @@ MainWindow::MainWindow(QWidget* parent)
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
     start_machine(*emulator_);
+    load_symbols_beside_roms();
     update_check_mark();
     update_missing_roms_panel();
     slice_timer_.setTimerType(Qt::PreciseTimer);
@@ -161,9 +171,13 @@ bool MainWindow::switch_machine_folder(const MachineFolder& folder) {
 }
 
 void MainWindow::restart_machine() {
-    // A fresh machine: nothing of the previous folder's state is carried over.
+    // A fresh machine: nothing of the previous folder's state is carried over, its breakpoints
+    // included; an open debugger's window stays attached.
+    const bool attached = emulator_->debugger.attached;
     *emulator_ = Emulator{};
+    emulator_->debugger.attached = attached;
     start_machine(*emulator_);
+    load_symbols_beside_roms();
     update_check_mark();
     erase_background();
     update_missing_roms_panel();
@@ -243,6 +257,7 @@ void MainWindow::build_menu() {
                 action->setActionGroup(choice == Choice::RamSize ? ram_sizes : zooms);
             }
             if (item.command == MenuCommand::PasteText) action->setShortcut(QKeySequence::Paste);
+            if (item.command == MenuCommand::Debugger) action->setShortcut(kDebuggerShortcut);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
@@ -261,9 +276,9 @@ QAction* MainWindow::command_action(MenuCommand command) const {
 }
 
 void MainWindow::run_timer_slice() {
-    if (run_slice(*emulator_, *display_, {{}, wall_clock()}).drew_lcd) {
-        update_rect(lcd_area());
-    }
+    const SliceResult result = run_slice(*emulator_, *display_, {{}, wall_clock()});
+    if (result.drew_lcd) update_rect(lcd_area());
+    if (debugger_window_) debugger_window_->after_slice(result);
     // A tape SAVE that failed during the slice.
     show_reported_error();
 }
@@ -434,6 +449,12 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::PasteText:
             paste_text();
             break;
+        case MenuCommand::Debugger:
+            open_debugger();
+            break;
+        case MenuCommand::LoadSymbols:
+            load_symbols();
+            break;
         case MenuCommand::Zoom1:
         case MenuCommand::Zoom2:
         case MenuCommand::Zoom3:
@@ -442,7 +463,55 @@ void MainWindow::run_command(MenuCommand command) {
         default:
             break;
     }
+    // A reset, a RAM load or new symbols change what the debugger shows.
+    if (debugger_window_ && debugger_window_->isVisible() && command != MenuCommand::Debugger) {
+        debugger_window_->refresh(false);
+    }
     show_reported_error();
+}
+
+void MainWindow::open_debugger() {
+    if (!debugger_window_) {
+        debugger_window_ = new DebuggerWindow(*emulator_, *display_, this);
+        debugger_window_->setWindowFlag(Qt::Window);
+        connect(debugger_window_, &DebuggerWindow::lcd_changed, this,
+                [this] { update_rect(lcd_area()); });
+        // Beside the calculator, to its right.
+        debugger_window_->move(frameGeometry().topRight() + QPoint(kDebuggerGap, 0));
+    }
+    debugger_window_->show();
+    debugger_window_->raise();
+    debugger_window_->activateWindow();
+}
+
+void MainWindow::load_symbols_beside_roms() {
+    const SymbolFolderStatus status =
+        load_symbol_files(*emulator_, std::filesystem::current_path());
+    if (status.ok()) return;
+    std::string detail;
+    for (const std::string& failure : status.failures) {
+        if (!detail.empty()) detail += '\n';
+        detail += failure;
+    }
+    // A ROM image's error comes first: the symbols matter only once the firmware runs.
+    if (emulator_->control.error_flag) {
+        qWarning("tolvan: %s", detail.c_str());
+    } else {
+        report_error(*emulator_, kSymbolFilesError, detail);
+    }
+}
+
+void MainWindow::load_symbols() {
+    QFileDialog box(this, tr("Load symbols"), QString(), tr("Symbol files (*.sym);;All files (*)"));
+    box.setObjectName(QStringLiteral("LoadSymbolsBox"));
+    box.setFileMode(QFileDialog::ExistingFile);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return;
+    const std::filesystem::path file = box.selectedFiles().front().toStdString();
+    const SymbolFileStatus status = read_symbol_file(file, emulator_->symbols);
+    if (!status.ok()) {
+        show_error_box(this, tr("Cannot load the symbols").toStdString(),
+                       describe_symbol_file_status(file, status));
+    }
 }
 
 void MainWindow::change_ram_size_confirmed(MenuCommand command) {
@@ -493,6 +562,7 @@ void MainWindow::shut_down() {
     save_preferences();
     emulator_->control.error_flag = 0;
     slice_timer_.stop();
+    if (debugger_window_) debugger_window_->close();
 }
 
 }  // namespace tolvan

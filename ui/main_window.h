@@ -20,6 +20,7 @@ namespace tolvan {
 
 class ClientView;
 class MissingRomsPanel;
+class DebuggerWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -32,6 +33,8 @@ class MainWindow : public QMainWindow {
     Emulator& emulator() { return *emulator_; }
     Display& display() { return *display_; }
     ClientView* client_view() { return client_view_; }
+    // Null until Tools > Debugger first opens it.
+    DebuggerWindow* debugger_window() { return debugger_window_; }
     // The menu item with a command id, or null.
     QAction* command_action(MenuCommand command) const;
     MenuCommand ram_size_menu_item() const { return ram_size_menu_item_; }
@@ -76,6 +79,11 @@ class MainWindow : public QMainWindow {
     void show_zoom_mark();
     void change_ram_size_confirmed(MenuCommand command);
     void unassemble();
+    // Opens the debugger's window, or brings it to the front.
+    void open_debugger();
+    void load_symbols();
+    // The *.sym files of the current directory, where the ROM images are.
+    void load_symbols_beside_roms();
     void show_reported_error();
     void shut_down();
     void update_rect(const Rect& rect);
@@ -91,6 +99,7 @@ class MainWindow : public QMainWindow {
     ClientView* client_view_ = nullptr;
     MissingRomsPanel* missing_roms_panel_ = nullptr;
     MachineFolder machine_folder_;
+    DebuggerWindow* debugger_window_ = nullptr;
     QTimer slice_timer_;
     std::map<MenuCommand, QAction*> actions_;
     MenuCommand ram_size_menu_item_ = MenuCommand::None;

@@ -24,6 +24,8 @@ enum class MenuCommand : int {
     SimpleReset = 300,
     PasteText = 400,
     Unassemble = 600,
+    Debugger = 601,
+    LoadSymbols = 602,
     Zoom1 = 701,
     Zoom2 = 702,
     Zoom3 = 703,

@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+#include <algorithm>
 
 #include <cstring>
 #include <filesystem>
 
+#include "machine/debugger.h"
 #include "resources/artwork.h"
+#include "tools/symbols.h"
+#include "ui/debugger_window.h"
 #include "ui/main_window.h"
 #include "ui/preferences.h"
 
@@ -18,6 +23,8 @@ namespace tolvan {
 namespace {
 
 constexpr int kDefaultGrabDelayMs = 1500;
+constexpr int kGrabGap = 12;
+constexpr int kGrabBackgroundDarker = 130;
 constexpr int kIconSizes[] = {48, 64, 128, 256};
 
 QIcon make_window_icon() {
@@ -32,15 +39,48 @@ QIcon make_window_icon() {
     return icon;
 }
 
+// The calculator and, to its right, the debugger's window, on the desktop's colour.
+QPixmap side_by_side(const QPixmap& left, const QPixmap& right) {
+    QPixmap picture(left.width() + kGrabGap + right.width(),
+                    std::max(left.height(), right.height()));
+    picture.fill(QApplication::palette().color(QPalette::Window).darker(kGrabBackgroundDarker));
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + kGrabGap, 0, right);
+    return picture;
+}
+
+// Opens the debugger with a breakpoint at the address or label named; the firmware stops there
+// when it next passes.
+void stop_in_debugger(MainWindow& window, const QString& stop) {
+    window.run_command(MenuCommand::Debugger);
+    Emulator& emulator = window.emulator();
+    if (const auto address = parse_address(emulator.symbols, stop.toStdString())) {
+        set_breakpoint(emulator.debugger, *address, true);
+    } else {
+        qWarning("tolvan: TOLVAN_GRAB_STOP: not an address or a label: %s", qPrintable(stop));
+    }
+}
+
 // For documentation pictures: saves the window as it looks after a while, then closes it.
+// TOLVAN_GRAB_STOP adds the debugger's window, stopped at that address or label; the
+// breakpoint is set halfway through the delay, once the firmware has drawn its greeting.
 void schedule_grab(MainWindow& window) {
     const QString path = qEnvironmentVariable("TOLVAN_GRAB");
     if (path.isEmpty()) return;
     bool valid = false;
     int delay = qEnvironmentVariableIntValue("TOLVAN_GRAB_DELAY_MS", &valid);
     if (!valid) delay = kDefaultGrabDelayMs;
+    const QString stop = qEnvironmentVariable("TOLVAN_GRAB_STOP");
+    if (!stop.isEmpty()) {
+        QTimer::singleShot(delay / 2, &window, [&window, stop] { stop_in_debugger(window, stop); });
+    }
     QTimer::singleShot(delay, &window, [&window, path] {
-        window.grab().save(path);
+        QPixmap picture = window.grab();
+        if (DebuggerWindow* debugger = window.debugger_window()) {
+            picture = side_by_side(picture, debugger->grab());
+        }
+        picture.save(path);
         window.close();
     });
 }

@@ -9,9 +9,11 @@ namespace tolvan {
 
 // Runs the window until it is closed; returns the process exit code. When the environment
 // variable TOLVAN_GRAB names a PNG file, the window saves a picture of itself there after
-// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes. `chosen` is the machine folder
-// that the command line chose and that is the current directory already; without one, the
-// window chooses its folder (see choose_machine_folder) with the remembered preference.
+// TOLVAN_GRAB_DELAY_MS milliseconds (default 1500) and closes; with TOLVAN_GRAB_STOP (an
+// address or a label) the picture shows the debugger's window beside it, stopped there.
+// `chosen` is the machine folder that the command line chose and that is the current directory
+// already; without one, the window chooses its folder (see choose_machine_folder) with the
+// remembered preference.
 [[nodiscard]] int run_window(int argc, char** argv, const std::optional<MachineFolder>& chosen);
 
 }  // namespace tolvan

@@ -9,6 +9,7 @@
 #include "bus/keyboard.h"
 #include "machine/display.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/debugger_window.h"
 
 namespace tolvan::testing {
 namespace {
@@ -238,6 +239,24 @@ TEST_F(FirmwareClicks, BrkGoesAtOnceAndDropsTheWaitingKeys) {
     ASSERT_TRUE(lcd_shows(right_aligned("BREAK")));
     QTest::qWait(200);
     EXPECT_TRUE(lcd_shows(right_aligned("BREAK"))) << "no key typed before BRK comes after it";
+}
+
+// Under the debugger, a line typed while the machine is paused waits in the queue, through
+// steps too, and is calculated in full once the machine runs again.
+TEST_F(FirmwareClicks, KeysTypedWhileTheDebuggerPausesWaitForTheRun) {
+    ASSERT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
+    window().run_command(MenuCommand::Debugger);
+    DebuggerWindow* debugger = window().debugger_window();
+    ASSERT_NE(debugger, nullptr);
+    debugger->run_command(DebugCommand::Pause);
+    QTest::keyClicks(view(), QStringLiteral("12+34"));
+    QTest::keyClick(view(), Qt::Key_Return);
+    QTest::qWait(100);
+    EXPECT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
+    for (int n = 0; n < 100; ++n)
+        debugger->run_command(DebugCommand::Step);
+    debugger->run_command(DebugCommand::Run);
+    EXPECT_TRUE(lcd_shows(right_aligned("46")));
 }
 
 }  // namespace

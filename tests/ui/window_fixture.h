@@ -43,7 +43,8 @@ inline QApplication& application() {
         qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
                 if (message.contains(QStringLiteral("propagateSizeHints")) ||
-                    message.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+                    message.contains(QStringLiteral("XDG_RUNTIME_DIR")) ||
+                    message.contains(QStringLiteral("does not support raise"))) {
                     return;
                 }
                 if (type != QtDebugMsg) {

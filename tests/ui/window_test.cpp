@@ -122,7 +122,10 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {107, "&8 Kb  Ram"},
                  {106, "&16 Kb Ram"},
                  {0, nullptr},
-                 {600, "&Unassemble"}});
+                 {600, "&Unassemble"},
+                 {601, "&Debugger"},
+                 {602, "Load s&ymbols..."}});
+    EXPECT_EQ(w.command_action(MenuCommand::Debugger)->shortcut(), QKeySequence("Ctrl+D"));
     expect_menu(menus[4]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
 }
 

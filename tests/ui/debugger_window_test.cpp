@@ -1,0 +1,244 @@
+// The debugger's window driven as a user would: opened from the calculator, paused, stepped,
+// a register typed over and a breakpoint set by a click in the unassembly's margin.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+
+#include "machine/debugger.h"
+#include "tests/ui/window_fixture.h"
+#include "tools/hex_text.h"
+#include "ui/code_view.h"
+#include "ui/debugger_window.h"
+#include "ui/memory_view.h"
+#include "ui/register_view.h"
+
+namespace tolvan::testing {
+namespace {
+
+// write_running_roms: two-byte instructions from 0 up to a jump back to 0 at 0x1FFC.
+constexpr std::uint16_t kLoopJump = 0x1FFC;
+
+std::uint16_t after_step(std::uint16_t pc) {
+    return pc == kLoopJump ? 0 : static_cast<std::uint16_t>(pc + 2);
+}
+
+class DebuggerWindowTest : public WindowTest {
+  protected:
+    // The calculator running the loop, and its debugger opened with Ctrl+D.
+    DebuggerWindow& open_debugger() {
+        write_running_roms();
+        // Read at start, as every symbol file beside the ROM images.
+        write_file("loop.sym", "halfway 1000\n");
+        open_window();
+        QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
+        DebuggerWindow* debugger = window().debugger_window();
+        EXPECT_NE(debugger, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(debugger));
+        // The calculator's own activation may still be on its way on the offscreen platform:
+        // the keys below are for the debugger's window, as the user's would be.
+        QApplication::processEvents();
+        QApplication::setActiveWindow(debugger);
+        return *debugger;
+    }
+
+    // F6, and the views show the stop.
+    void pause_with_key(DebuggerWindow& debugger) {
+        QTest::keyClick(&debugger, Qt::Key_F6);
+        ASSERT_TRUE(is_paused(emulator()));
+    }
+
+    bool wait_until_paused() {
+        for (int waited = 0; waited < kSliceWaitMs && !is_paused(emulator());
+             waited += kDialogPollMs) {
+            QTest::qWait(kDialogPollMs);
+        }
+        return is_paused(emulator());
+    }
+
+    static QString value_of(DebuggerWindow& debugger, const char* name) {
+        RegisterView* registers = debugger.register_view();
+        return registers->item(registers->row_of(QString::fromLatin1(name)), 1)->text();
+    }
+
+    // Types the text over a register's value in its cell editor, as a double click starts it.
+    static void type_register(DebuggerWindow& debugger, const char* name, const char* text) {
+        RegisterView* registers = debugger.register_view();
+        QTableWidgetItem* cell = registers->item(registers->row_of(QString::fromLatin1(name)), 1);
+        // The editor of the previous value goes first.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        registers->editItem(cell);
+        auto* editor = registers->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr) << name << " is not editable";
+        editor->selectAll();
+        QTest::keyClicks(editor, QString::fromLatin1(text));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+
+    static void click_margin(CodeView* code, std::uint16_t address) {
+        const QRect line = code->line_rect(address);
+        ASSERT_FALSE(line.isEmpty()) << address << " is not shown";
+        QTest::mouseClick(code, Qt::LeftButton, {},
+                          QPoint(code->margin_width() / 2, line.center().y()));
+    }
+};
+
+TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineGoWhenClosed) {
+    DebuggerWindow& debugger = open_debugger();
+    EXPECT_TRUE(debugger.isVisible());
+    EXPECT_GE(debugger.x(), window().frameGeometry().right());
+    EXPECT_TRUE(emulator().debugger.attached);
+    EXPECT_TRUE(wait_for_pc_change(emulator(), emulator().cpu.pc)) << "opening stops nothing";
+
+    pause_with_key(debugger);
+    const std::uint16_t pc = emulator().cpu.pc;
+    QTest::qWait(50);
+    EXPECT_EQ(emulator().cpu.pc, pc) << "the slices stop while paused";
+    EXPECT_TRUE(debugger.state_label()->text().startsWith(QStringLiteral("Stopped at")));
+
+    QTest::keyClick(&debugger, Qt::Key_F11);
+    const std::uint16_t next = after_step(pc);
+    EXPECT_EQ(emulator().cpu.pc, next);
+    RegisterView* registers = debugger.register_view();
+    EXPECT_EQ(value_of(debugger, "PC"), QString::fromStdString(hex4(next)));
+    EXPECT_TRUE(registers->is_highlighted(registers->row_of(QStringLiteral("PC"))));
+    EXPECT_FALSE(registers->is_highlighted(registers->row_of(QStringLiteral("DP"))));
+    EXPECT_FALSE(debugger.code_view()->line_rect(next).isEmpty());
+    // The step is the newest line of the history.
+    auto* history = debugger.findChild<QPlainTextEdit*>(QStringLiteral("HistoryView"));
+    ASSERT_NE(history, nullptr);
+    const QStringList lines = history->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.back().startsWith(QString::fromStdString(hex4(pc))))
+        << lines.back().toStdString();
+
+    debugger.close();
+    EXPECT_FALSE(emulator().debugger.attached);
+    EXPECT_FALSE(is_paused(emulator()));
+    EXPECT_TRUE(wait_for_pc_change(emulator(), next)) << "closed, the machine runs again";
+}
+
+TEST_F(DebuggerWindowTest, RegistersAndMemoryTypedOverWhilePausedReachTheMachine) {
+    DebuggerWindow& debugger = open_debugger();
+    RegisterView* registers = debugger.register_view();
+    const int pc_row = registers->row_of(QStringLiteral("PC"));
+    EXPECT_FALSE(registers->item(pc_row, 1)->flags() & Qt::ItemIsEditable) << "while running";
+
+    pause_with_key(debugger);
+    type_register(debugger, "PC", "1ffc");
+    EXPECT_EQ(emulator().cpu.pc, kLoopJump);
+    type_register(debugger, "X", "8123");
+    EXPECT_EQ(register_pair(emulator().cpu, kRegisterXL), 0x8123);
+    EXPECT_EQ(value_of(debugger, "X"), "8123");
+    type_register(debugger, "C", "1");
+    EXPECT_TRUE(carry_flag(emulator().cpu));
+    // What does not fit the register is refused and the cell shows the machine's value again.
+    type_register(debugger, "A", "1FF");
+    EXPECT_EQ(register_a(emulator().cpu), 0);
+    EXPECT_EQ(value_of(debugger, "A"), "00");
+
+    // The step runs from the PC typed: the jump back to 0.
+    QTest::keyClick(&debugger, Qt::Key_F11);
+    EXPECT_EQ(emulator().cpu.pc, 0);
+
+    // Hex digits typed on the byte that Go to selects, in the memory view.
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("MemoryAddress"));
+    ASSERT_NE(go_to, nullptr);
+    go_to->setText(QStringLiteral("&8000"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    MemoryView* memory = debugger.memory_view();
+    EXPECT_EQ(memory->selected(), 0x8000);
+    QTest::keyClicks(memory, QStringLiteral("4a7"));
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8000), 0x4A);
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8001), 0x70);
+    EXPECT_EQ(memory->selected(), 0x8001);
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    QTest::keyClicks(memory, QStringLiteral("11"));
+    EXPECT_EQ(debug_read_byte(emulator(), 0x8001), 0x70) << "not while running";
+}
+
+TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
+    DebuggerWindow& debugger = open_debugger();
+    pause_with_key(debugger);
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
+    ASSERT_NE(go_to, nullptr);
+    go_to->setText(QStringLiteral("halfway"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    CodeView* code = debugger.code_view();
+    EXPECT_EQ(code->cursor(), 0x1000);
+
+    click_margin(code, 0x1000);
+    EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1000));
+    EXPECT_EQ(breakpoints(emulator().debugger).size(), 1u);
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    EXPECT_FALSE(is_paused(emulator()));
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1000);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::Breakpoint);
+    QApplication::processEvents();
+    EXPECT_EQ(debugger.state_label()->text(),
+              QStringLiteral("Stopped at halfway (1000): breakpoint"));
+
+    click_margin(code, 0x1000);
+    EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1000));
+
+    // Run to cursor goes on from the breakpoint to the line the cursor is on.
+    QTest::mouseClick(code, Qt::LeftButton, {},
+                      QPoint(code->width() / 2, code->line_rect(0x1004).center().y()));
+    QTest::keyClick(&debugger, Qt::Key_F10, Qt::ControlModifier);
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1004);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::RunTo);
+
+    // Closed, the debugger's breakpoints stop nothing; opened again, they are back.
+    click_margin(code, 0x1004);
+    debugger.close();
+    // Several slices, each running the whole loop.
+    QTest::qWait(100);
+    EXPECT_FALSE(is_paused(emulator()));
+    EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1004));
+    window().run_command(MenuCommand::Debugger);
+    EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1004));
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1004);
+}
+
+// Tools > Load symbols...: a file that is not a symbol file is refused with its line, and the
+// labels of one that is reach the debugger's address fields.
+TEST_F(DebuggerWindowTest, LoadSymbolsAddsLabelsOrSaysWhichLineIsWrong) {
+    DebuggerWindow& debugger = open_debugger();
+    write_file("bad.sym", "later 1010\n10 PRINT\n");
+    write_file("more.sym", "; the loop's end\nlater 1FFC\n");
+    const auto load = [this](const char* name) {
+        return when_dialog_opens("LoadSymbolsBox", [this, name](QDialog& d) {
+            static_cast<QFileDialog&>(d).selectFile(
+                QString::fromStdString((directory() / name).string()));
+            d.accept();
+        });
+    };
+    const auto bad = load("bad.sym");
+    const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
+        EXPECT_EQ(text_of(d, "error_text"), "Cannot load the symbols");
+        EXPECT_TRUE(text_of(d, "error_detail").contains(QStringLiteral("bad.sym:2: ")))
+            << text_of(d, "error_detail").toStdString();
+        click(d, "ok_button");
+    });
+    trigger(MenuCommand::LoadSymbols);
+    EXPECT_TRUE(bad->seen);
+    EXPECT_TRUE(error->seen);
+    EXPECT_FALSE(find_symbol(emulator().symbols, "later"));
+
+    const auto more = load("more.sym");
+    trigger(MenuCommand::LoadSymbols);
+    EXPECT_TRUE(more->seen);
+    auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
+    go_to->setText(QStringLiteral("later-2"));
+    QTest::keyClick(go_to, Qt::Key_Return);
+    EXPECT_EQ(debugger.code_view()->cursor(), 0x1FFA);
+}
+
+}  // namespace
+}  // namespace tolvan::testing

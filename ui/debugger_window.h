@@ -1,0 +1,100 @@
+// The debugger's window, beside the calculator: the unassembly around PC, the registers, the
+// internal RAM and stack, the memory and the history, and the run and step commands. While it
+// is open the machine is attached to the debugger; closed, the machine runs as before.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "machine/display.h"
+#include "machine/emulator.h"
+#include "machine/slice.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace tolvan {
+
+class CodeView;
+class HistoryView;
+class MemoryView;
+class RegisterView;
+class StackView;
+
+enum class DebugCommand : std::uint8_t {
+    Run,
+    Pause,
+    Step,
+    StepOver,
+    StepOut,
+    RunToCursor,
+    ToggleBreakpoint,
+};
+
+// Which register the memory view keeps in sight at every stop.
+enum class MemoryFollow : std::uint8_t { None, X, Y, DP };
+
+class DebuggerWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    DebuggerWindow(Emulator& emulator, Display& display, QWidget* parent = nullptr);
+
+    // After every slice of the calculator's timer: a stop refreshes the views at once; a
+    // running machine at most a few times a second.
+    void after_slice(const SliceResult& result);
+    // Shows the machine's state; at a stop the registers' change marks start again from here.
+    void refresh(bool at_stop);
+    void run_command(DebugCommand command);
+
+    QAction* command_action(DebugCommand command) const { return actions_.at(command); }
+    CodeView* code_view() const { return code_; }
+    RegisterView* register_view() const { return registers_; }
+    MemoryView* memory_view() const { return memory_; }
+    QLabel* state_label() const { return state_; }
+
+  signals:
+    // A step drew the LCD.
+    void lcd_changed();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void build_actions();
+    QWidget* build_code_panel();
+    QWidget* build_memory_panel();
+    void update_actions(bool paused);
+    void show_state();
+    // The address that a field names, or nothing after telling the user why not.
+    std::optional<std::uint16_t> address_in(QLineEdit* field);
+    void go_to_code();
+    void go_to_memory();
+    void follow_in_memory();
+
+    Emulator& emulator_;
+    Display& display_;
+    std::map<DebugCommand, QAction*> actions_;
+    CodeView* code_ = nullptr;
+    RegisterView* registers_ = nullptr;
+    StackView* stack_ = nullptr;
+    MemoryView* memory_ = nullptr;
+    HistoryView* history_ = nullptr;
+    QLineEdit* code_address_ = nullptr;
+    QLineEdit* memory_address_ = nullptr;
+    QComboBox* follow_ = nullptr;
+    QLabel* state_ = nullptr;
+    std::uint64_t seen_stop_count_ = 0;
+    // The breakpoints while the window is closed.
+    std::vector<std::uint16_t> kept_breakpoints_;
+    QElapsedTimer since_refresh_;
+};
+
+}  // namespace tolvan

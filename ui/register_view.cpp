@@ -1,0 +1,223 @@
+#include "ui/register_view.h"
+
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <optional>
+
+namespace tolvan {
+
+namespace {
+
+enum class Format : std::uint8_t { Hex2, Hex4, Bit, Decimal };
+
+struct RegisterField {
+    const char* name;
+    Format format;
+    std::uint32_t (*read)(const Emulator&);
+    void (*write)(Emulator&, std::uint32_t);
+};
+
+template <std::uint8_t kIndex>
+constexpr RegisterField iram_byte(const char* name) {
+    return {
+        name, Format::Hex2, [](const Emulator& e) -> std::uint32_t { return e.cpu.iram[kIndex]; },
+        [](Emulator& e, std::uint32_t v) { e.cpu.iram[kIndex] = static_cast<std::uint8_t>(v); }};
+}
+
+template <std::uint8_t kLow>
+constexpr RegisterField iram_pair(const char* name) {
+    return {name, Format::Hex4,
+            [](const Emulator& e) -> std::uint32_t { return register_pair(e.cpu, kLow); },
+            [](Emulator& e, std::uint32_t v) {
+                set_register_pair(e.cpu, kLow, static_cast<std::uint16_t>(v));
+            }};
+}
+
+template <std::uint8_t kMask>
+constexpr RegisterField flag(const char* name) {
+    return {name, Format::Bit,
+            [](const Emulator& e) -> std::uint32_t { return (e.cpu.flags & kMask) != 0; },
+            [](Emulator& e, std::uint32_t v) {
+                e.cpu.flags =
+                    static_cast<std::uint8_t>(v != 0 ? e.cpu.flags | kMask : e.cpu.flags & ~kMask);
+            }};
+}
+
+// Member pointers name the field once for both directions.
+template <auto kMember>
+std::uint32_t read_cpu(const Emulator& e) {
+    return static_cast<std::uint32_t>(e.cpu.*kMember);
+}
+template <auto kMember>
+void write_cpu(Emulator& e, std::uint32_t v) {
+    e.cpu.*kMember = static_cast<std::remove_reference_t<decltype(e.cpu.*kMember)>>(v);
+}
+template <auto kMember>
+constexpr RegisterField cpu_field(const char* name, Format format) {
+    return {name, format, &read_cpu<kMember>, &write_cpu<kMember>};
+}
+
+template <auto kMember>
+std::uint32_t read_port(const Emulator& e) {
+    return e.bus.ports.*kMember;
+}
+template <auto kMember>
+void write_port(Emulator& e, std::uint32_t v) {
+    e.bus.ports.*kMember = static_cast<std::uint8_t>(v);
+}
+template <auto kMember>
+constexpr RegisterField port(const char* name) {
+    return {name, Format::Hex2, &read_port<kMember>, &write_port<kMember>};
+}
+
+const RegisterField kFields[] = {
+    iram_byte<kRegisterA>("A"),
+    iram_byte<kRegisterB>("B"),
+    iram_byte<kRegisterI>("I"),
+    iram_byte<kRegisterJ>("J"),
+    iram_byte<kRegisterK>("K"),
+    iram_byte<kRegisterL>("L"),
+    iram_byte<kRegisterM>("M"),
+    iram_byte<kRegisterN>("N"),
+    iram_pair<kRegisterXL>("X"),
+    iram_pair<kRegisterYL>("Y"),
+    cpu_field<&Cpu::p>("P", Format::Hex2),
+    cpu_field<&Cpu::q>("Q", Format::Hex2),
+    cpu_field<&Cpu::r>("R", Format::Hex2),
+    cpu_field<&Cpu::dp>("DP", Format::Hex4),
+    cpu_field<&Cpu::pc>("PC", Format::Hex4),
+    flag<kFlagZ>("Z"),
+    flag<kFlagC>("C"),
+    cpu_field<&Cpu::counter_512ms>("512 ms timer", Format::Decimal),
+    cpu_field<&Cpu::elapsed_512ms>("512 ms elapsed", Format::Bit),
+    cpu_field<&Cpu::counter_2ms>("2 ms timer", Format::Decimal),
+    cpu_field<&Cpu::elapsed_2ms>("2 ms elapsed", Format::Bit),
+    port<&Ports::port_a>("port A"),
+    port<&Ports::port_b>("port B"),
+    port<&Ports::port_f>("port F"),
+    port<&Ports::port_c>("port C"),
+};
+constexpr int kFieldCount = static_cast<int>(std::size(kFields));
+
+constexpr int kValueColumn = 1;
+const QColor kChangedColour(255, 220, 120);
+
+QString format_value(Format format, std::uint32_t value) {
+    switch (format) {
+        case Format::Hex2:
+            return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+        case Format::Hex4:
+            return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+        case Format::Bit:
+        case Format::Decimal:
+            return QString::number(value);
+    }
+    return {};
+}
+
+// The value typed, if it fits the field: hex for registers, 0 or 1 for a flag, a count that
+// stays positive for a timer.
+std::optional<std::uint32_t> parse_value(Format format, const QString& text) {
+    bool ok = false;
+    const QString trimmed = text.trimmed();
+    switch (format) {
+        case Format::Hex2:
+        case Format::Hex4: {
+            const uint value = trimmed.toUInt(&ok, 16);
+            const uint limit = format == Format::Hex2 ? 0xFFu : 0xFFFFu;
+            if (ok && value <= limit) return value;
+            return std::nullopt;
+        }
+        case Format::Bit: {
+            const uint value = trimmed.toUInt(&ok, 10);
+            if (ok && value <= 1) return value;
+            return std::nullopt;
+        }
+        case Format::Decimal: {
+            const int value = trimmed.toInt(&ok, 10);
+            if (ok && value >= 0) return static_cast<std::uint32_t>(value);
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+RegisterView::RegisterView(Emulator& emulator, QWidget* parent)
+    : QTableWidget(kFieldCount, 2, parent),
+      emulator_(emulator),
+      at_last_stop_(kFieldCount),
+      highlighted_(kFieldCount, false) {
+    setObjectName(QStringLiteral("RegisterView"));
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setHorizontalHeaderLabels({tr("Register"), tr("Value")});
+    verticalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    filling_ = true;
+    for (int row = 0; row < kFieldCount; ++row) {
+        auto* name = new QTableWidgetItem(QString::fromLatin1(kFields[row].name));
+        name->setFlags(Qt::ItemIsEnabled);
+        setItem(row, 0, name);
+        setItem(row, kValueColumn, new QTableWidgetItem);
+        at_last_stop_[row] = kFields[row].read(emulator_);
+    }
+    filling_ = false;
+    resizeColumnToContents(0);
+    resizeRowsToContents();
+    editable_ = true;
+    set_editable(false);
+    connect(this, &QTableWidget::itemChanged, this, &RegisterView::commit);
+}
+
+void RegisterView::show_values(bool at_stop) {
+    filling_ = true;
+    for (int row = 0; row < kFieldCount; ++row) {
+        const std::uint32_t value = kFields[row].read(emulator_);
+        QTableWidgetItem* cell = item(row, kValueColumn);
+        cell->setText(format_value(kFields[row].format, value));
+        highlighted_[row] = value != at_last_stop_[row];
+        cell->setBackground(highlighted_[row] ? QBrush(kChangedColour) : QBrush());
+        if (at_stop) at_last_stop_[row] = value;
+    }
+    filling_ = false;
+}
+
+void RegisterView::set_editable(bool editable) {
+    if (editable == editable_) return;
+    editable_ = editable;
+    filling_ = true;
+    for (int row = 0; row < kFieldCount; ++row) {
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (editable) flags |= Qt::ItemIsEditable;
+        item(row, kValueColumn)->setFlags(flags);
+    }
+    filling_ = false;
+}
+
+int RegisterView::row_of(const QString& name) const {
+    for (int row = 0; row < kFieldCount; ++row) {
+        if (name == QLatin1String(kFields[row].name)) return row;
+    }
+    return -1;
+}
+
+bool RegisterView::is_highlighted(int row) const {
+    return row >= 0 && row < kFieldCount && highlighted_[row];
+}
+
+void RegisterView::commit(QTableWidgetItem* cell) {
+    if (filling_ || cell->column() != kValueColumn) return;
+    const RegisterField& field = kFields[cell->row()];
+    if (const auto value = parse_value(field.format, cell->text()); value && editable_) {
+        field.write(emulator_, *value);
+        emit edited();
+    }
+    // A value that does not fit goes back to what the machine holds.
+    show_values(false);
+}
+
+}  // namespace tolvan
