@@ -107,22 +107,25 @@ class ClockedDelay {
     std::int64_t passes_ = 0;
 };
 
-// What a slice checks around each step besides the delay, chosen once per slice. A debugger's
-// breakpoints would be one more kind, so that a slice without them pays nothing.
+// What a slice checks around each step besides the delay, chosen once per slice, so that a
+// slice without an observer or a debugger pays nothing for them. `before_step` returns false
+// to stop before the instruction, `after_step` true to stop after it.
 struct Unwatched {
-    void before_step(const Emulator&) {}
-    void after_step(const Emulator&) {}
+    static bool before_step(const Emulator&) { return true; }
+    static bool after_step(const Emulator&) { return false; }
 };
 
 class Observed {
   public:
     explicit Observed(const StepObserver& observer) : observer_(observer) {}
-    void before_step(const Emulator& emulator) {
+    bool before_step(const Emulator& emulator) {
         address_ = emulator.cpu.pc;
         opcode_ = read_program_byte(emulator.bus.memory, address_);
+        return true;
     }
-    void after_step(const Emulator& emulator) {
+    bool after_step(const Emulator& emulator) {
         observer_.after_step(observer_.context, emulator, address_, opcode_);
+        return false;
     }
 
   private:
@@ -131,8 +134,36 @@ class Observed {
     std::uint8_t opcode_ = 0;
 };
 
+// Under the debugger: it stops before an instruction at a breakpoint or the run's target, and
+// after one that ends a step or touched a watched address; each instruction goes into the
+// history, and to the observer if there is one.
+class Debugged {
+  public:
+    Debugged(Emulator& emulator, const StepObserver& observer)
+        : run_(emulator), observer_(observer) {}
+    bool before_step(Emulator& emulator) {
+        if (stop_before_step(emulator)) return false;
+        address_ = emulator.cpu.pc;
+        opcode_ = read_program_byte(emulator.bus.memory, address_);
+        record_history(emulator.debugger, address_, opcode_, emulator.cpu);
+        return true;
+    }
+    bool after_step(Emulator& emulator) {
+        if (observer_.after_step)
+            observer_.after_step(observer_.context, emulator, address_, opcode_);
+        return stop_after_step(emulator, address_, opcode_);
+    }
+
+  private:
+    const DebuggedRun run_;
+    const StepObserver& observer_;
+    std::uint16_t address_ = 0;
+    std::uint8_t opcode_ = 0;
+};
+
 template <class Delay, class Watch>
-SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch watch) {
+SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& watch,
+                      int step_limit) {
     Cpu& cpu = emulator.cpu;
     Bus& bus = emulator.bus;
     const TimerLimits limits = timer_limits(cpu);
@@ -144,105 +175,75 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch w
             return result;
         }
     }
-    int left = kStepsPerSlice;
+    int left = step_limit;
     while (left != 0) {
+        if (!watch.before_step(emulator)) {
+            result.stopped = true;
+            break;
+        }
         if (cpu.pc == kKeyReleaseAddress) [[unlikely]] {
             count_scan_pass(bus.keyboard);
         }
-        watch.before_step(emulator);
         execute_instruction(cpu, bus);
         advance_timers(cpu, limits);
         const bool go_on = delay.after_step(cpu);
         --left;
-        watch.after_step(emulator);
+        const bool stop_here = watch.after_step(emulator);
         if (bus.ports.refresh_request) [[unlikely]] {
             result.drew_lcd = serve_refresh_request(emulator, display);
+            result.stopped = stop_here;
+            break;
+        }
+        if (stop_here) {
+            result.stopped = true;
             break;
         }
         if (!go_on) break;
     }
-    result.steps = kStepsPerSlice - left;
+    result.steps = step_limit - left;
     result.delay_passes = delay.passes(result.steps);
     return result;
 }
 
 template <class Watch>
-SliceResult run_watched(Emulator& emulator, Display& display, const SliceClock& clock,
-                        Watch watch) {
+SliceResult run_watched(Emulator& emulator, Display& display, const SliceClock& clock, Watch& watch,
+                        int step_limit) {
     const std::int32_t max_delay = emulator.cpu.max_delay;
-    if (max_delay == 0) return run_steps(emulator, display, SinglePass{}, watch);
-    if (max_delay < 0 || !clock.now) return run_steps(emulator, display, WholeDelay{}, watch);
-    return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch);
-}
-
-// The loop under the debugger: a loop of its own, so that the others pay nothing for it. It
-// stops before an instruction that the debugger stops at, and after one that ends a step or
-// touched a watched address.
-template <class Delay>
-SliceResult run_debugged_steps(Emulator& emulator, Display& display, Delay delay,
-                               const StepObserver& observer, int step_limit) {
-    Cpu& cpu = emulator.cpu;
-    Bus& bus = emulator.bus;
-    const TimerLimits limits = timer_limits(cpu);
-    SliceResult result;
-    if (const auto unfinished = emulator.slice.unfinished_delay) {
-        emulator.slice.unfinished_delay.reset();
-        if (!delay.finish(cpu, *unfinished)) {
-            result.delay_passes = delay.passes(0);
-            return result;
-        }
-    }
-    const DebuggedRun run(emulator);
-    for (int left = step_limit; left != 0; --left) {
-        if (stop_before_step(emulator)) {
-            result.stopped = true;
-            break;
-        }
-        if (cpu.pc == kKeyReleaseAddress) count_scan_pass(bus.keyboard);
-        const std::uint16_t address = cpu.pc;
-        const std::uint8_t opcode = read_program_byte(bus.memory, address);
-        record_history(emulator.debugger, address, opcode, cpu);
-        execute_instruction(cpu, bus);
-        advance_timers(cpu, limits);
-        const bool go_on = delay.after_step(cpu);
-        ++result.steps;
-        if (observer.after_step) observer.after_step(observer.context, emulator, address, opcode);
-        result.stopped = stop_after_step(emulator, address, opcode);
-        if (bus.ports.refresh_request) {
-            result.drew_lcd = serve_refresh_request(emulator, display);
-            break;
-        }
-        if (result.stopped || !go_on) break;
-    }
-    result.delay_passes = delay.passes(result.steps);
-    return result;
-}
-
-SliceResult run_debugged(Emulator& emulator, Display& display, const SliceOptions& options,
-                         int step_limit) {
-    const std::int32_t max_delay = emulator.cpu.max_delay;
-    const StepObserver& observer = options.observer;
-    const SliceClock& clock = options.clock;
-    if (max_delay == 0) {
-        return run_debugged_steps(emulator, display, SinglePass{}, observer, step_limit);
-    }
+    if (max_delay == 0) return run_steps(emulator, display, SinglePass{}, watch, step_limit);
     if (max_delay < 0 || !clock.now) {
-        return run_debugged_steps(emulator, display, WholeDelay{}, observer, step_limit);
+        return run_steps(emulator, display, WholeDelay{}, watch, step_limit);
     }
-    return run_debugged_steps(emulator, display, ClockedDelay(clock, emulator.slice), observer,
-                              step_limit);
+    return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch, step_limit);
+}
+
+SliceResult run_chosen_steps(Emulator& emulator, Display& display, const SliceOptions& options,
+                             int step_limit, bool debugged) {
+    if (debugged) [[unlikely]] {
+        Debugged watch(emulator, options.observer);
+        return run_watched(emulator, display, options.clock, watch, step_limit);
+    }
+    if (options.observer.after_step) {
+        Observed watch(options.observer);
+        return run_watched(emulator, display, options.clock, watch, step_limit);
+    }
+    Unwatched watch;
+    return run_watched(emulator, display, options.clock, watch, step_limit);
 }
 
 TimePoint read_steady_clock(void*) {
     return std::chrono::steady_clock::now();
 }
 
-SliceResult run_debugged_slice(Emulator& emulator, Display& display, const SliceOptions& options,
-                               int step_limit) {
+// Runs up to step_limit steps, unless another slice is running or no firmware is loaded; under
+// the debugger when `debugged`.
+SliceResult run_guarded(Emulator& emulator, Display& display, const SliceOptions& options,
+                        int step_limit, bool debugged) {
     MachineControl& control = emulator.control;
+    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
     control.slice_busy = true;
-    const SliceResult result = run_debugged(emulator, display, options, step_limit);
+    const SliceResult result = run_chosen_steps(emulator, display, options, step_limit, debugged);
     control.slice_busy = false;
+    // A tape SAVE that failed during the slice is reported once, after it.
     report_tape_failure(emulator);
     return result;
 }
@@ -275,27 +276,12 @@ bool serve_refresh_request(Emulator& emulator, Display& display) {
 }
 
 SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options) {
-    MachineControl& control = emulator.control;
-    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
-    if (debugging(emulator.debugger)) [[unlikely]] {
-        if (is_paused(emulator)) return {};
-        return run_debugged_slice(emulator, display, options, kStepsPerSlice);
-    }
-    control.slice_busy = true;
-    const SliceResult result =
-        options.observer.after_step
-            ? run_watched(emulator, display, options.clock, Observed(options.observer))
-            : run_watched(emulator, display, options.clock, Unwatched{});
-    control.slice_busy = false;
-    // A tape SAVE that failed during the slice is reported once, after it.
-    report_tape_failure(emulator);
-    return result;
+    if (is_paused(emulator)) return {};
+    return run_guarded(emulator, display, options, kStepsPerSlice, debugging(emulator.debugger));
 }
 
 SliceResult run_single_step(Emulator& emulator, Display& display) {
-    MachineControl& control = emulator.control;
-    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
-    return run_debugged_slice(emulator, display, {}, 1);
+    return run_guarded(emulator, display, {}, 1, true);
 }
 
 }  // namespace tolvan
