@@ -140,9 +140,8 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
             parsed.options.help = true;
         } else if (arg == "--version") {
             parsed.options.version = true;
-        } else if (arg == "-o" || arg == "--listing" || arg == "--symbols" ||
-                   arg == "--range" || arg == "--fill" ||
-                   arg == "--base" || arg == "--base-at") {
+        } else if (arg == "-o" || arg == "--listing" || arg == "--symbols" || arg == "--range" ||
+                   arg == "--fill" || arg == "--base" || arg == "--base-at") {
             parsed.error = apply_option(args, index, parsed.options);
         } else if (arg.size() > 1 && arg.front() == '-') {
             parsed.error = "unknown option '" + std::string(arg) + "'";
