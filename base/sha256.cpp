@@ -1,90 +1,24 @@
 #include "base/sha256.h"
 
+#include <nettle/sha2.h>
+
 #include <array>
 #include <cstdint>
 
 namespace tolvan {
 
-namespace {
-
-constexpr std::array<std::uint32_t, 64> kRoundConstants = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-constexpr std::array<std::uint32_t, 8> kInitialHash = {
-    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-
-constexpr std::size_t kBlockSize = 64;
-constexpr std::size_t kLengthSize = 8;
-
-std::uint32_t rotate_right(std::uint32_t value, int count) {
-    return (value >> count) | (value << (32 - count));
-}
-
-void compress(std::array<std::uint32_t, 8>& hash, const unsigned char* block) {
-    std::array<std::uint32_t, 64> w{};
-    for (std::size_t n = 0; n < 16; ++n) {
-        w[n] = std::uint32_t{block[4 * n]} << 24 | std::uint32_t{block[4 * n + 1]} << 16 |
-               std::uint32_t{block[4 * n + 2]} << 8 | std::uint32_t{block[4 * n + 3]};
-    }
-    for (std::size_t n = 16; n < 64; ++n) {
-        const std::uint32_t s0 =
-            rotate_right(w[n - 15], 7) ^ rotate_right(w[n - 15], 18) ^ (w[n - 15] >> 3);
-        const std::uint32_t s1 =
-            rotate_right(w[n - 2], 17) ^ rotate_right(w[n - 2], 19) ^ (w[n - 2] >> 10);
-        w[n] = w[n - 16] + s0 + w[n - 7] + s1;
-    }
-    auto [a, b, c, d, e, f, g, h] = hash;
-    for (std::size_t n = 0; n < 64; ++n) {
-        const std::uint32_t s1 = rotate_right(e, 6) ^ rotate_right(e, 11) ^ rotate_right(e, 25);
-        const std::uint32_t choice = (e & f) ^ (~e & g);
-        const std::uint32_t t1 = h + s1 + choice + kRoundConstants[n] + w[n];
-        const std::uint32_t s0 = rotate_right(a, 2) ^ rotate_right(a, 13) ^ rotate_right(a, 22);
-        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + s0 + majority;
-    }
-    const std::array<std::uint32_t, 8> rounds = {a, b, c, d, e, f, g, h};
-    for (std::size_t n = 0; n < hash.size(); ++n)
-        hash[n] += rounds[n];
-}
-
-}  // namespace
-
 std::string sha256_hex(std::string_view bytes) {
-    std::array<std::uint32_t, 8> hash = kInitialHash;
-    std::size_t whole = bytes.size() - bytes.size() % kBlockSize;
-    for (std::size_t at = 0; at < whole; at += kBlockSize) {
-        compress(hash, reinterpret_cast<const unsigned char*>(bytes.data() + at));
-    }
-    // The tail, the 0x80 marker, zeros and the length in bits fill one or two last blocks.
-    std::string tail(bytes.substr(whole));
-    tail += static_cast<char>(0x80);
-    while (tail.size() % kBlockSize != kBlockSize - kLengthSize)
-        tail += '\0';
-    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
-    for (int shift = 56; shift >= 0; shift -= 8)
-        tail += static_cast<char>((bits >> shift) & 0xFF);
-    for (std::size_t at = 0; at < tail.size(); at += kBlockSize) {
-        compress(hash, reinterpret_cast<const unsigned char*>(tail.data() + at));
-    }
-    static constexpr char kDigits[] = "0123456789abcdef";
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+    std::array<std::uint8_t, SHA256_DIGEST_SIZE> digest{};
+    sha256_digest(&context, digest.size(), digest.data());
+    constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
-    for (const std::uint32_t word : hash) {
-        for (int shift = 28; shift >= 0; shift -= 4)
-            text += kDigits[(word >> shift) & 0xF];
+    text.reserve(2 * digest.size());
+    for (const std::uint8_t byte : digest) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
     }
     return text;
 }
