@@ -160,6 +160,14 @@ void DebuggerWindow::build_actions() {
         bar->addAction(action);
         actions_[item.command] = action;
     }
+    menu->addSeparator();
+    auto* undefined = new QAction(tr("Stop at &undefined opcodes"), this);
+    undefined->setObjectName(QStringLiteral("StopOnUndefined"));
+    undefined->setCheckable(true);
+    undefined->setChecked(emulator_.debugger.stop_on_undefined);
+    connect(undefined, &QAction::toggled, this,
+            [this](bool on) { emulator_.debugger.stop_on_undefined = on; });
+    menu->addAction(undefined);
 }
 
 QWidget* DebuggerWindow::build_code_panel() {

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
+#include "cpu/opcode_table.h"
 #include "machine/debugger.h"
 #include "tests/ui/window_fixture.h"
 #include "tools/hex_text.h"
@@ -204,6 +205,22 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1004));
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1004);
+}
+
+// Debug > Stop at undefined opcodes: the run pauses before an opcode that is not an instruction.
+TEST_F(DebuggerWindowTest, TheUndefinedOpcodeSwitchStopsTheRunBeforeOne) {
+    DebuggerWindow& debugger = open_debugger();
+    pause_with_key(debugger);
+    constexpr std::uint8_t kUndefined = 0x17;
+    ASSERT_FALSE(is_defined(kUndefined));
+    debug_write_byte(emulator(), 0x1000, kUndefined);
+    auto* stop_on_undefined = debugger.findChild<QAction*>(QStringLiteral("StopOnUndefined"));
+    ASSERT_NE(stop_on_undefined, nullptr);
+    stop_on_undefined->trigger();
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    ASSERT_TRUE(wait_until_paused());
+    EXPECT_EQ(emulator().cpu.pc, 0x1000);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::UndefinedOpcode);
 }
 
 // Tools > Load symbols...: a file that is not a symbol file is refused with its line, and the
