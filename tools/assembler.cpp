@@ -19,6 +19,9 @@ namespace {
 constexpr std::uint32_t kAddressSpaceSize = 0x10000;
 constexpr std::int64_t kLastAddress = 0xFFFF;
 constexpr int kMaxIncludeDepth = 16;
+// Errors kept of one assembly: a source that repeats an error on every line of a large INCLUDE
+// tree would otherwise fill memory with them; nobody reads past the first screens.
+constexpr std::size_t kMaxErrors = 1000;
 constexpr std::size_t kDataBytesPerLine = 3;
 constexpr std::size_t kBytesColumnWidth = 18;
 // The unassembler writes references into its range as "L_" and four hexadecimal digits even
@@ -72,6 +75,7 @@ struct Assembly {
     // defined further on are not known yet.
     std::map<std::string, std::string> equ_failures;
     std::vector<NumberedError> errors;
+    std::size_t errors_not_kept = 0;
     ReadBudget budget;
     std::vector<std::string> include_chain;  // the files being read, outermost first
     std::map<std::string, LoadedFile> loaded;
@@ -80,6 +84,10 @@ struct Assembly {
 
 void add_error(Assembly& assembly, std::size_t order, const SourceLocation& location,
                std::string message) {
+    if (assembly.errors.size() == kMaxErrors) {
+        ++assembly.errors_not_kept;
+        return;
+    }
     assembly.errors.push_back({order, {location.file, location.line, std::move(message)}});
 }
 
@@ -567,6 +575,12 @@ AssemblyResult finish(Assembly& assembly) {
         [](const NumberedError& a, const NumberedError& b) { return a.order < b.order; });
     for (auto& numbered : assembly.errors)
         assembly.result.errors.push_back(std::move(numbered.error));
+    if (assembly.errors_not_kept != 0) {
+        const AssemblyError& last = assembly.result.errors.back();
+        assembly.result.errors.push_back(
+            {last.file, last.line,
+             "and " + std::to_string(assembly.errors_not_kept) + " more errors, not listed"});
+    }
     return std::move(assembly.result);
 }
 
@@ -574,7 +588,7 @@ AssemblyResult finish(Assembly& assembly) {
 
 AssemblyResult assemble_source(std::string_view text, std::string_view name,
                                const IncludeLoader& loader, const BaseImage& base) {
-    Assembly assembly{loader, base, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    Assembly assembly{loader, base, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
     const std::string main_name(name);
     assembly.result.files.push_back(main_name);
     if (within_byte_budget(assembly, text.size(), {main_name, 0})) {
