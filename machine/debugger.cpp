@@ -243,17 +243,6 @@ std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
     return line;
 }
 
-bool debugged_step(Emulator& emulator, const StepObserver& observer) {
-    DebuggedRun run(emulator);
-    if (stop_before_step(emulator)) return true;
-    Cpu& cpu = emulator.cpu;
-    const std::uint16_t address = cpu.pc;
-    const std::uint8_t opcode = read_program_byte(emulator.bus.memory, address);
-    record_history(emulator.debugger, address, opcode, cpu);
-    observed_step(emulator, observer);
-    return stop_after_step(emulator, address, opcode);
-}
-
 DebuggedRun::DebuggedRun(Emulator& emulator) : emulator_(emulator) {
     Debugger& debugger = emulator.debugger;
     if (debugger.history_ring.size() != kHistorySize) {

@@ -129,11 +129,6 @@ std::string registers_text(const Cpu& cpu);
 std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
                          const Symbols* symbols);
 
-// One instruction step as observed_step runs it (no key scan, no refresh), under the
-// debugger. Returns true when the debugger stopped, before the instruction (which then has not
-// run) or after it.
-bool debugged_step(Emulator& emulator, const StepObserver& observer);
-
 // For the duration of a debugged run: the address space reports data accesses to the
 // debugger if a watchpoint is set, and the history ring is allocated.
 class DebuggedRun {

@@ -265,6 +265,13 @@ void observed_step(Emulator& emulator, const StepObserver& observer) {
     watch.after_step(emulator);
 }
 
+bool debugged_step(Emulator& emulator, const StepObserver& observer) {
+    Debugged watch(emulator, observer);
+    if (!watch.before_step(emulator)) return true;
+    step(emulator.cpu, emulator.bus);
+    return watch.after_step(emulator);
+}
+
 bool serve_refresh_request(Emulator& emulator, Display& display) {
     Bus& bus = emulator.bus;
     if (!bus.ports.refresh_request) return false;

@@ -54,6 +54,10 @@ struct SliceResult {
 // One instruction step, reported to the observer if there is one.
 void observed_step(Emulator& emulator, const StepObserver& observer);
 
+// The same under the debugger (no key scan, no refresh). Returns true when the debugger
+// stopped, before the instruction (which then has not run) or after it.
+bool debugged_step(Emulator& emulator, const StepObserver& observer);
+
 // If the firmware has switched the display on: clears the request and draws the LCD if a
 // display byte changed since the last drawing. Returns whether it drew.
 bool serve_refresh_request(Emulator& emulator, Display& display);
