@@ -82,7 +82,7 @@ bool is_address_value(const Action& action, std::size_t index) {
 // hexadecimal after 0x or &), a label, or label+N / label-N.
 std::optional<std::uint16_t> parse_command_address(const Symbols& symbols,
                                                    const std::string& text) {
-    return parse_address(symbols, text, PlainDigits::Decimal);
+    return parse_address(symbols, text, PlainDigits::kAsDecimal);
 }
 
 // FROM-TO; a label may itself hold a minus sign only as label-N, so the first '-' after a
@@ -128,7 +128,7 @@ std::optional<long long> parse_number(const std::string& text) {
 std::optional<KeyCode> pressed_key(const std::string& text) {
     const auto number = parse_number(text);
     if (!number) return key_code_named(text);
-    if (*number < key_number(KeyCode::Cal) || *number > key_number(kHighestKeyCode)) {
+    if (*number < key_number(KeyCode::kCal) || *number > key_number(kHighestKeyCode)) {
         return std::nullopt;
     }
     return key_code(static_cast<int>(*number));
@@ -232,8 +232,8 @@ std::string state_json(const Emulator& emulator) {
         {"counter_2ms", cpu.counter_2ms},
         {"elapsed_512ms", cpu.elapsed_512ms},
         {"elapsed_2ms", cpu.elapsed_2ms},
-        {"max_horloge512", cpu.max_horloge512},
-        {"max_horloge002", cpu.max_horloge002},
+        {"max_horloge512", cpu.timer_limit_512ms},
+        {"max_horloge002", cpu.timer_limit_2ms},
         {"max_delay", cpu.max_delay},
         {"ram_size", bus.memory.ram_size},
         {"power_on_status", static_cast<std::int32_t>(emulator.control.power_on_status)},
@@ -340,24 +340,24 @@ void HeadlessSession::run(const Action& action) {
     }
     if (!target) return;
     const bool reached =
-        debugger.stop_count != stops_before && debugger.last_stop.reason == StopReason::RunTo;
+        debugger.stop_count != stops_before && debugger.last_stop.reason == StopReason::kRunTo;
     if (!reached) {
         err_ << "tolvan: --until " << named_address(*target) << ": not reached\n";
         missed_target_ = true;
         // The target stops nothing further.
-        if (debugger.mode == RunMode::RunTo) debugger.mode = RunMode::Running;
+        if (debugger.mode == RunMode::kRunTo) debugger.mode = RunMode::kRunning;
     }
 }
 
 std::string_view stop_reason_text(StopReason reason) {
     switch (reason) {
-        case StopReason::RunTo:
+        case StopReason::kRunTo:
             return "reached the --until address";
-        case StopReason::Watchpoint:
+        case StopReason::kWatchpoint:
             return "watched write";
-        case StopReason::Breakpoint:
+        case StopReason::kBreakpoint:
             return "breakpoint";
-        case StopReason::UndefinedOpcode:
+        case StopReason::kUndefinedOpcode:
             return "undefined opcode";
         default:
             return "stopped";
@@ -371,7 +371,7 @@ void HeadlessSession::report_stop() {
     stops_reported_ = debugger.stop_count;
     const StopInfo& stop = debugger.last_stop;
     out_ << "stopped before " << named_address(stop.pc) << ": " << stop_reason_text(stop.reason);
-    if (stop.reason == StopReason::Watchpoint) {
+    if (stop.reason == StopReason::kWatchpoint) {
         out_ << " of " << named_address(stop.data_address) << " by the instruction at "
              << named_address(stop.instruction_address);
     }
@@ -399,7 +399,7 @@ void HeadlessSession::peek(std::uint16_t from, std::uint16_t to) {
 
 void HeadlessSession::run_steps(long long count) {
     Emulator& emulator = *emulator_;
-    if (emulator.control.power_on_status != PowerOnStatus::Ok) return;
+    if (emulator.control.power_on_status != PowerOnStatus::kOk) return;
     const StepObserver step_observer = observer();
     const bool debugged = debugging(emulator.debugger);
     // A display switched on is served as a slice serves it, without stopping the run, so that
@@ -419,7 +419,7 @@ void HeadlessSession::run_steps(long long count) {
 // run without them says so here, with each image's name, expected size and folder. The run goes
 // on as the window would (the exit status is unchanged).
 void HeadlessSession::warn_about_roms() {
-    if (emulator_->control.power_on_status == PowerOnStatus::Ok) return;
+    if (emulator_->control.power_on_status == PowerOnStatus::kOk) return;
     std::error_code ignored;
     const std::filesystem::path folder = std::filesystem::current_path(ignored);
     err_ << "tolvan: warning: no instruction runs: ROM images missing or short in "

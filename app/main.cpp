@@ -75,7 +75,7 @@ std::optional<tolvan::MachineFolder> enter_demo_folder() {
                   << "\n";
         return std::nullopt;
     }
-    return tolvan::MachineFolder{*folder, tolvan::FolderOrigin::Demo};
+    return tolvan::MachineFolder{*folder, tolvan::FolderOrigin::kDemo};
 }
 
 // The folder that the options chose, now the current directory. Without a choice nothing
@@ -99,7 +99,7 @@ struct ChosenFolder {
         return {std::nullopt, tolvan::kExitUsage};
     }
     return {tolvan::MachineFolder{std::filesystem::current_path(error),
-                                  tolvan::FolderOrigin::CommandLine}};
+                                  tolvan::FolderOrigin::kCommandLine}};
 }
 
 }  // namespace

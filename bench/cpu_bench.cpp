@@ -56,8 +56,8 @@ void load_program(Emulator& emulator) {
     emulator.cpu.pc = kProgramStart;
     emulator.cpu.r = 0x5C;
     emulator.cpu.max_delay = kDefaultMaxDelay;
-    emulator.cpu.max_horloge512 = kDefaultMaxHorloge512;
-    emulator.cpu.max_horloge002 = kDefaultMaxHorloge002;
+    emulator.cpu.timer_limit_512ms = kDefaultTimerLimit512ms;
+    emulator.cpu.timer_limit_2ms = kDefaultTimerLimit2ms;
 }
 
 void BM_InstructionStep(benchmark::State& state) {

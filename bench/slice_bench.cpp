@@ -183,8 +183,8 @@ std::unique_ptr<Emulator> load(const Program& program) {
     cpu.pc = kProgramStart;
     cpu.r = kStackTop;
     cpu.max_delay = 0;
-    cpu.max_horloge512 = 50000;
-    cpu.max_horloge002 = 20;
+    cpu.timer_limit_512ms = 50000;
+    cpu.timer_limit_2ms = 20;
     return emulator;
 }
 

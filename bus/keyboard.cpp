@@ -18,21 +18,21 @@ void advance_break_counter(Keyboard& keyboard) {
 // clang-format off
 using enum KeyCode;
 const std::array<KeyCode, 8 * kKeyLines> kGroupAKeys = {
-    Digit7, Digit8,     Digit9,     Divide,   XToM,   kNo,     kNo,     kNo,
-    Digit4, Digit5,     Digit6,     Multiply, Rm,     Shift,   Def,     Sml,
-    Digit1, Digit2,     Digit3,     Minus,    MPlus,  LetterQ, LetterA, LetterZ,
-    Digit0, ChangeSign, Point,      Plus,     Equals, LetterW, LetterS, LetterX,
-    Hyp,    Sin,        Cos,        Tan,      Teal3,  LetterE, LetterD, LetterC,
-    Hex,    Deg,        Ln,         Log,      Teal2,  LetterR, LetterF, LetterV,
-    Exp,    Power,      SquareRoot, Square,   Teal1,  LetterT, LetterG, LetterB,
+    kDigit7, kDigit8,     kDigit9,     kDivide,   kXToM,   kNo,     kNo,     kNo,
+    kDigit4, kDigit5,     kDigit6,     kMultiply, kRm,     kShift,   kDef,     kSml,
+    kDigit1, kDigit2,     kDigit3,     kMinus,    kMPlus,  kLetterQ, kLetterA, kLetterZ,
+    kDigit0, kChangeSign, kPoint,      kPlus,     kEquals, kLetterW, kLetterS, kLetterX,
+    kHyp,    kSin,        kCos,        kTan,      kTeal3,  kLetterE, kLetterD, kLetterC,
+    kHex,    kDeg,        kLn,         kLog,      kTeal2,  kLetterR, kLetterF, kLetterV,
+    kExp,    kPower,      kSquareRoot, kSquare,   kTeal1,  kLetterT, kLetterG, kLetterB,
 };
 const std::array<KeyCode, 8 * kKeyLines> kGroupBKeys = {
-    kNo, Cce, UpDown,           FeExchange,      Down,  LetterY, LetterH,   LetterN,
-    kNo, kNo, CloseParenthesis, Reciprocal,      Up,    LetterU, LetterJ,   LetterM,
-    kNo, kNo, kNo,              OpenParenthesis, Left,  LetterI, LetterK,   Space,
-    kNo, kNo, kNo,              kNo,             Right, LetterO, LetterL,   Enter,
-    kNo, kNo, kNo,              kNo,             kNo,   LetterP, Comma,     Basic,
-    kNo, kNo, kNo,              kNo,             kNo,   kNo,     ShiftQRow, Cal,
+    kNo, kCce, kUpDown,           kFeExchange,      kDown,  kLetterY, kLetterH,   kLetterN,
+    kNo, kNo, kCloseParenthesis, kReciprocal,      kUp,    kLetterU, kLetterJ,   kLetterM,
+    kNo, kNo, kNo,              kOpenParenthesis, kLeft,  kLetterI, kLetterK,   kSpace,
+    kNo, kNo, kNo,              kNo,             kRight, kLetterO, kLetterL,   kEnter,
+    kNo, kNo, kNo,              kNo,             kNo,   kLetterP, kComma,     kBasic,
+    kNo, kNo, kNo,              kNo,             kNo,   kNo,     kShiftQRow, kCal,
     kNo, kNo, kNo,              kNo,             kNo,   kNo,     kNo,       kNo,
 };
 // clang-format on
@@ -77,16 +77,16 @@ std::uint8_t read_key_lines(const Keyboard& keyboard, std::uint8_t key_strobe,
 }
 
 KeyCode take_pending_key(Keyboard& keyboard) {
-    if (!keyboard.key_pending) return KeyCode::None;
+    if (!keyboard.key_pending) return KeyCode::kNone;
     keyboard.key_pending = false;
     return keyboard.pending_code;
 }
 
 bool poll_keyboard(Keyboard& keyboard) {
     if (keyboard.key_down) {
-        if (keyboard.pending_code == KeyCode::Brk) advance_break_counter(keyboard);
+        if (keyboard.pending_code == KeyCode::kBrk) advance_break_counter(keyboard);
     } else if (keyboard.key_pending) {
-        if (keyboard.pending_code == KeyCode::Brk) {
+        if (keyboard.pending_code == KeyCode::kBrk) {
             advance_break_counter(keyboard);
         } else {
             keyboard.break_counter = 0;
@@ -106,7 +106,7 @@ void post_key(Keyboard& keyboard, KeyCode code) {
 }
 
 void clear_pending_key(Keyboard& keyboard) {
-    keyboard.pending_code = KeyCode::None;
+    keyboard.pending_code = KeyCode::kNone;
     keyboard.key_pending = false;
     keyboard.key_down = false;
     keyboard.queue.count = 0;
@@ -118,12 +118,12 @@ bool keyboard_idle(const Keyboard& keyboard) {
 
 void post_break(Keyboard& keyboard) {
     keyboard.queue.count = 0;
-    post_key(keyboard, KeyCode::Brk);
+    post_key(keyboard, KeyCode::kBrk);
 }
 
 bool queue_key(Keyboard& keyboard, KeyCode code) {
     KeyQueue& queue = keyboard.queue;
-    if (code == KeyCode::Brk) {
+    if (code == KeyCode::kBrk) {
         post_break(keyboard);
         return true;
     }

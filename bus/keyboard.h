@@ -19,98 +19,98 @@ inline constexpr int kKeyLines = 7;
 // The numbers are what the window posts and the headless program takes. The pending key code is
 // a 32-bit signed field, and a posted number reaches the matrix unchanged, whatever its value.
 enum class KeyCode : std::int32_t {
-    None = 0,
+    kNone = 0,
     // Alphabetic block, row 0.
-    Cal = 1,
-    Basic = 2,
-    Brk = 3,    // drives the break signal; it has no place in the matrix
-    Teal1 = 4,  // the three teal keys carry symbol legends
-    Teal2 = 5,
-    Teal3 = 6,
-    Down = 7,
-    Up = 8,
-    Left = 9,
-    Right = 10,
-    Shift = 11,  // the SHIFT of row 0
+    kCal = 1,
+    kBasic = 2,
+    kBrk = 3,    // drives the break signal; it has no place in the matrix
+    kTeal1 = 4,  // the three teal keys carry symbol legends
+    kTeal2 = 5,
+    kTeal3 = 6,
+    kDown = 7,
+    kUp = 8,
+    kLeft = 9,
+    kRight = 10,
+    kShift = 11,  // the SHIFT of row 0
     // Row 1.
-    ShiftQRow = 12,  // the SHIFT of row 1, at another place of the matrix
-    LetterQ = 13,
-    LetterW = 14,
-    LetterE = 15,
-    LetterR = 16,
-    LetterT = 17,
-    LetterY = 18,
-    LetterU = 19,
-    LetterI = 20,
-    LetterO = 21,
-    LetterP = 22,
+    kShiftQRow = 12,  // the SHIFT of row 1, at another place of the matrix
+    kLetterQ = 13,
+    kLetterW = 14,
+    kLetterE = 15,
+    kLetterR = 16,
+    kLetterT = 17,
+    kLetterY = 18,
+    kLetterU = 19,
+    kLetterI = 20,
+    kLetterO = 21,
+    kLetterP = 22,
     // Row 2.
-    Def = 23,
-    LetterA = 24,
-    LetterS = 25,
-    LetterD = 26,
-    LetterF = 27,
-    LetterG = 28,
-    LetterH = 29,
-    LetterJ = 30,
-    LetterK = 31,
-    LetterL = 32,
-    Comma = 33,
+    kDef = 23,
+    kLetterA = 24,
+    kLetterS = 25,
+    kLetterD = 26,
+    kLetterF = 27,
+    kLetterG = 28,
+    kLetterH = 29,
+    kLetterJ = 30,
+    kLetterK = 31,
+    kLetterL = 32,
+    kComma = 33,
     // Row 3.
-    Sml = 34,
-    LetterZ = 35,
-    LetterX = 36,
-    LetterC = 37,
-    LetterV = 38,
-    LetterB = 39,
-    LetterN = 40,
-    LetterM = 41,
-    Space = 42,
-    Enter = 43,       // twice as wide: it covers the place of the next code
-    UnderEnter = 44,  // no key
+    kSml = 34,
+    kLetterZ = 35,
+    kLetterX = 36,
+    kLetterC = 37,
+    kLetterV = 38,
+    kLetterB = 39,
+    kLetterN = 40,
+    kLetterM = 41,
+    kSpace = 42,
+    kEnter = 43,       // twice as wide: it covers the place of the next code
+    kUnderEnter = 44,  // no key
     // Scientific block.
-    Hyp = 45,
-    Sin = 46,
-    Cos = 47,
-    Tan = 48,
-    FeExchange = 49,
-    Cce = 50,
-    Hex = 51,
-    Deg = 52,
-    Ln = 53,
-    Log = 54,
-    Reciprocal = 55,
-    UpDown = 56,
-    Exp = 57,
-    Power = 58,  // y to the x
-    SquareRoot = 59,
-    Square = 60,
-    OpenParenthesis = 61,
-    CloseParenthesis = 62,
+    kHyp = 45,
+    kSin = 46,
+    kCos = 47,
+    kTan = 48,
+    kFeExchange = 49,
+    kCce = 50,
+    kHex = 51,
+    kDeg = 52,
+    kLn = 53,
+    kLog = 54,
+    kReciprocal = 55,
+    kUpDown = 56,
+    kExp = 57,
+    kPower = 58,  // y to the x
+    kSquareRoot = 59,
+    kSquare = 60,
+    kOpenParenthesis = 61,
+    kCloseParenthesis = 62,
     // Number pad.
-    Digit7 = 63,
-    Digit8 = 64,
-    Digit9 = 65,
-    Divide = 66,
-    XToM = 67,
-    Digit4 = 68,
-    Digit5 = 69,
-    Digit6 = 70,
-    Multiply = 71,
-    Rm = 72,
-    Digit1 = 73,
-    Digit2 = 74,
-    Digit3 = 75,
-    Minus = 76,
-    MPlus = 77,
-    Digit0 = 78,
-    ChangeSign = 79,
-    Point = 80,
-    Plus = 81,
-    Equals = 82,
+    kDigit7 = 63,
+    kDigit8 = 64,
+    kDigit9 = 65,
+    kDivide = 66,
+    kXToM = 67,
+    kDigit4 = 68,
+    kDigit5 = 69,
+    kDigit6 = 70,
+    kMultiply = 71,
+    kRm = 72,
+    kDigit1 = 73,
+    kDigit2 = 74,
+    kDigit3 = 75,
+    kMinus = 76,
+    kMPlus = 77,
+    kDigit0 = 78,
+    kChangeSign = 79,
+    kPoint = 80,
+    kPlus = 81,
+    kEquals = 82,
 };
 
-inline constexpr KeyCode kHighestKeyCode = KeyCode::Equals;
+inline constexpr KeyCode kHighestKeyCode = KeyCode::kEquals;
 
 constexpr int key_number(KeyCode code) {
     return static_cast<int>(code);
@@ -121,7 +121,7 @@ constexpr KeyCode key_code(int number) {
 // A code that names a key of the case or the place under ENTER (1-82); only these reach the
 // matrix tables.
 constexpr bool is_key_code(KeyCode code) {
-    return key_number(code) >= key_number(KeyCode::Cal) &&
+    return key_number(code) >= key_number(KeyCode::kCal) &&
            key_number(code) <= key_number(kHighestKeyCode);
 }
 
@@ -150,7 +150,7 @@ struct Keyboard {
     std::array<std::uint8_t, kKeyLines> lines_a{};
     std::array<std::uint8_t, kKeyLines> lines_b{};
     bool key_down = false;
-    KeyCode pending_code = KeyCode::None;
+    KeyCode pending_code = KeyCode::kNone;
     bool key_pending = false;
     std::int32_t break_counter = 0;
     // Passes of the firmware through its key-release address since the last post.

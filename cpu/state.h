@@ -39,9 +39,9 @@ struct Cpu {
     std::int32_t max_delay = 0;
     std::int32_t counter_512ms = 0;
     std::int32_t counter_2ms = 0;
-    std::int32_t max_horloge512 = 0;
+    std::int32_t timer_limit_512ms = 0;
     std::int32_t elapsed_512ms = 0;
-    std::int32_t max_horloge002 = 0;
+    std::int32_t timer_limit_2ms = 0;
     std::int32_t elapsed_2ms = 0;
     std::uint8_t q = 0;
     std::array<std::uint8_t, kInternalRamSize> iram{};

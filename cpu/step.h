@@ -25,8 +25,8 @@ struct TimerLimits {
 };
 
 inline TimerLimits timer_limits(const Cpu& cpu) {
-    return {static_cast<std::uint32_t>(cpu.max_horloge512),
-            static_cast<std::uint32_t>(cpu.max_horloge002)};
+    return {static_cast<std::uint32_t>(cpu.timer_limit_512ms),
+            static_cast<std::uint32_t>(cpu.timer_limit_2ms)};
 }
 
 namespace detail {

@@ -36,8 +36,8 @@ constexpr std::string_view kDefaultTapeFile = "exemple.bas";
 constexpr std::string_view kDefaultUnassembleFile = "demo.asm";
 constexpr std::string_view kDefaultUnassembleStop = "256";
 
-constexpr std::int32_t kMinMaxHorloge512 = 1000;
-constexpr std::int32_t kMinMaxHorloge002 = 1;
+constexpr std::int32_t kMinTimerLimit512ms = 1000;
+constexpr std::int32_t kMinTimerLimit2ms = 1;
 constexpr std::int32_t kMinMaxDelay = 0;
 
 // Cells 0x60-0x7F are scratch space that the firmware sets up again; they are not kept.
@@ -78,12 +78,13 @@ void read_internal_ram(Cpu& cpu, const IniFile& file) {
 }
 
 void read_timing(Cpu& cpu, const IniFile& file) {
-    cpu.max_horloge512 =
-        read_number(file, kSectionClock, kKeyMaxHorloge512, std::to_string(kDefaultMaxHorloge512));
-    if (cpu.max_horloge512 < kMinMaxHorloge512) cpu.max_horloge512 = kDefaultMaxHorloge512;
-    cpu.max_horloge002 =
-        read_number(file, kSectionClock, kKeyMaxHorloge002, std::to_string(kDefaultMaxHorloge002));
-    if (cpu.max_horloge002 < kMinMaxHorloge002) cpu.max_horloge002 = kDefaultMaxHorloge002;
+    cpu.timer_limit_512ms = read_number(file, kSectionClock, kKeyMaxHorloge512,
+                                        std::to_string(kDefaultTimerLimit512ms));
+    if (cpu.timer_limit_512ms < kMinTimerLimit512ms)
+        cpu.timer_limit_512ms = kDefaultTimerLimit512ms;
+    cpu.timer_limit_2ms =
+        read_number(file, kSectionClock, kKeyMaxHorloge002, std::to_string(kDefaultTimerLimit2ms));
+    if (cpu.timer_limit_2ms < kMinTimerLimit2ms) cpu.timer_limit_2ms = kDefaultTimerLimit2ms;
     cpu.max_delay =
         read_number(file, kSectionClock, kKeyMaxDelay, std::to_string(kDefaultMaxDelay));
     if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
@@ -126,8 +127,8 @@ void write_internal_ram(const Cpu& cpu, IniFile& file) {
 }
 
 void write_timing(const Cpu& cpu, IniFile& file) {
-    write_number(file, kSectionClock, kKeyMaxHorloge512, cpu.max_horloge512);
-    write_number(file, kSectionClock, kKeyMaxHorloge002, cpu.max_horloge002);
+    write_number(file, kSectionClock, kKeyMaxHorloge512, cpu.timer_limit_512ms);
+    write_number(file, kSectionClock, kKeyMaxHorloge002, cpu.timer_limit_2ms);
     write_number(file, kSectionClock, kKeyMaxDelay, cpu.max_delay);
 }
 
@@ -172,7 +173,7 @@ void read_configuration(Emulator& emulator, const IniFile& file) {
 
 void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
     switch (keys) {
-        case ConfigurationKeys::everything:
+        case ConfigurationKeys::kEverything:
             write_number(file, kSectionRam, kKeyRamSize, emulator.bus.memory.ram_size);
             write_registers(emulator.cpu, file);
             write_internal_ram(emulator.cpu, file);
@@ -180,13 +181,13 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
             write_file_names(emulator, file);
             write_unassembler(emulator.unassembler, file);
             break;
-        case ConfigurationKeys::file_names:
+        case ConfigurationKeys::kFileNames:
             write_file_names(emulator, file);
             break;
-        case ConfigurationKeys::timing:
+        case ConfigurationKeys::kTiming:
             write_timing(emulator.cpu, file);
             break;
-        case ConfigurationKeys::unassembler:
+        case ConfigurationKeys::kUnassembler:
             write_unassembler(emulator.unassembler, file);
             break;
     }

@@ -17,18 +17,18 @@ inline constexpr const char* kConfigurationFileName = "Tolvan.ini";  // in the c
 
 // The timing values of a file that gives none, or one below the least usable value; the speed
 // box's "Default" button offers them too.
-inline constexpr std::int32_t kDefaultMaxHorloge512 = 50000;
-inline constexpr std::int32_t kDefaultMaxHorloge002 = 20;
+inline constexpr std::int32_t kDefaultTimerLimit512ms = 50000;
+inline constexpr std::int32_t kDefaultTimerLimit2ms = 20;
 inline constexpr std::int32_t kDefaultMaxDelay = 0;
 
 // Which keys a save writes. The registers and the internal RAM belong with the RAM image and
 // are written only beside it; each settings box writes only its own section, so that its OK
 // never pairs the running registers with an older RAM image.
 enum class ConfigurationKeys {
-    everything,   // Save RAM: the whole snapshot
-    file_names,   // "Fichiers"
-    timing,       // "Horloge"
-    unassembler,  // "Tools"
+    kEverything,   // Save RAM: the whole snapshot
+    kFileNames,    // "Fichiers"
+    kTiming,       // "Horloge"
+    kUnassembler,  // "Tools"
 };
 
 // Signed decimal text as the profile functions read it: leading spaces and tabs, an optional
@@ -42,7 +42,7 @@ void read_configuration(Emulator& emulator, const IniFile& file);
 // Every key from its field (or those of one section), in the order in which a new file gets
 // them.
 void write_configuration(const Emulator& emulator, IniFile& file,
-                         ConfigurationKeys keys = ConfigurationKeys::everything);
+                         ConfigurationKeys keys = ConfigurationKeys::kEverything);
 
 void load_configuration(Emulator& emulator);
 // The RAM image file that the configuration file names now, which the next power-on reads.
@@ -50,6 +50,6 @@ std::string configured_ram_file_name();
 // Rewrites the whole file at once, changing only the keys named and keeping whatever else it
 // holds; fails when the file could not be read or written, and then leaves it as it was.
 [[nodiscard]] WriteStatus save_configuration(
-    const Emulator& emulator, ConfigurationKeys keys = ConfigurationKeys::everything);
+    const Emulator& emulator, ConfigurationKeys keys = ConfigurationKeys::kEverything);
 
 }  // namespace tolvan

@@ -19,7 +19,7 @@ namespace {
     const FileHandle file = open_regular_file_for_reading(name).file;
     if (!file) return missing_code;
     const std::size_t read = std::fread(&memory.image[start], 1, size, file.get());
-    return read < size ? short_code : PowerOnStatus::Ok;
+    return read < size ? short_code : PowerOnStatus::kOk;
 }
 
 }  // namespace
@@ -28,20 +28,20 @@ PowerOnStatus power_on(Emulator& emulator) {
     AddressSpace& memory = emulator.bus.memory;
     load_configuration(emulator);
     PowerOnStatus status =
-        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, PowerOnStatus::LowRomShort,
-                        PowerOnStatus::LowRomMissing);
+        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, PowerOnStatus::kLowRomShort,
+                        PowerOnStatus::kLowRomMissing);
     // A high ROM failure replaces a low ROM code.
     const PowerOnStatus high =
         load_image_file(kHighRomFileName, memory, kHighRomStart, kHighRomSize,
-                        PowerOnStatus::HighRomShort, PowerOnStatus::HighRomMissing);
-    if (high != PowerOnStatus::Ok) status = high;
+                        PowerOnStatus::kHighRomShort, PowerOnStatus::kHighRomMissing);
+    if (high != PowerOnStatus::kOk) status = high;
     emulator.control.power_on_status = status;
     const PowerOnStatus ram = load_image_file(
         emulator.control.ram_file_name.c_str(), memory, kRamImageStart, kRamImageSize,
-        PowerOnStatus::RamImageShort, PowerOnStatus::RamImageMissing);
-    if (ram != PowerOnStatus::Ok) status = ram;
+        PowerOnStatus::kRamImageShort, PowerOnStatus::kRamImageMissing);
+    if (ram != PowerOnStatus::kOk) status = ram;
     load_configuration(emulator);
-    if (status != PowerOnStatus::Ok) emulator.cpu.pc = 0;
+    if (status != PowerOnStatus::kOk) emulator.cpu.pc = 0;
     return status;
 }
 
@@ -51,7 +51,7 @@ void after_load_reset(Emulator& emulator) {
     emulator.bus.keyboard.break_counter = 0;
     cpu.counter_512ms = cpu.counter_2ms = 0;
     cpu.elapsed_512ms = cpu.elapsed_2ms = 0;
-    cpu.max_horloge002 = kDefaultMaxHorloge002;
+    cpu.timer_limit_2ms = kDefaultTimerLimit2ms;
 }
 
 void save_ram_image(Emulator& emulator) {
@@ -62,7 +62,7 @@ void save_ram_image(Emulator& emulator) {
         report_error(emulator, kRamWriteError, describe_failure(name, status));
         return;
     }
-    save_configuration_reporting(emulator, ConfigurationKeys::everything);
+    save_configuration_reporting(emulator, ConfigurationKeys::kEverything);
 }
 
 void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {

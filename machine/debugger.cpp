@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kHistoryInstructionWidth = 40;
 
 void stop(Debugger& debugger, StopInfo info) {
-    debugger.mode = RunMode::Paused;
+    debugger.mode = RunMode::kPaused;
     debugger.last_stop = info;
     ++debugger.stop_count;
 }
@@ -42,7 +42,7 @@ std::uint16_t top_return_address(Cpu& cpu) {
 // A stopped machine resumes with the instruction it stopped before, whatever stops there.
 void start_run(Emulator& emulator, RunMode mode) {
     Debugger& debugger = emulator.debugger;
-    debugger.skip_breakpoint_once = debugger.mode == RunMode::Paused;
+    debugger.skip_breakpoint_once = debugger.mode == RunMode::kPaused;
     debugger.mode = mode;
     debugger.target_known = false;
     debugger.target_r = emulator.cpu.r;
@@ -58,18 +58,18 @@ bool step_over_done(Emulator& emulator, std::uint8_t opcode) {
             debugger.target_known = true;
             return false;
         }
-        stop_at(emulator, StopReason::Step);
+        stop_at(emulator, StopReason::kStep);
         return true;
     }
     if (cpu.pc != debugger.target_pc || stack_rise(cpu, debugger.target_r) < 0) return false;
-    stop_at(emulator, StopReason::StepOver);
+    stop_at(emulator, StopReason::kStepOver);
     return true;
 }
 
 bool step_out_done(Emulator& emulator, std::uint8_t opcode) {
     if (flow_of(opcode) != Flow::kReturn) return false;
     if (stack_rise(emulator.cpu, emulator.debugger.target_r) <= 0) return false;
-    stop_at(emulator, StopReason::StepOut);
+    stop_at(emulator, StopReason::kStepOut);
     return true;
 }
 
@@ -131,45 +131,45 @@ void clear_history(Debugger& debugger) {
 }
 
 bool debugging(const Debugger& debugger) {
-    return debugger.attached || debugger.mode != RunMode::Running ||
+    return debugger.attached || debugger.mode != RunMode::kRunning ||
            debugger.breakpoint_count != 0 || !debugger.watchpoints.empty() ||
            debugger.stop_on_undefined;
 }
 
 bool is_paused(const Emulator& emulator) {
-    return emulator.debugger.mode == RunMode::Paused;
+    return emulator.debugger.mode == RunMode::kPaused;
 }
 
 void pause(Emulator& emulator) {
     if (is_paused(emulator)) return;
-    stop_at(emulator, StopReason::Pause);
+    stop_at(emulator, StopReason::kPause);
 }
 
 void resume(Emulator& emulator) {
-    start_run(emulator, RunMode::Running);
+    start_run(emulator, RunMode::kRunning);
 }
 
 StopInfo step_into(Emulator& emulator, Display& display) {
     Debugger& debugger = emulator.debugger;
-    start_run(emulator, RunMode::Running);
+    start_run(emulator, RunMode::kRunning);
     // The instruction under PC runs even when something would stop before it: that is the
     // step the user asked for.
     debugger.skip_breakpoint_once = true;
     const SliceResult result = run_single_step(emulator, display);
-    if (!result.stopped) stop_at(emulator, StopReason::Step);
+    if (!result.stopped) stop_at(emulator, StopReason::kStep);
     return debugger.last_stop;
 }
 
 void step_over(Emulator& emulator) {
-    start_run(emulator, RunMode::StepOver);
+    start_run(emulator, RunMode::kStepOver);
 }
 
 void step_out(Emulator& emulator) {
-    start_run(emulator, RunMode::StepOut);
+    start_run(emulator, RunMode::kStepOut);
 }
 
 void run_to(Emulator& emulator, std::uint16_t address) {
-    start_run(emulator, RunMode::RunTo);
+    start_run(emulator, RunMode::kRunTo);
     emulator.debugger.target_pc = address;
     emulator.debugger.target_known = true;
 }
@@ -265,15 +265,15 @@ bool stop_before_step(Emulator& emulator) {
     if (debugger.skip_breakpoint_once) return false;
     const std::uint16_t pc = emulator.cpu.pc;
     if (debugger.breakpoint_at[pc]) {
-        stop_at(emulator, StopReason::Breakpoint);
+        stop_at(emulator, StopReason::kBreakpoint);
         return true;
     }
-    if (debugger.mode == RunMode::RunTo && pc == debugger.target_pc) {
-        stop_at(emulator, StopReason::RunTo);
+    if (debugger.mode == RunMode::kRunTo && pc == debugger.target_pc) {
+        stop_at(emulator, StopReason::kRunTo);
         return true;
     }
     if (debugger.stop_on_undefined && !is_defined(read_program_byte(emulator.bus.memory, pc))) {
-        stop_at(emulator, StopReason::UndefinedOpcode);
+        stop_at(emulator, StopReason::kUndefinedOpcode);
         return true;
     }
     return false;
@@ -291,13 +291,13 @@ bool stop_after_step(Emulator& emulator, std::uint16_t address, std::uint8_t opc
     if (emulator.bus.memory.watch) check_watched_accesses(emulator.bus.memory);
     if (const WatchHit hit = debugger.data_watch.hit; hit.hit) {
         debugger.data_watch.hit = {};
-        stop(debugger, {StopReason::Watchpoint, emulator.cpu.pc, address, hit.address, hit.write});
+        stop(debugger, {StopReason::kWatchpoint, emulator.cpu.pc, address, hit.address, hit.write});
         return true;
     }
     switch (debugger.mode) {
-        case RunMode::StepOver:
+        case RunMode::kStepOver:
             return step_over_done(emulator, opcode);
-        case RunMode::StepOut:
+        case RunMode::kStepOut:
             return step_out_done(emulator, opcode);
         default:
             return false;

@@ -21,22 +21,22 @@ struct Emulator;
 struct Display;
 struct StepObserver;
 
-enum class RunMode : std::uint8_t { Running, Paused, StepOver, StepOut, RunTo };
+enum class RunMode : std::uint8_t { kRunning, kPaused, kStepOver, kStepOut, kRunTo };
 
 enum class StopReason : std::uint8_t {
-    None,
-    Pause,
-    Breakpoint,
-    Watchpoint,
-    UndefinedOpcode,
-    Step,
-    StepOver,
-    StepOut,
-    RunTo,
+    kNone,
+    kPause,
+    kBreakpoint,
+    kWatchpoint,
+    kUndefinedOpcode,
+    kStep,
+    kStepOver,
+    kStepOut,
+    kRunTo,
 };
 
 struct StopInfo {
-    StopReason reason = StopReason::None;
+    StopReason reason = StopReason::kNone;
     std::uint16_t pc = 0;  // the next instruction, not yet executed
     // Watchpoint only: the instruction that touched the address, the address, and whether it
     // was a write.
@@ -56,7 +56,7 @@ inline constexpr std::size_t kHistorySize = 1000;
 struct Debugger {
     // A debugger window is open, or a headless debug run: the history is recorded.
     bool attached = false;
-    RunMode mode = RunMode::Running;
+    RunMode mode = RunMode::kRunning;
     bool stop_on_undefined = false;
     StopInfo last_stop{};
     std::uint64_t stop_count = 0;  // grows at every stop, so that a view knows to refresh

@@ -16,18 +16,18 @@ namespace tolvan {
 // What power-on found of the files it loads. The numbers are those that the headless program's
 // state shows.
 enum class PowerOnStatus : std::int32_t {
-    Ok = 0,
-    LowRomShort = 1,
-    LowRomMissing = 2,
-    RamImageShort = 3,
-    RamImageMissing = 4,
-    HighRomShort = 5,
-    HighRomMissing = 6,
+    kOk = 0,
+    kLowRomShort = 1,
+    kLowRomMissing = 2,
+    kRamImageShort = 3,
+    kRamImageMissing = 4,
+    kHighRomShort = 5,
+    kHighRomMissing = 6,
 };
 
 struct MachineControl {
     // Ok when both ROM images loaded in full; otherwise no instruction runs (see power_on).
-    PowerOnStatus power_on_status = PowerOnStatus::Ok;
+    PowerOnStatus power_on_status = PowerOnStatus::kOk;
     // Keeps slices from nesting inside modal loops, and suspends them during the RAM size
     // confirmation.
     bool slice_busy = false;

@@ -85,9 +85,9 @@ struct KeyBlock {
     KeyCode first_code;
 };
 
-inline constexpr KeyBlock kAlphabeticBlock{9, 115, 11, 4, 34, 28, 25, 14, 23, 12, KeyCode::Cal};
-inline constexpr KeyBlock kScientificBlock{387, 15, 6, 3, 34, 28, 25, 14, 23, 12, KeyCode::Hyp};
-inline constexpr KeyBlock kNumberPad{387, 96, 5, 4, 42, 32, 29, 21, 27, 19, KeyCode::Digit7};
+inline constexpr KeyBlock kAlphabeticBlock{9, 115, 11, 4, 34, 28, 25, 14, 23, 12, KeyCode::kCal};
+inline constexpr KeyBlock kScientificBlock{387, 15, 6, 3, 34, 28, 25, 14, 23, 12, KeyCode::kHyp};
+inline constexpr KeyBlock kNumberPad{387, 96, 5, 4, 42, 32, 29, 21, 27, 19, KeyCode::kDigit7};
 
 // Where clicks reach each block: right of kScientificBlock.left, the scientific block down to
 // kScientificBottom and the number pad below; the alphabetic block left of kAlphabeticRight.
@@ -108,8 +108,8 @@ constexpr Rect key_frame(const KeyBlock& block, int row, int column) {
 
 // The frame of a key of the case; an empty Rect for a code of no key.
 constexpr Rect key_frame(KeyCode code) {
-    if (code == KeyCode::Enter) return kEnterFrame;
-    if (code == KeyCode::UnderEnter) return {};
+    if (code == KeyCode::kEnter) return kEnterFrame;
+    if (code == KeyCode::kUnderEnter) return {};
     for (const KeyBlock& block : {kAlphabeticBlock, kScientificBlock, kNumberPad}) {
         const int index = key_number(code) - key_number(block.first_code);
         if (index >= 0 && index < block.columns * block.rows) {

@@ -12,30 +12,30 @@ using enum KeyCode;
 
 // Letters by their legend on the case, whatever the user's keyboard layout.
 constexpr std::array<KeyCode, 26> kLetterKeys = {
-    LetterA, LetterB, LetterC, LetterD, LetterE, LetterF, LetterG, LetterH, LetterI,
-    LetterJ, LetterK, LetterL, LetterM, LetterN, LetterO, LetterP, LetterQ, LetterR,
-    LetterS, LetterT, LetterU, LetterV, LetterW, LetterX, LetterY, LetterZ,
+    kLetterA, kLetterB, kLetterC, kLetterD, kLetterE, kLetterF, kLetterG, kLetterH, kLetterI,
+    kLetterJ, kLetterK, kLetterL, kLetterM, kLetterN, kLetterO, kLetterP, kLetterQ, kLetterR,
+    kLetterS, kLetterT, kLetterU, kLetterV, kLetterW, kLetterX, kLetterY, kLetterZ,
 };
-constexpr std::array<KeyCode, 10> kDigitKeys = {Digit0, Digit1, Digit2, Digit3, Digit4,
-                                                Digit5, Digit6, Digit7, Digit8, Digit9};
+constexpr std::array<KeyCode, 10> kDigitKeys = {kDigit0, kDigit1, kDigit2, kDigit3, kDigit4,
+                                                kDigit5, kDigit6, kDigit7, kDigit8, kDigit9};
 // F1-F9 press the keys of the top row.
-constexpr std::array<KeyCode, 9> kFunctionKeys = {Cal,   Basic, Brk, Teal1, Teal2,
-                                                  Teal3, Down,  Up,  Left};
+constexpr std::array<KeyCode, 9> kFunctionKeys = {kCal,   kBasic, kBrk, kTeal1, kTeal2,
+                                                  kTeal3, kDown,  kUp,  kLeft};
 
 constexpr std::array<KeyCode, 256> make_character_table() {
     std::array<KeyCode, 256> table{};
-    table['\r'] = Enter;
-    table[' '] = Space;
-    table['*'] = Multiply;
-    table['+'] = Plus;
-    table['-'] = Minus;
-    table['/'] = Divide;
+    table['\r'] = kEnter;
+    table[' '] = kSpace;
+    table['*'] = kMultiply;
+    table['+'] = kPlus;
+    table['-'] = kMinus;
+    table['/'] = kDivide;
     // So that BASIC can be typed from the PC keyboard.
-    table['.'] = Point;
-    table[','] = Comma;
-    table['='] = Equals;
-    table['('] = OpenParenthesis;
-    table[')'] = CloseParenthesis;
+    table['.'] = kPoint;
+    table[','] = kComma;
+    table['='] = kEquals;
+    table['('] = kOpenParenthesis;
+    table[')'] = kCloseParenthesis;
     for (int n = 0; n < 10; ++n)
         table['0' + n] = kDigitKeys[n];
     for (int n = 0; n < 26; ++n) {
@@ -52,30 +52,30 @@ constexpr std::array<KeyCode, 256> kCharacterTable = make_character_table();
 KeyCode key_code_for_virtual_key(int virtual_key) {
     switch (virtual_key) {
         case kVirtualKeyBackspace:
-            return Left;
+            return kLeft;
         case kVirtualKeyShift:
-            return Shift;
+            return kShift;
         case kVirtualKeyEscape:
-            return Cce;
+            return kCce;
         case kVirtualKeyLeft:
-            return Left;
+            return kLeft;
         case kVirtualKeyUp:
-            return Up;
+            return kUp;
         case kVirtualKeyRight:
-            return Right;
+            return kRight;
         case kVirtualKeyDown:
-            return Down;
+            return kDown;
         default:
             break;
     }
     if (virtual_key >= kVirtualKeyF1 && virtual_key <= kVirtualKeyF9) {
         return kFunctionKeys[virtual_key - kVirtualKeyF1];
     }
-    return None;
+    return kNone;
 }
 
 KeyCode key_code_for_character(int character) {
-    if (character < 0 || character > 255) return None;
+    if (character < 0 || character > 255) return kNone;
     return kCharacterTable[character];
 }
 
@@ -83,10 +83,10 @@ KeyPresses keys_for_key_down(int virtual_key, int character, bool shift_held) {
     KeyPresses presses;
     if (virtual_key == kVirtualKeyShift) return presses;
     KeyCode key = key_code_for_virtual_key(virtual_key);
-    const bool types_character = key == None && virtual_key != kVirtualKeyReturn;
-    if (key == None) key = key_code_for_character(character);
-    if (key == None) return presses;
-    if (shift_held && !types_character) presses.keys[presses.count++] = Shift;
+    const bool types_character = key == kNone && virtual_key != kVirtualKeyReturn;
+    if (key == kNone) key = key_code_for_character(character);
+    if (key == kNone) return presses;
+    if (shift_held && !types_character) presses.keys[presses.count++] = kShift;
     presses.keys[presses.count++] = key;
     return presses;
 }
@@ -120,10 +120,10 @@ TypedText keys_for_text(std::string_view utf8) {
         const std::string_view character = utf8.substr(at, length);
         at += length;
         if (lead == kCarriageReturn && at < utf8.size() && utf8[at] == kLineFeed) ++at;
-        const KeyCode key = lead == kLineFeed ? Enter
+        const KeyCode key = lead == kLineFeed ? kEnter
                             : length == 1     ? key_code_for_character(lead)
-                                              : None;
-        if (key != None) {
+                                              : kNone;
+        if (key != kNone) {
             typed.keys.push_back(key);
         } else if (std::ranges::find(typed.untypeable, character) == typed.untypeable.end()) {
             typed.untypeable.emplace_back(character);

@@ -23,10 +23,10 @@ inline constexpr int kVirtualKeyDown = 0x28;
 inline constexpr int kVirtualKeyF1 = 0x70;
 inline constexpr int kVirtualKeyF9 = 0x78;
 
-// The emulated key for a virtual-key code, or KeyCode::None when the key has no entry.
+// The emulated key for a virtual-key code, or KeyCode::kNone when the key has no entry.
 KeyCode key_code_for_virtual_key(int virtual_key);
 
-// The emulated key for a typed character (0-255), or KeyCode::None when it has none. Letters press
+// The emulated key for a typed character (0-255), or KeyCode::kNone when it has none. Letters press
 // the key with the same legend whatever the user's keyboard layout.
 KeyCode key_code_for_character(int character);
 

@@ -43,15 +43,15 @@ MachineFolder choose_machine_folder(const std::filesystem::path& current_directo
                                     bool current_holds_machine_files,
                                     const UserEnvironment& environment,
                                     const std::optional<std::filesystem::path>& remembered) {
-    if (current_holds_machine_files) return {current_directory, FolderOrigin::CurrentDirectory};
+    if (current_holds_machine_files) return {current_directory, FolderOrigin::kCurrentDirectory};
     std::error_code ignored;
     if (remembered && remembered->is_absolute() &&
         std::filesystem::is_directory(*remembered, ignored)) {
-        return {*remembered, FolderOrigin::Remembered};
+        return {*remembered, FolderOrigin::kRemembered};
     }
     const auto data = user_data_folder(environment);
-    if (!data) return {current_directory, FolderOrigin::CurrentDirectory};
-    return {*data / kMachineSubfolder, FolderOrigin::PerUserDefault};
+    if (!data) return {current_directory, FolderOrigin::kCurrentDirectory};
+    return {*data / kMachineSubfolder, FolderOrigin::kPerUserDefault};
 }
 
 int enter_folder(const std::filesystem::path& folder) {
@@ -64,9 +64,9 @@ int enter_folder(const std::filesystem::path& folder) {
 
 std::string describe_machine_folder(const MachineFolder& folder) {
     switch (folder.origin) {
-        case FolderOrigin::CurrentDirectory:
+        case FolderOrigin::kCurrentDirectory:
             return "";
-        case FolderOrigin::Demo:
+        case FolderOrigin::kDemo:
             return "demo firmware in " + folder.path.string();
         default:
             return "machine folder " + folder.path.string();

@@ -12,16 +12,16 @@ namespace tolvan {
 
 // Why the program works in its folder; the window says so in its title.
 enum class FolderOrigin {
-    CurrentDirectory,  // it held machine files when the program started
-    CommandLine,       // -C DIR
-    Remembered,        // chosen earlier with Open machine folder
-    PerUserDefault,    // the user's own machine folder
-    Demo,              // the demo firmware's working folder (--demo)
+    kCurrentDirectory,  // it held machine files when the program started
+    kCommandLine,       // -C DIR
+    kRemembered,        // chosen earlier with Open machine folder
+    kPerUserDefault,    // the user's own machine folder
+    kDemo,              // the demo firmware's working folder (--demo)
 };
 
 struct MachineFolder {
     std::filesystem::path path;
-    FolderOrigin origin = FolderOrigin::CurrentDirectory;
+    FolderOrigin origin = FolderOrigin::kCurrentDirectory;
 };
 
 // The environment variables that locate the user's folders.

@@ -239,7 +239,7 @@ TimePoint read_steady_clock(void*) {
 SliceResult run_guarded(Emulator& emulator, Display& display, const SliceOptions& options,
                         int step_limit, bool debugged) {
     MachineControl& control = emulator.control;
-    if (control.slice_busy || control.power_on_status != PowerOnStatus::Ok) return {};
+    if (control.slice_busy || control.power_on_status != PowerOnStatus::kOk) return {};
     control.slice_busy = true;
     const SliceResult result = run_chosen_steps(emulator, display, options, step_limit, debugged);
     control.slice_busy = false;

@@ -153,7 +153,7 @@ constexpr std::array<KeyLabel, 20> kNumberPadLabels = {{
 }};
 // clang-format on
 
-constexpr KeyCode kStatKey = KeyCode::UpDown;
+constexpr KeyCode kStatKey = KeyCode::kUpDown;
 constexpr int kAboveKeyGap = 2;  // rows between a printed label and the key below it
 
 // ---- drawing ----

@@ -607,7 +607,8 @@ AssemblyResult assemble_source(std::string_view text, std::string_view name,
 Symbols assembly_symbols(const AssemblyResult& result) {
     Symbols symbols;
     for (const auto& [name, value] : result.symbols) {
-        const SymbolKind kind = result.equates.contains(name) ? SymbolKind::Equ : SymbolKind::Label;
+        const SymbolKind kind =
+            result.equates.contains(name) ? SymbolKind::kEqu : SymbolKind::kLabel;
         add_symbol(symbols, name, static_cast<std::uint16_t>(value), kind);
     }
     return symbols;

@@ -43,11 +43,11 @@ bool parse_symbol_line(std::string_view line, Symbols& symbols) {
     if (gap == std::string_view::npos) return false;
     const std::string_view name = line.substr(0, gap);
     std::string_view digits = trimmed(line.substr(gap));
-    SymbolKind kind = SymbolKind::Label;
+    SymbolKind kind = SymbolKind::kLabel;
     if (const auto kind_gap = digits.find_first_of(" \t"); kind_gap != std::string_view::npos) {
         if (trimmed(digits.substr(kind_gap)) != kEquMark) return false;
         digits = digits.substr(0, kind_gap);
-        kind = SymbolKind::Equ;
+        kind = SymbolKind::kEqu;
     }
     const auto value = parse_digits(digits, kHexadecimal, kMaxAddress);
     if (!is_identifier(name) || !value) return false;
@@ -61,7 +61,7 @@ std::optional<std::uint32_t> parse_plain(std::string_view text, PlainDigits plai
     }
     if (!text.empty() && text[0] == '&')
         return parse_digits(text.substr(1), kHexadecimal, kMaxAddress);
-    return parse_digits(text, plain == PlainDigits::Hexadecimal ? kHexadecimal : kDecimal,
+    return parse_digits(text, plain == PlainDigits::kAsHexadecimal ? kHexadecimal : kDecimal,
                         kMaxAddress);
 }
 
@@ -109,14 +109,15 @@ void add_symbol(Symbols& symbols, std::string_view name, std::uint16_t value, Sy
     } else {
         symbols.by_name.emplace(std::string(name), value);
     }
-    insert_in_name_order(kind == SymbolKind::Label ? symbols.labels : symbols.equates, value, name);
+    insert_in_name_order(kind == SymbolKind::kLabel ? symbols.labels : symbols.equates, value,
+                         name);
 }
 
 void merge_symbols(Symbols& symbols, const Symbols& other) {
     for (const auto& [value, name] : other.labels)
-        add_symbol(symbols, name, value, SymbolKind::Label);
+        add_symbol(symbols, name, value, SymbolKind::kLabel);
     for (const auto& [value, name] : other.equates)
-        add_symbol(symbols, name, value, SymbolKind::Equ);
+        add_symbol(symbols, name, value, SymbolKind::kEqu);
 }
 
 bool has_symbols(const Symbols& symbols) {
@@ -127,19 +128,19 @@ std::string describe_symbol_file_status(const std::filesystem::path& path,
                                         SymbolFileStatus status) {
     std::string text = path.string();
     switch (status.error) {
-        case SymbolFileError::None:
+        case SymbolFileError::kNone:
             break;
-        case SymbolFileError::CannotRead:
+        case SymbolFileError::kCannotRead:
             text += ": ";
             text += status.error_number == kNotRegularFile ? "not a regular file"
                                                            : std::strerror(status.error_number);
             break;
-        case SymbolFileError::BadLine:
+        case SymbolFileError::kBadLine:
             text += ':';
             text += std::to_string(status.line);
             text += ": not a symbol line (NAME HHHH)";
             break;
-        case SymbolFileError::TooLarge:
+        case SymbolFileError::kTooLarge:
             text += ": too large for a symbol file";
             break;
     }
@@ -154,7 +155,7 @@ SymbolFileStatus parse_symbol_text(std::string_view text, Symbols& symbols) {
         const auto end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!parse_symbol_line(line, read)) return {SymbolFileError::BadLine, line_number, 0};
+        if (!parse_symbol_line(line, read)) return {SymbolFileError::kBadLine, line_number, 0};
     }
     merge_symbols(symbols, read);
     return {};
@@ -162,8 +163,8 @@ SymbolFileStatus parse_symbol_text(std::string_view text, Symbols& symbols) {
 
 SymbolFileStatus read_symbol_file(const std::filesystem::path& path, Symbols& symbols) {
     const ReadFile file = read_regular_file(path.string(), kMaxSymbolFileBytes + 1);
-    if (file.error_number != 0) return {SymbolFileError::CannotRead, 0, file.error_number};
-    if (file.bytes.size() > kMaxSymbolFileBytes) return {SymbolFileError::TooLarge, 0, 0};
+    if (file.error_number != 0) return {SymbolFileError::kCannotRead, 0, file.error_number};
+    if (file.bytes.size() > kMaxSymbolFileBytes) return {SymbolFileError::kTooLarge, 0, 0};
     return parse_symbol_text(file.bytes, symbols);
 }
 

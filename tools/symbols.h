@@ -23,7 +23,7 @@
 
 namespace tolvan {
 
-enum class SymbolKind : std::uint8_t { Label, Equ };
+enum class SymbolKind : std::uint8_t { kLabel, kEqu };
 
 struct Symbols {
     std::map<std::string, std::uint16_t, std::less<>> by_name;
@@ -36,25 +36,25 @@ struct Symbols {
 
 // Adds a symbol; a name defined again takes its new value and kind.
 void add_symbol(Symbols& symbols, std::string_view name, std::uint16_t value,
-                SymbolKind kind = SymbolKind::Label);
+                SymbolKind kind = SymbolKind::kLabel);
 // Adds every symbol of `other`.
 void merge_symbols(Symbols& symbols, const Symbols& other);
 bool has_symbols(const Symbols& symbols);
 bool is_equate(const Symbols& symbols, std::string_view name, std::uint16_t value);
 
 enum class SymbolFileError : std::uint8_t {
-    None,
-    CannotRead,  // error_number says why
-    BadLine,     // line says where
-    TooLarge,
+    kNone,
+    kCannotRead,  // error_number says why
+    kBadLine,     // line says where
+    kTooLarge,
 };
 
 struct [[nodiscard]] SymbolFileStatus {
-    SymbolFileError error = SymbolFileError::None;
+    SymbolFileError error = SymbolFileError::kNone;
     int line = 0;
     int error_number = 0;
 
-    bool ok() const { return error == SymbolFileError::None; }
+    bool ok() const { return error == SymbolFileError::kNone; }
     explicit operator bool() const { return ok(); }
 };
 
@@ -94,12 +94,12 @@ std::string describe_address(const Symbols& symbols, std::uint16_t address);
 
 // How digits without a prefix read: hexadecimal where addresses are typed (the debugger's
 // fields), decimal on the command line, as its other numbers are.
-enum class PlainDigits : std::uint8_t { Hexadecimal, Decimal };
+enum class PlainDigits : std::uint8_t { kAsHexadecimal, kAsDecimal };
 
 // An address as users type it: "1A2F" (or decimal, see PlainDigits), "0x1A2F", "&1A2F", a
 // symbol, "symbol+N", "symbol-N" (N read the same way). A symbol takes precedence over plain
 // digits that spell the same text. Nothing when the text is none of these or leaves 0-FFFF.
 std::optional<std::uint16_t> parse_address(const Symbols& symbols, std::string_view text,
-                                           PlainDigits plain = PlainDigits::Hexadecimal);
+                                           PlainDigits plain = PlainDigits::kAsHexadecimal);
 
 }  // namespace tolvan

@@ -33,14 +33,14 @@ struct CommandItem {
 };
 
 constexpr CommandItem kCommands[] = {
-    {DebugCommand::Run, "&Run", QKeyCombination(Qt::Key_F5)},
-    {DebugCommand::Pause, "&Pause", QKeyCombination(Qt::Key_F6)},
-    {DebugCommand::Step, "&Step", QKeyCombination(Qt::Key_F11)},
-    {DebugCommand::StepOver, "Step &over", QKeyCombination(Qt::Key_F10)},
-    {DebugCommand::StepOut, "Step o&ut", QKeyCombination(Qt::ShiftModifier, Qt::Key_F11)},
-    {DebugCommand::RunToCursor, "Run to &cursor",
+    {DebugCommand::kRun, "&Run", QKeyCombination(Qt::Key_F5)},
+    {DebugCommand::kPause, "&Pause", QKeyCombination(Qt::Key_F6)},
+    {DebugCommand::kStep, "&Step", QKeyCombination(Qt::Key_F11)},
+    {DebugCommand::kStepOver, "Step &over", QKeyCombination(Qt::Key_F10)},
+    {DebugCommand::kStepOut, "Step o&ut", QKeyCombination(Qt::ShiftModifier, Qt::Key_F11)},
+    {DebugCommand::kRunToCursor, "Run to &cursor",
      QKeyCombination(Qt::ControlModifier, Qt::Key_F10)},
-    {DebugCommand::ToggleBreakpoint, "Toggle &breakpoint", QKeyCombination(Qt::Key_F9)},
+    {DebugCommand::kToggleBreakpoint, "Toggle &breakpoint", QKeyCombination(Qt::Key_F9)},
 };
 
 // A running machine's views change this often at most: often enough to watch, seldom enough
@@ -54,22 +54,22 @@ constexpr int kRightPanelWidth = 440;
 
 const char* reason_text(StopReason reason) {
     switch (reason) {
-        case StopReason::None:
-        case StopReason::Pause:
+        case StopReason::kNone:
+        case StopReason::kPause:
             return "paused";
-        case StopReason::Breakpoint:
+        case StopReason::kBreakpoint:
             return "breakpoint";
-        case StopReason::Watchpoint:
+        case StopReason::kWatchpoint:
             return "watchpoint";
-        case StopReason::UndefinedOpcode:
+        case StopReason::kUndefinedOpcode:
             return "undefined opcode";
-        case StopReason::Step:
+        case StopReason::kStep:
             return "step";
-        case StopReason::StepOver:
+        case StopReason::kStepOver:
             return "step over";
-        case StopReason::StepOut:
+        case StopReason::kStepOut:
             return "step out";
-        case StopReason::RunTo:
+        case StopReason::kRunTo:
             return "run to cursor";
     }
     return "";
@@ -81,7 +81,7 @@ QString stop_text(const Emulator& emulator) {
     QString text = QStringLiteral("Stopped at %1: %2")
                        .arg(QString::fromStdString(describe_with_hex(emulator.symbols, stop.pc)),
                             QString::fromLatin1(reason_text(stop.reason)));
-    if (stop.reason == StopReason::Watchpoint) {
+    if (stop.reason == StopReason::kWatchpoint) {
         text +=
             QStringLiteral(", %1 %2 by the instruction at %3")
                 .arg(stop.write ? QStringLiteral("write to") : QStringLiteral("read of"),
@@ -182,8 +182,8 @@ QWidget* DebuggerWindow::build_code_panel() {
     row->addWidget(code_address_, 1);
     layout->addLayout(row);
     code_ = new CodeView(emulator_, panel);
-    code_->addAction(actions_.at(DebugCommand::RunToCursor));
-    code_->addAction(actions_.at(DebugCommand::ToggleBreakpoint));
+    code_->addAction(actions_.at(DebugCommand::kRunToCursor));
+    code_->addAction(actions_.at(DebugCommand::kToggleBreakpoint));
     code_->setContextMenuPolicy(Qt::ActionsContextMenu);
     layout->addWidget(code_, 1);
     connect(code_address_, &QLineEdit::returnPressed, this, &DebuggerWindow::go_to_code);
@@ -233,7 +233,7 @@ void DebuggerWindow::closeEvent(QCloseEvent* event) {
     debugger.attached = false;
     kept_breakpoints_ = breakpoints(debugger);
     clear_breakpoints(debugger);
-    if (debugger.mode != RunMode::Running) resume(emulator_);
+    if (debugger.mode != RunMode::kRunning) resume(emulator_);
     QMainWindow::closeEvent(event);
 }
 
@@ -265,49 +265,49 @@ void DebuggerWindow::refresh(bool at_stop) {
 
 void DebuggerWindow::update_actions(bool paused) {
     // Without the firmware nothing runs, nor steps.
-    const bool runs = emulator_.control.power_on_status == PowerOnStatus::Ok;
+    const bool runs = emulator_.control.power_on_status == PowerOnStatus::kOk;
     for (const auto& [command, action] : actions_) {
-        const bool always = command == DebugCommand::ToggleBreakpoint;
-        action->setEnabled(always || (runs && (command == DebugCommand::Pause) != paused));
+        const bool always = command == DebugCommand::kToggleBreakpoint;
+        action->setEnabled(always || (runs && (command == DebugCommand::kPause) != paused));
     }
 }
 
 void DebuggerWindow::show_state() {
     const Debugger& debugger = emulator_.debugger;
-    if (emulator_.control.power_on_status != PowerOnStatus::Ok) {
+    if (emulator_.control.power_on_status != PowerOnStatus::kOk) {
         state_->setText(tr("No firmware: nothing runs"));
     } else if (is_paused(emulator_)) {
         state_->setText(stop_text(emulator_));
-    } else if (debugger.mode == RunMode::Running) {
+    } else if (debugger.mode == RunMode::kRunning) {
         state_->setText(tr("Running"));
     } else {
         state_->setText(tr("Running until the %1")
-                            .arg(debugger.mode == RunMode::RunTo ? tr("cursor") : tr("return")));
+                            .arg(debugger.mode == RunMode::kRunTo ? tr("cursor") : tr("return")));
     }
 }
 
 void DebuggerWindow::run_command(DebugCommand command) {
     switch (command) {
-        case DebugCommand::Run:
+        case DebugCommand::kRun:
             resume(emulator_);
             break;
-        case DebugCommand::Pause:
+        case DebugCommand::kPause:
             pause(emulator_);
             break;
-        case DebugCommand::Step:
+        case DebugCommand::kStep:
             step_into(emulator_, display_);
             emit lcd_changed();
             break;
-        case DebugCommand::StepOver:
+        case DebugCommand::kStepOver:
             step_over(emulator_);
             break;
-        case DebugCommand::StepOut:
+        case DebugCommand::kStepOut:
             step_out(emulator_);
             break;
-        case DebugCommand::RunToCursor:
+        case DebugCommand::kRunToCursor:
             if (const auto cursor = code_->cursor()) run_to(emulator_, *cursor);
             break;
-        case DebugCommand::ToggleBreakpoint:
+        case DebugCommand::kToggleBreakpoint:
             if (const auto cursor = code_->cursor()) code_->toggle_breakpoint(*cursor);
             return;
     }
@@ -335,7 +335,7 @@ void DebuggerWindow::go_to_code() {
 
 void DebuggerWindow::go_to_memory() {
     if (const auto address = address_in(memory_address_)) {
-        follow_->setCurrentIndex(static_cast<int>(MemoryFollow::None));
+        follow_->setCurrentIndex(static_cast<int>(MemoryFollow::kNone));
         memory_->go_to(*address);
         memory_->setFocus();
     }
@@ -344,15 +344,15 @@ void DebuggerWindow::go_to_memory() {
 void DebuggerWindow::follow_in_memory() {
     const Cpu& cpu = emulator_.cpu;
     switch (static_cast<MemoryFollow>(follow_->currentIndex())) {
-        case MemoryFollow::None:
+        case MemoryFollow::kNone:
             break;
-        case MemoryFollow::X:
+        case MemoryFollow::kX:
             memory_->go_to(register_pair(cpu, kRegisterXL));
             break;
-        case MemoryFollow::Y:
+        case MemoryFollow::kY:
             memory_->go_to(register_pair(cpu, kRegisterYL));
             break;
-        case MemoryFollow::DP:
+        case MemoryFollow::kDP:
             memory_->go_to(cpu.dp);
             break;
     }

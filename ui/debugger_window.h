@@ -28,17 +28,17 @@ class RegisterView;
 class StackView;
 
 enum class DebugCommand : std::uint8_t {
-    Run,
-    Pause,
-    Step,
-    StepOver,
-    StepOut,
-    RunToCursor,
-    ToggleBreakpoint,
+    kRun,
+    kPause,
+    kStep,
+    kStepOver,
+    kStepOut,
+    kRunToCursor,
+    kToggleBreakpoint,
 };
 
 // Which register the memory view keeps in sight at every stop.
-enum class MemoryFollow : std::uint8_t { None, X, Y, DP };
+enum class MemoryFollow : std::uint8_t { kNone, kX, kY, kDP };
 
 class DebuggerWindow : public QMainWindow {
     Q_OBJECT

@@ -37,8 +37,8 @@ std::int32_t timing_from_field(std::string_view text) {
     return clamp_timing(parse_unsigned_field(text));
 }
 
-std::int32_t max_horloge512_from_field(std::string_view text) {
-    return clamp_timing(std::int64_t{parse_unsigned_field(text)} * kHorloge512FieldScale);
+std::int32_t timer_limit_512ms_from_field(std::string_view text) {
+    return clamp_timing(std::int64_t{parse_unsigned_field(text)} * kTimerLimit512msFieldScale);
 }
 
 std::string field_text(std::uint32_t value) {
@@ -49,8 +49,8 @@ std::string timing_field_text(std::int32_t value) {
     return field_text(value < 0 ? 0 : static_cast<std::uint32_t>(value));
 }
 
-std::string max_horloge512_field_text(std::int32_t max_horloge512) {
-    return timing_field_text(max_horloge512 / kHorloge512FieldScale);
+std::string timer_limit_512ms_field_text(std::int32_t timer_limit_512ms) {
+    return timing_field_text(timer_limit_512ms / kTimerLimit512msFieldScale);
 }
 
 }  // namespace tolvan

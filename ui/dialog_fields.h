@@ -10,7 +10,7 @@ namespace tolvan {
 
 inline constexpr std::size_t kFileNameFieldCapacity = 255;
 // The 512 ms timer is edited in hundreds of instruction cycles.
-inline constexpr std::int32_t kHorloge512FieldScale = 100;
+inline constexpr std::int32_t kTimerLimit512msFieldScale = 100;
 
 // Spaces around the digits are allowed; no sign, no other character, and a value that does not
 // fit in 32 bits reads as 0.
@@ -22,12 +22,12 @@ std::uint16_t address_from_field(std::string_view text);
 // so that a large entry never turns negative.
 std::int32_t timing_from_field(std::string_view text);
 // MaxHorloge512 from the speed box's field: the field times 100, kept within the signed range.
-std::int32_t max_horloge512_from_field(std::string_view text);
+std::int32_t timer_limit_512ms_from_field(std::string_view text);
 
 // What a field shows for a number, and the 512 ms timer in its field's unit (a negative value
 // shows as 0).
 std::string field_text(std::uint32_t value);
 std::string timing_field_text(std::int32_t value);
-std::string max_horloge512_field_text(std::int32_t max_horloge512);
+std::string timer_limit_512ms_field_text(std::int32_t timer_limit_512ms);
 
 }  // namespace tolvan

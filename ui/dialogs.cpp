@@ -175,7 +175,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::file_names);
+    save_configuration_reporting(emulator, ConfigurationKeys::kFileNames);
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -184,20 +184,20 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     set_up(dialog, form);
     Cpu& cpu = emulator.cpu;
     form.delay_edit->setText(field(timing_field_text(cpu.max_delay)));
-    form.timer512_edit->setText(field(max_horloge512_field_text(cpu.max_horloge512)));
-    form.timer2_edit->setText(field(timing_field_text(cpu.max_horloge002)));
+    form.timer512_edit->setText(field(timer_limit_512ms_field_text(cpu.timer_limit_512ms)));
+    form.timer2_edit->setText(field(timing_field_text(cpu.timer_limit_2ms)));
     QObject::connect(form.default_button, &QPushButton::clicked, &dialog, [&form] {
         form.delay_edit->setText(field(timing_field_text(kDefaultMaxDelay)));
-        form.timer512_edit->setText(field(max_horloge512_field_text(kDefaultMaxHorloge512)));
-        form.timer2_edit->setText(field(timing_field_text(kDefaultMaxHorloge002)));
+        form.timer512_edit->setText(field(timer_limit_512ms_field_text(kDefaultTimerLimit512ms)));
+        form.timer2_edit->setText(field(timing_field_text(kDefaultTimerLimit2ms)));
     });
     connect_accept(dialog, form.ok_button);
     connect_reject(dialog, form.cancel_button);
     if (run(dialog) != QDialog::Accepted) return;
     cpu.max_delay = timing_from_field(text_of(form.delay_edit));
-    cpu.max_horloge512 = max_horloge512_from_field(text_of(form.timer512_edit));
-    cpu.max_horloge002 = timing_from_field(text_of(form.timer2_edit));
-    save_configuration_reporting(emulator, ConfigurationKeys::timing);
+    cpu.timer_limit_512ms = timer_limit_512ms_from_field(text_of(form.timer512_edit));
+    cpu.timer_limit_2ms = timing_from_field(text_of(form.timer2_edit));
+    save_configuration_reporting(emulator, ConfigurationKeys::kTiming);
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -215,7 +215,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.to = address_from_field(text_of(form.to_edit));
     settings.more_information = form.more_information_check->isChecked();
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::unassembler);
+    save_configuration_reporting(emulator, ConfigurationKeys::kUnassembler);
     return true;
 }
 

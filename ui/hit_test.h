@@ -7,7 +7,7 @@
 
 namespace tolvan {
 
-// The key code under (x, y), or KeyCode::None when the point is on no key; when it returns a
+// The key code under (x, y), or KeyCode::kNone when the point is on no key; when it returns a
 // code it also stores the key's frame in *rect (if rect is not null).
 KeyCode hit_test(int x, int y, Rect* rect);
 

@@ -39,48 +39,48 @@ struct MenuItem {
     const char* text;
 };
 
-constexpr MenuItem kSeparator{MenuCommand::None, nullptr};
+constexpr MenuItem kSeparator{MenuCommand::kNone, nullptr};
 
 constexpr MenuItem kFileMenu[] = {
-    {MenuCommand::OpenMachineFolder, "&Open machine folder..."},
+    {MenuCommand::kOpenMachineFolder, "&Open machine folder..."},
     kSeparator,
-    {MenuCommand::FileNames, "&Change default file names ..."},
+    {MenuCommand::kFileNames, "&Change default file names ..."},
     kSeparator,
-    {MenuCommand::SaveRam, "&Save RAM"},
-    {MenuCommand::LoadRam, "&Load RAM"},
+    {MenuCommand::kSaveRam, "&Save RAM"},
+    {MenuCommand::kLoadRam, "&Load RAM"},
     kSeparator,
-    {MenuCommand::Exit, "E&xit"},
+    {MenuCommand::kExit, "E&xit"},
 };
 
 constexpr MenuItem kEditMenu[] = {
-    {MenuCommand::PasteText, "&Paste text"},
+    {MenuCommand::kPasteText, "&Paste text"},
 };
 
 constexpr MenuItem kViewMenu[] = {
-    {MenuCommand::Zoom1, "Size &1x"},
-    {MenuCommand::Zoom2, "Size &2x"},
-    {MenuCommand::Zoom3, "Size &3x"},
+    {MenuCommand::kZoom1, "Size &1x"},
+    {MenuCommand::kZoom2, "Size &2x"},
+    {MenuCommand::kZoom3, "Size &3x"},
 };
 
 constexpr MenuItem kToolsMenu[] = {
-    {MenuCommand::ChangeSpeed, "Change &speed ..."},
-    {MenuCommand::Break, "&Break (Basic)"},
-    {MenuCommand::SimpleReset, "Simple &Reset"},
+    {MenuCommand::kChangeSpeed, "Change &speed ..."},
+    {MenuCommand::kBreak, "&Break (Basic)"},
+    {MenuCommand::kSimpleReset, "Simple &Reset"},
     kSeparator,
-    {MenuCommand::AllReset, "&All Reset !"},
+    {MenuCommand::kAllReset, "&All Reset !"},
     kSeparator,
-    {MenuCommand::Ram4, "&4 Kb  Ram"},
-    {MenuCommand::Ram8, "&8 Kb  Ram"},
-    {MenuCommand::Ram16, "&16 Kb Ram"},
+    {MenuCommand::kRam4, "&4 Kb  Ram"},
+    {MenuCommand::kRam8, "&8 Kb  Ram"},
+    {MenuCommand::kRam16, "&16 Kb Ram"},
     kSeparator,
-    {MenuCommand::Unassemble, "&Unassemble"},
-    {MenuCommand::Debugger, "&Debugger"},
-    {MenuCommand::LoadSymbols, "Load s&ymbols..."},
+    {MenuCommand::kUnassemble, "&Unassemble"},
+    {MenuCommand::kDebugger, "&Debugger"},
+    {MenuCommand::kLoadSymbols, "Load s&ymbols..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {
-    {MenuCommand::Content, "&Content ..."},
-    {MenuCommand::About, "&About ..."},
+    {MenuCommand::kContent, "&Content ..."},
+    {MenuCommand::kAbout, "&About ..."},
 };
 
 // A key frame covers its rectangle plus the one-pixel lines on its right and bottom edges, and
@@ -94,14 +94,14 @@ constexpr int kDebuggerGap = 8;
 constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 
 // Items that are one choice among several, shown with radio marks.
-enum class Choice { None, RamSize, Zoom };
+enum class Choice { kNone, kRamSize, kZoom };
 
 Choice choice_of(MenuCommand command) {
-    if (command == MenuCommand::Ram4 || command == MenuCommand::Ram8 ||
-        command == MenuCommand::Ram16) {
-        return Choice::RamSize;
+    if (command == MenuCommand::kRam4 || command == MenuCommand::kRam8 ||
+        command == MenuCommand::kRam16) {
+        return Choice::kRamSize;
     }
-    return zoom_of_menu_item(command) != 0 ? Choice::Zoom : Choice::None;
+    return zoom_of_menu_item(command) != 0 ? Choice::kZoom : Choice::kNone;
 }
 
 }  // namespace
@@ -134,7 +134,7 @@ MainWindow::MainWindow(QWidget* parent)
     }
 
     std::error_code ignored;
-    machine_folder_ = {std::filesystem::current_path(ignored), FolderOrigin::CurrentDirectory};
+    machine_folder_ = {std::filesystem::current_path(ignored), FolderOrigin::kCurrentDirectory};
 
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
@@ -188,7 +188,7 @@ void MainWindow::open_machine_folder() {
     const QString chosen = QFileDialog::getExistingDirectory(
         this, tr("Open machine folder"), QString::fromStdString(machine_folder_.path.string()));
     if (chosen.isEmpty()) return;
-    if (!switch_machine_folder({chosen.toStdString(), FolderOrigin::Remembered})) return;
+    if (!switch_machine_folder({chosen.toStdString(), FolderOrigin::kRemembered})) return;
     if (!save_machine_folder_preference(chosen)) {
         qWarning("tolvan: cannot keep the machine folder in %s",
                  qPrintable(window_preferences_file()));
@@ -212,11 +212,11 @@ void MainWindow::run_demo_firmware() {
     for (const std::string& image : setup.foreign_images) {
         qWarning("tolvan: %s is not a demo image; it is left as it is", image.c_str());
     }
-    switch_machine_folder({*folder, FolderOrigin::Demo});
+    switch_machine_folder({*folder, FolderOrigin::kDemo});
 }
 
 void MainWindow::update_missing_roms_panel() {
-    if (emulator_->control.power_on_status == PowerOnStatus::Ok) {
+    if (emulator_->control.power_on_status == PowerOnStatus::kOk) {
         if (missing_roms_panel_ && !missing_roms_panel_->isHidden()) {
             missing_roms_panel_->hide();
             client_view_->setFocus();
@@ -245,19 +245,19 @@ void MainWindow::build_menu() {
     const auto add_menu = [this, bar, ram_sizes, zooms](const char* title, const auto& items) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         for (const MenuItem& item : items) {
-            if (item.command == MenuCommand::None) {
+            if (item.command == MenuCommand::kNone) {
                 menu->addSeparator();
                 continue;
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(static_cast<int>(item.command));
             const Choice choice = choice_of(item.command);
-            if (choice != Choice::None) {
+            if (choice != Choice::kNone) {
                 action->setCheckable(true);
-                action->setActionGroup(choice == Choice::RamSize ? ram_sizes : zooms);
+                action->setActionGroup(choice == Choice::kRamSize ? ram_sizes : zooms);
             }
-            if (item.command == MenuCommand::PasteText) action->setShortcut(QKeySequence::Paste);
-            if (item.command == MenuCommand::Debugger) action->setShortcut(kDebuggerShortcut);
+            if (item.command == MenuCommand::kPasteText) action->setShortcut(QKeySequence::Paste);
+            if (item.command == MenuCommand::kDebugger) action->setShortcut(kDebuggerShortcut);
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
@@ -295,7 +295,7 @@ void MainWindow::set_zoom(int zoom) {
 }
 
 void MainWindow::show_zoom_mark() {
-    for (const MenuCommand item : {MenuCommand::Zoom1, MenuCommand::Zoom2, MenuCommand::Zoom3}) {
+    for (const MenuCommand item : {MenuCommand::kZoom1, MenuCommand::kZoom2, MenuCommand::kZoom3}) {
         actions_.at(item)->setChecked(zoom_of_menu_item(item) == client_view_->zoom());
     }
 }
@@ -327,7 +327,7 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::press_at(QPoint position) {
     Rect rect;
     pressed_key_code_ = hit_test(position.x(), position.y(), &rect);
-    if (pressed_key_code_ != KeyCode::None) {
+    if (pressed_key_code_ != KeyCode::kNone) {
         pressed_rect_ = rect;
         draw_pressed_frame(display_->client, rect);
         update_rect(rect);
@@ -365,10 +365,10 @@ void MainWindow::paste_text() {
 }
 
 void MainWindow::release_pressed_key() {
-    if (pressed_key_code_ != KeyCode::None) {
+    if (pressed_key_code_ != KeyCode::kNone) {
         draw_released_frame(display_->client, pressed_rect_);
         update_rect(pressed_rect_);
-        pressed_key_code_ = KeyCode::None;
+        pressed_key_code_ = KeyCode::kNone;
     }
     show_reported_error();
 }
@@ -399,72 +399,72 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 void MainWindow::run_command(MenuCommand command) {
     Emulator& e = *emulator_;
     switch (command) {
-        case MenuCommand::About:
+        case MenuCommand::kAbout:
             show_about_box(this);
             break;
-        case MenuCommand::SaveRam:
+        case MenuCommand::kSaveRam:
             save_ram_image(e);
             break;
-        case MenuCommand::LoadRam:
+        case MenuCommand::kLoadRam:
             load_ram(e);
             update_check_mark();
             update_missing_roms_panel();
             break;
-        case MenuCommand::OpenMachineFolder:
+        case MenuCommand::kOpenMachineFolder:
             open_machine_folder();
             break;
-        case MenuCommand::AllReset:
+        case MenuCommand::kAllReset:
             if (confirm_all_reset(this)) {
                 all_reset(e);
                 update_check_mark();
             }
             break;
-        case MenuCommand::Break:
+        case MenuCommand::kBreak:
             press_break(e);
             break;
-        case MenuCommand::Ram16:
-        case MenuCommand::Ram8:
-        case MenuCommand::Ram4:
+        case MenuCommand::kRam16:
+        case MenuCommand::kRam8:
+        case MenuCommand::kRam4:
             change_ram_size_confirmed(command);
             break;
-        case MenuCommand::ChangeSpeed:
+        case MenuCommand::kChangeSpeed:
             edit_speed(this, e);
             break;
-        case MenuCommand::FileNames:
+        case MenuCommand::kFileNames:
             edit_file_names(this, e);
             break;
-        case MenuCommand::Content:
+        case MenuCommand::kContent:
             show_info_box(this);
             break;
-        case MenuCommand::Exit:
+        case MenuCommand::kExit:
             close();
             break;
-        case MenuCommand::SimpleReset:
+        case MenuCommand::kSimpleReset:
             simple_reset(e);
             update_check_mark();
             break;
-        case MenuCommand::Unassemble:
+        case MenuCommand::kUnassemble:
             unassemble();
             break;
-        case MenuCommand::PasteText:
+        case MenuCommand::kPasteText:
             paste_text();
             break;
-        case MenuCommand::Debugger:
+        case MenuCommand::kDebugger:
             open_debugger();
             break;
-        case MenuCommand::LoadSymbols:
+        case MenuCommand::kLoadSymbols:
             load_symbols();
             break;
-        case MenuCommand::Zoom1:
-        case MenuCommand::Zoom2:
-        case MenuCommand::Zoom3:
+        case MenuCommand::kZoom1:
+        case MenuCommand::kZoom2:
+        case MenuCommand::kZoom3:
             set_zoom(zoom_of_menu_item(command));
             break;
         default:
             break;
     }
     // A reset, a RAM load or new symbols change what the debugger shows.
-    if (debugger_window_ && debugger_window_->isVisible() && command != MenuCommand::Debugger) {
+    if (debugger_window_ && debugger_window_->isVisible() && command != MenuCommand::kDebugger) {
         debugger_window_->refresh(false);
     }
     show_reported_error();
@@ -538,7 +538,7 @@ void MainWindow::update_check_mark() {
 }
 
 void MainWindow::show_check_mark() {
-    for (const MenuCommand item : {MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16}) {
+    for (const MenuCommand item : {MenuCommand::kRam4, MenuCommand::kRam8, MenuCommand::kRam16}) {
         actions_.at(item)->setChecked(item == ram_size_menu_item_);
     }
 }

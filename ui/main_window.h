@@ -102,9 +102,9 @@ class MainWindow : public QMainWindow {
     DebuggerWindow* debugger_window_ = nullptr;
     QTimer slice_timer_;
     std::map<MenuCommand, QAction*> actions_;
-    MenuCommand ram_size_menu_item_ = MenuCommand::None;
+    MenuCommand ram_size_menu_item_ = MenuCommand::kNone;
     Rect pressed_rect_;
-    KeyCode pressed_key_code_ = KeyCode::None;
+    KeyCode pressed_key_code_ = KeyCode::kNone;
     // The PC's Shift key went down and no other key since.
     bool shift_tapped_ = false;
 };

@@ -10,11 +10,11 @@ constexpr std::int8_t kRam4 = 4;
 
 int zoom_of_menu_item(MenuCommand command) {
     switch (command) {
-        case MenuCommand::Zoom1:
+        case MenuCommand::kZoom1:
             return 1;
-        case MenuCommand::Zoom2:
+        case MenuCommand::kZoom2:
             return 2;
-        case MenuCommand::Zoom3:
+        case MenuCommand::kZoom3:
             return 3;
         default:
             return 0;
@@ -22,18 +22,18 @@ int zoom_of_menu_item(MenuCommand command) {
 }
 
 MenuCommand ram_size_menu_item(int kilobytes) {
-    if (kilobytes == kRam8) return MenuCommand::Ram8;
-    if (kilobytes == kRam16) return MenuCommand::Ram16;
-    return MenuCommand::Ram4;
+    if (kilobytes == kRam8) return MenuCommand::kRam8;
+    if (kilobytes == kRam16) return MenuCommand::kRam16;
+    return MenuCommand::kRam4;
 }
 
 std::int8_t ram_size_of_menu_item(MenuCommand command) {
     switch (command) {
-        case MenuCommand::Ram16:
+        case MenuCommand::kRam16:
             return kRam16;
-        case MenuCommand::Ram8:
+        case MenuCommand::kRam8:
             return kRam8;
-        case MenuCommand::Ram4:
+        case MenuCommand::kRam4:
             return kRam4;
         default:
             return 0;

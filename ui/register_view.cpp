@@ -8,7 +8,7 @@ namespace tolvan {
 
 namespace {
 
-enum class Format : std::uint8_t { Hex2, Hex4, Bit, Decimal };
+enum class Format : std::uint8_t { kHex2, kHex4, kBit, kDecimal };
 
 struct RegisterField {
     const char* name;
@@ -20,13 +20,13 @@ struct RegisterField {
 template <std::uint8_t kIndex>
 constexpr RegisterField iram_byte(const char* name) {
     return {
-        name, Format::Hex2, [](const Emulator& e) -> std::uint32_t { return e.cpu.iram[kIndex]; },
+        name, Format::kHex2, [](const Emulator& e) -> std::uint32_t { return e.cpu.iram[kIndex]; },
         [](Emulator& e, std::uint32_t v) { e.cpu.iram[kIndex] = static_cast<std::uint8_t>(v); }};
 }
 
 template <std::uint8_t kLow>
 constexpr RegisterField iram_pair(const char* name) {
-    return {name, Format::Hex4,
+    return {name, Format::kHex4,
             [](const Emulator& e) -> std::uint32_t { return register_pair(e.cpu, kLow); },
             [](Emulator& e, std::uint32_t v) {
                 set_register_pair(e.cpu, kLow, static_cast<std::uint16_t>(v));
@@ -35,7 +35,7 @@ constexpr RegisterField iram_pair(const char* name) {
 
 template <std::uint8_t kMask>
 constexpr RegisterField flag(const char* name) {
-    return {name, Format::Bit,
+    return {name, Format::kBit,
             [](const Emulator& e) -> std::uint32_t { return (e.cpu.flags & kMask) != 0; },
             [](Emulator& e, std::uint32_t v) {
                 e.cpu.flags =
@@ -67,7 +67,7 @@ void write_port(Emulator& e, std::uint32_t v) {
 }
 template <auto kMember>
 constexpr RegisterField port(const char* name) {
-    return {name, Format::Hex2, &read_port<kMember>, &write_port<kMember>};
+    return {name, Format::kHex2, &read_port<kMember>, &write_port<kMember>};
 }
 
 const RegisterField kFields[] = {
@@ -81,17 +81,17 @@ const RegisterField kFields[] = {
     iram_byte<kRegisterN>("N"),
     iram_pair<kRegisterXL>("X"),
     iram_pair<kRegisterYL>("Y"),
-    cpu_field<&Cpu::p>("P", Format::Hex2),
-    cpu_field<&Cpu::q>("Q", Format::Hex2),
-    cpu_field<&Cpu::r>("R", Format::Hex2),
-    cpu_field<&Cpu::dp>("DP", Format::Hex4),
-    cpu_field<&Cpu::pc>("PC", Format::Hex4),
+    cpu_field<&Cpu::p>("P", Format::kHex2),
+    cpu_field<&Cpu::q>("Q", Format::kHex2),
+    cpu_field<&Cpu::r>("R", Format::kHex2),
+    cpu_field<&Cpu::dp>("DP", Format::kHex4),
+    cpu_field<&Cpu::pc>("PC", Format::kHex4),
     flag<kFlagZ>("Z"),
     flag<kFlagC>("C"),
-    cpu_field<&Cpu::counter_512ms>("512 ms timer", Format::Decimal),
-    cpu_field<&Cpu::elapsed_512ms>("512 ms elapsed", Format::Bit),
-    cpu_field<&Cpu::counter_2ms>("2 ms timer", Format::Decimal),
-    cpu_field<&Cpu::elapsed_2ms>("2 ms elapsed", Format::Bit),
+    cpu_field<&Cpu::counter_512ms>("512 ms timer", Format::kDecimal),
+    cpu_field<&Cpu::elapsed_512ms>("512 ms elapsed", Format::kBit),
+    cpu_field<&Cpu::counter_2ms>("2 ms timer", Format::kDecimal),
+    cpu_field<&Cpu::elapsed_2ms>("2 ms elapsed", Format::kBit),
     port<&Ports::port_a>("port A"),
     port<&Ports::port_b>("port B"),
     port<&Ports::port_f>("port F"),
@@ -104,12 +104,12 @@ const QColor kChangedColour(255, 220, 120);
 
 QString format_value(Format format, std::uint32_t value) {
     switch (format) {
-        case Format::Hex2:
+        case Format::kHex2:
             return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-        case Format::Hex4:
+        case Format::kHex4:
             return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
-        case Format::Bit:
-        case Format::Decimal:
+        case Format::kBit:
+        case Format::kDecimal:
             return QString::number(value);
     }
     return {};
@@ -121,19 +121,19 @@ std::optional<std::uint32_t> parse_value(Format format, const QString& text) {
     bool ok = false;
     const QString trimmed = text.trimmed();
     switch (format) {
-        case Format::Hex2:
-        case Format::Hex4: {
+        case Format::kHex2:
+        case Format::kHex4: {
             const uint value = trimmed.toUInt(&ok, 16);
-            const uint limit = format == Format::Hex2 ? 0xFFu : 0xFFFFu;
+            const uint limit = format == Format::kHex2 ? 0xFFu : 0xFFFFu;
             if (ok && value <= limit) return value;
             return std::nullopt;
         }
-        case Format::Bit: {
+        case Format::kBit: {
             const uint value = trimmed.toUInt(&ok, 10);
             if (ok && value <= 1) return value;
             return std::nullopt;
         }
-        case Format::Decimal: {
+        case Format::kDecimal: {
             const int value = trimmed.toInt(&ok, 10);
             if (ok && value >= 0) return static_cast<std::uint32_t>(value);
             return std::nullopt;

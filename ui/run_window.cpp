@@ -53,7 +53,7 @@ QPixmap side_by_side(const QPixmap& left, const QPixmap& right) {
 // Opens the debugger with a breakpoint at the address or label named; the firmware stops there
 // when it next passes.
 void stop_in_debugger(MainWindow& window, const QString& stop) {
-    window.run_command(MenuCommand::Debugger);
+    window.run_command(MenuCommand::kDebugger);
     Emulator& emulator = window.emulator();
     if (const auto address = parse_address(emulator.symbols, stop.toStdString())) {
         set_breakpoint(emulator.debugger, *address, true);
@@ -95,11 +95,11 @@ MachineFolder enter_machine_folder() {
         current, holds_machine_files(current), user_environment(),
         remembered ? std::optional(std::filesystem::path(remembered->toStdString()))
                    : std::nullopt);
-    if (folder.origin == FolderOrigin::CurrentDirectory) return folder;
+    if (folder.origin == FolderOrigin::kCurrentDirectory) return folder;
     if (const int error = enter_folder(folder.path); error != 0) {
         qWarning("tolvan: cannot use the machine folder %s: %s", folder.path.c_str(),
                  std::strerror(error));
-        return {current, FolderOrigin::CurrentDirectory};
+        return {current, FolderOrigin::kCurrentDirectory};
     }
     return folder;
 }

@@ -41,14 +41,14 @@ struct KeyboardTest : testing::Test {
 };
 
 TEST_F(KeyboardTest, GroupALineNeedsASingleBitStrobe) {
-    post_key(keyboard, KeyCode::LetterA);
+    post_key(keyboard, KeyCode::kLetterA);
     poll();
     EXPECT_EQ(ina(0x04, 0x00), 0x40);
     EXPECT_EQ(ina(0x06, 0x00), 0x00);
 }
 
 TEST_F(KeyboardTest, GroupBLinesFollowPortAAndEchoIt) {
-    post_key(keyboard, KeyCode::Cal);
+    post_key(keyboard, KeyCode::kCal);
     poll();
     EXPECT_EQ(ina(0x00, 0x20), 0xA0);
     EXPECT_EQ(ina(0x00, 0x21), 0xA1);
@@ -63,16 +63,16 @@ TEST_F(KeyboardTest, NoKeyReadsThePortAValueAndSetsZeroWhenItIsZero) {
 }
 
 TEST_F(KeyboardTest, PostedKeyIsInvisibleUntilTheFirmwarePolls) {
-    post_key(keyboard, KeyCode::LetterA);
+    post_key(keyboard, KeyCode::kLetterA);
     EXPECT_EQ(ina(0x04, 0x00), 0x00);
     EXPECT_FALSE(poll());
     EXPECT_EQ(ina(0x04, 0x00), 0x40);
 }
 
 TEST_F(KeyboardTest, BreakIsReportedAtTwoPollsThenEnds) {
-    post_key(keyboard, KeyCode::LetterA);
+    post_key(keyboard, KeyCode::kLetterA);
     poll();
-    post_key(keyboard, KeyCode::Brk);
+    post_key(keyboard, KeyCode::kBrk);
     EXPECT_TRUE(poll());
     EXPECT_EQ(ina(0x04, 0x00), 0x00) << "BRK clears the key lines";
     EXPECT_TRUE(poll());
@@ -81,15 +81,15 @@ TEST_F(KeyboardTest, BreakIsReportedAtTwoPollsThenEnds) {
 }
 
 TEST_F(KeyboardTest, AnotherKeyEndsAnActiveBreak) {
-    post_key(keyboard, KeyCode::Brk);
+    post_key(keyboard, KeyCode::kBrk);
     EXPECT_TRUE(poll());
-    post_key(keyboard, KeyCode::LetterQ);
+    post_key(keyboard, KeyCode::kLetterQ);
     EXPECT_FALSE(poll());
 }
 
 TEST_F(KeyboardTest, LaterPostReplacesAnUntakenOne) {
-    post_key(keyboard, KeyCode::LetterY);
-    post_key(keyboard, KeyCode::LetterZ);
+    post_key(keyboard, KeyCode::kLetterY);
+    post_key(keyboard, KeyCode::kLetterZ);
     poll();
     EXPECT_EQ(ina(0x01 << 2, 0x00), 0x80) << "Z is group A line 2, bit 7";
     EXPECT_EQ(ina(0x00, 0x01), 0x01) << "Y (group B line 0) is not down";
@@ -105,8 +105,8 @@ TEST(KeyMatrix, EveryKeyHasExactlyOnePlaceAndNoKeyHasNone) {
                     __builtin_popcount(keyboard.lines_b[line]);
         }
         const bool has_place = code >= 1 && code <= key_number(kHighestKeyCode) &&
-                               key_code(code) != KeyCode::Brk &&
-                               key_code(code) != KeyCode::UnderEnter;
+                               key_code(code) != KeyCode::kBrk &&
+                               key_code(code) != KeyCode::kUnderEnter;
         EXPECT_EQ(bits, has_place ? 1 : 0) << "code " << code;
         EXPECT_EQ(keyboard.key_down, has_place ? 1 : 0) << "code " << code;
     }
@@ -119,7 +119,7 @@ TEST(KeyMatrix, ReleaseLeavesTheMatrixAsNoKeyDoes) {
         release_matrix_keys(released);
         Keyboard no_key;
         set_matrix_key(no_key, key_code(code));
-        set_matrix_key(no_key, KeyCode::None);
+        set_matrix_key(no_key, KeyCode::kNone);
         EXPECT_EQ(released.lines_a, no_key.lines_a) << "code " << code;
         EXPECT_EQ(released.lines_b, no_key.lines_b) << "code " << code;
         EXPECT_EQ(released.key_down, no_key.key_down) << "code " << code;
@@ -141,20 +141,20 @@ TEST(KeyMatrix, CodesOutsideTheKeysSetNoBit) {
 
 TEST(KeyQueue, KeysWaitInOrderUpToTheBoundAndBreakDropsThem) {
     Keyboard keyboard;
-    ASSERT_TRUE(queue_key(keyboard, KeyCode::Digit1));
-    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit1) << "an idle keyboard takes it at once";
+    ASSERT_TRUE(queue_key(keyboard, KeyCode::kDigit1));
+    EXPECT_EQ(keyboard.pending_code, KeyCode::kDigit1) << "an idle keyboard takes it at once";
     for (std::size_t n = 0; n < kKeyQueueCapacity; ++n) {
-        ASSERT_TRUE(queue_key(keyboard, n % 2 ? KeyCode::Digit2 : KeyCode::Digit3));
+        ASSERT_TRUE(queue_key(keyboard, n % 2 ? KeyCode::kDigit2 : KeyCode::kDigit3));
     }
-    EXPECT_FALSE(queue_key(keyboard, KeyCode::Digit4));
+    EXPECT_FALSE(queue_key(keyboard, KeyCode::kDigit4));
     deliver_queued_key(keyboard);
-    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit1) << "not before the pending key is taken";
+    EXPECT_EQ(keyboard.pending_code, KeyCode::kDigit1) << "not before the pending key is taken";
     static_cast<void>(take_pending_key(keyboard));
     deliver_queued_key(keyboard);
-    EXPECT_EQ(keyboard.pending_code, KeyCode::Digit3);
+    EXPECT_EQ(keyboard.pending_code, KeyCode::kDigit3);
     EXPECT_EQ(keyboard.key_pending, 1);
-    EXPECT_TRUE(queue_key(keyboard, KeyCode::Brk));
-    EXPECT_EQ(keyboard.pending_code, KeyCode::Brk);
+    EXPECT_TRUE(queue_key(keyboard, KeyCode::kBrk));
+    EXPECT_EQ(keyboard.pending_code, KeyCode::kBrk);
     EXPECT_EQ(keyboard.queue.count, 0u);
 }
 

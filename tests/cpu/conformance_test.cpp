@@ -63,8 +63,8 @@ void apply_state(Emulator& emulator, const json& state) {
     cpu.counter_2ms = state.at("counter_2ms");
     cpu.elapsed_512ms = state.at("elapsed_512ms");
     cpu.elapsed_2ms = state.at("elapsed_2ms");
-    cpu.max_horloge512 = state.at("max_horloge512");
-    cpu.max_horloge002 = state.at("max_horloge002");
+    cpu.timer_limit_512ms = state.at("max_horloge512");
+    cpu.timer_limit_2ms = state.at("max_horloge002");
     cpu.max_delay = state.at("max_delay");
     const std::string iram = state.at("iram");
     for (int index = 0; index < kInternalRamSize; ++index) {
@@ -93,8 +93,8 @@ std::string describe(const Emulator& emulator, const json& expected_mem) {
         << " r=" << +cpu.r << " flags=" << +cpu.flags << " cycle_cost=" << cpu.cycle_cost
         << " case_counter=" << +cpu.case_counter << " counter_512ms=" << cpu.counter_512ms
         << " counter_2ms=" << cpu.counter_2ms << " elapsed_512ms=" << cpu.elapsed_512ms
-        << " elapsed_2ms=" << cpu.elapsed_2ms << " max_horloge512=" << cpu.max_horloge512
-        << " max_horloge002=" << cpu.max_horloge002 << " max_delay=" << cpu.max_delay
+        << " elapsed_2ms=" << cpu.elapsed_2ms << " max_horloge512=" << cpu.timer_limit_512ms
+        << " max_horloge002=" << cpu.timer_limit_2ms << " max_delay=" << cpu.max_delay
         << " ram_size=" << +bus.memory.ram_size << " lcd_redraw=" << bus.memory.lcd_redraw
         << " key_strobe=" << +bus.memory.key_strobe << " port_a=" << +bus.ports.port_a
         << " port_b=" << +bus.ports.port_b << " port_c=" << +bus.ports.port_c

@@ -57,8 +57,8 @@ TEST(DelayLoop, LargestMaxDelayDoesNotOverflowTheSum) {
 
 TEST(Timers, CounterEqualToItsLimitDoesNotTick) {
     Cpu cpu;
-    cpu.max_horloge002 = 20;
-    cpu.max_horloge512 = 50000;
+    cpu.timer_limit_2ms = 20;
+    cpu.timer_limit_512ms = 50000;
     cpu.cycle_cost = 4;
     for (int n = 0; n < 5; ++n)
         advance_timers(cpu);
@@ -72,8 +72,8 @@ TEST(Timers, CounterEqualToItsLimitDoesNotTick) {
 
 TEST(Timers, FurtherTickKeepsTheFlagAndRestartsTheCounter) {
     Cpu cpu;
-    cpu.max_horloge002 = 5;
-    cpu.max_horloge512 = 5;
+    cpu.timer_limit_2ms = 5;
+    cpu.timer_limit_512ms = 5;
     cpu.elapsed_2ms = 1;
     cpu.counter_2ms = 5;
     cpu.counter_512ms = 3;
@@ -86,8 +86,8 @@ TEST(Timers, FurtherTickKeepsTheFlagAndRestartsTheCounter) {
 
 TEST(Timers, CounterNearTheSignedLimitWrapsToATick) {
     Cpu cpu;
-    cpu.max_horloge512 = INT_MAX;
-    cpu.max_horloge002 = INT_MAX;
+    cpu.timer_limit_512ms = INT_MAX;
+    cpu.timer_limit_2ms = INT_MAX;
     cpu.counter_512ms = INT_MAX - 1;
     cpu.cycle_cost = 1537;
     advance_timers(cpu);
@@ -96,8 +96,8 @@ TEST(Timers, CounterNearTheSignedLimitWrapsToATick) {
 }
 
 TEST_F(StepTest, UndefinedOpcodeRepeatsWithThePreviousCost) {
-    cpu.max_horloge512 = 50000;
-    cpu.max_horloge002 = 1000;
+    cpu.timer_limit_512ms = 50000;
+    cpu.timer_limit_2ms = 1000;
     load({0x02, 0x55, 0x3C});  // LIA 0x55 (4 cycles), then an undefined opcode
     run();
     const std::uint8_t flags_before = cpu.flags;

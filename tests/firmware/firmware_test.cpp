@@ -55,7 +55,7 @@ std::string press(KeyCode code, int times = 1) {
 
 // Types a line and enters it.
 std::string enter(const std::string& line) {
-    return " --type \"" + line + "\"" + press(KeyCode::Enter);
+    return " --type \"" + line + "\"" + press(KeyCode::kEnter);
 }
 
 std::string right_aligned(const std::string& text) {
@@ -127,7 +127,7 @@ TEST_F(FirmwareTest, EnterShowsTheSumWithBusyLitWhileItWorks) {
 // arrive.
 TEST_F(FirmwareTest, TypedLinesAreEnteredOneAfterTheOther) {
     const RunResult result = run(" --type \"$(printf '11+22\\r\\n300-4\\r')\" --slices 2 --lcd" +
-                                 press(KeyCode::Up) + " --lcd" + press(KeyCode::Up) + " --lcd");
+                                 press(KeyCode::kUp) + " --lcd" + press(KeyCode::kUp) + " --lcd");
     ASSERT_EQ(result.status, 0);
     ASSERT_EQ(result.screens.size(), 3u);
     EXPECT_EQ(result.screens[0].text, right_aligned("296"));
@@ -139,25 +139,25 @@ TEST_F(FirmwareTest, TwentyDigitSumsCarryIntoATwentyFirstDigit) {
     // 12345678901234567890 + 98765432109876543210 = 111111111011111111100: 21 digits, seen
     // 16 at a time; the right arrow moves the view and stops at the last digit.
     const RunResult result = run(enter("12345678901234567890+98765432109876543210") + " --lcd" +
-                                 press(KeyCode::Right, 5) + " --lcd" + press(KeyCode::Right, 2) +
-                                 " --lcd" + press(KeyCode::Left, 2) + " --lcd");
+                                 press(KeyCode::kRight, 5) + " --lcd" + press(KeyCode::kRight, 2) +
+                                 " --lcd" + press(KeyCode::kLeft, 2) + " --lcd");
     ASSERT_EQ(result.screens.size(), 4u);
     EXPECT_EQ(result.screens[0].text, "1111111110111111");
     EXPECT_EQ(result.screens[1].text, "1111011111111100");
     EXPECT_EQ(result.screens[2].text, "1111011111111100");
     EXPECT_EQ(result.screens[3].text, "1111110111111111");
-    EXPECT_EQ(shown(enter("99999999999999999999+1") + press(KeyCode::Right, 5)),
+    EXPECT_EQ(shown(enter("99999999999999999999+1") + press(KeyCode::kRight, 5)),
               "0000000000000000");
     EXPECT_EQ(shown(enter("99999999999999999999+1")), "1000000000000000");
 }
 
 TEST_F(FirmwareTest, SubtractionsBorrowAndNegativeResultsShowTheirSign) {
     EXPECT_EQ(shown(enter("20000000000000000000-1")), "1999999999999999");
-    EXPECT_EQ(shown(enter("20000000000000000000-1") + press(KeyCode::Right, 4)),
+    EXPECT_EQ(shown(enter("20000000000000000000-1") + press(KeyCode::kRight, 4)),
               "9999999999999999");
     EXPECT_EQ(shown(enter("5-12")), right_aligned("-7"));
     EXPECT_EQ(shown(enter(" -3 + 1 - 99 ")), right_aligned("-101"));
-    EXPECT_EQ(shown(enter("1-99999999999999999999") + press(KeyCode::Right, 5)),
+    EXPECT_EQ(shown(enter("1-99999999999999999999") + press(KeyCode::kRight, 5)),
               "9999999999999998");
     EXPECT_EQ(shown(enter("1-99999999999999999999")), "-999999999999999");
     EXPECT_EQ(shown(enter("7-7")), right_aligned("0"));
@@ -199,54 +199,55 @@ TEST_F(FirmwareTest, TheCursorShowsAndHidesEveryHalfSecond) {
 }
 
 TEST_F(FirmwareTest, ShiftLightsItsAnnunciatorAndGivesTheSecondFunction) {
-    const RunResult result = run(" --type ab" + press(KeyCode::Shift) + " --lcd --type c --lcd" +
-                                 press(KeyCode::Shift) + press(KeyCode::Shift) + " --type d --lcd");
+    const RunResult result =
+        run(" --type ab" + press(KeyCode::kShift) + " --lcd --type c --lcd" +
+            press(KeyCode::kShift) + press(KeyCode::kShift) + " --type d --lcd");
     ASSERT_EQ(result.screens.size(), 3u);
     EXPECT_EQ(result.screens[0].annunciators, "SHIFT");
     EXPECT_EQ(result.screens[1].text, left_aligned(std::string("ABc") + kCursor));
     EXPECT_EQ(result.screens[1].annunciators, "");
     EXPECT_EQ(result.screens[2].text, left_aligned(std::string("ABcD") + kCursor))
         << "a second SHIFT cancels the first";
-    EXPECT_EQ(shown(" --type 1" + press(KeyCode::Shift) + " --type 2"),
+    EXPECT_EQ(shown(" --type 1" + press(KeyCode::kShift) + " --type 2"),
               left_aligned(std::string("1@") + kCursor));
 }
 
 TEST_F(FirmwareTest, ArrowsMoveTheCursorAndTypingInsertsThere) {
-    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::Left, 2) + " --type x"),
+    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::kLeft, 2) + " --type x"),
               left_aligned(std::string("ABX") + kCursor + "D"));
     // SHIFT with the left arrow deletes before the cursor, with the right arrow under it.
-    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::Left, 2) + press(KeyCode::Shift) +
-                    press(KeyCode::Left)),
+    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::kLeft, 2) + press(KeyCode::kShift) +
+                    press(KeyCode::kLeft)),
               left_aligned(std::string("A") + kCursor + "D"));
-    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::Left, 2) + press(KeyCode::Shift) +
-                    press(KeyCode::Right)),
+    EXPECT_EQ(shown(" --type abcd" + press(KeyCode::kLeft, 2) + press(KeyCode::kShift) +
+                    press(KeyCode::kRight)),
               left_aligned(std::string("AB") + kCursor));
-    EXPECT_EQ(shown(" --type ab" + press(KeyCode::Left, 5) + " --type x"),
+    EXPECT_EQ(shown(" --type ab" + press(KeyCode::kLeft, 5) + " --type x"),
               left_aligned(std::string("X") + kCursor + "B"));
-    EXPECT_EQ(shown(" --type ab" + press(KeyCode::Right, 3) + " --type x"),
+    EXPECT_EQ(shown(" --type ab" + press(KeyCode::kRight, 3) + " --type x"),
               left_aligned(std::string("ABX") + kCursor));
 }
 
 TEST_F(FirmwareTest, CceClearsTheLine) {
-    EXPECT_EQ(shown(" --type 123" + press(KeyCode::Cce)), left_aligned(std::string(1, kCursor)));
-    EXPECT_EQ(shown(" --type 123" + press(KeyCode::Cce) + " --type 4"),
+    EXPECT_EQ(shown(" --type 123" + press(KeyCode::kCce)), left_aligned(std::string(1, kCursor)));
+    EXPECT_EQ(shown(" --type 123" + press(KeyCode::kCce) + " --type 4"),
               left_aligned(std::string("4") + kCursor));
 }
 
 TEST_F(FirmwareTest, LongLinesScrollToKeepTheCursorInView) {
     const std::string line = "1234567890ABCDEFGHIJ";
     EXPECT_EQ(shown(" --type " + line), std::string("67890ABCDEFGHIJ") + kCursor);
-    EXPECT_EQ(shown(" --type " + line + press(KeyCode::Left, 20)),
+    EXPECT_EQ(shown(" --type " + line + press(KeyCode::kLeft, 20)),
               std::string(1, kCursor) + "234567890ABCDEF");
     EXPECT_EQ(shown(enter(line)), right_aligned("SYNTAX ERROR"));
 }
 
 TEST_F(FirmwareTest, UpAndDownRecallTheStoredLines) {
     const RunResult result =
-        run(enter("1+1") + enter("2+2") + enter("3+3") + press(KeyCode::Up) + " --lcd" +
-            press(KeyCode::Up, 2) + " --lcd" + press(KeyCode::Up) + " --lcd" +
-            press(KeyCode::Down) + " --lcd" + press(KeyCode::Down, 2) + " --lcd" +
-            press(KeyCode::Up) + press(KeyCode::Enter) + " --lcd");
+        run(enter("1+1") + enter("2+2") + enter("3+3") + press(KeyCode::kUp) + " --lcd" +
+            press(KeyCode::kUp, 2) + " --lcd" + press(KeyCode::kUp) + " --lcd" +
+            press(KeyCode::kDown) + " --lcd" + press(KeyCode::kDown, 2) + " --lcd" +
+            press(KeyCode::kUp) + press(KeyCode::kEnter) + " --lcd");
     ASSERT_EQ(result.screens.size(), 6u);
     EXPECT_EQ(result.screens[0].text, left_aligned(std::string("3+3") + kCursor));
     EXPECT_EQ(result.screens[1].text, left_aligned(std::string("1+1") + kCursor));
@@ -262,18 +263,18 @@ TEST_F(FirmwareTest, SixteenLinesAreKeptTheOldestGoingFirst) {
     std::string actions;
     for (int n = 1; n <= 17; ++n)
         actions += enter(std::to_string(n));
-    EXPECT_EQ(shown(actions + press(KeyCode::Up, 16)), left_aligned(std::string("2") + kCursor));
-    EXPECT_EQ(shown(actions + press(KeyCode::Up, 20)), left_aligned(std::string("2") + kCursor));
-    EXPECT_EQ(shown(actions + press(KeyCode::Up)), left_aligned(std::string("17") + kCursor));
+    EXPECT_EQ(shown(actions + press(KeyCode::kUp, 16)), left_aligned(std::string("2") + kCursor));
+    EXPECT_EQ(shown(actions + press(KeyCode::kUp, 20)), left_aligned(std::string("2") + kCursor));
+    EXPECT_EQ(shown(actions + press(KeyCode::kUp)), left_aligned(std::string("17") + kCursor));
 }
 
 TEST_F(FirmwareTest, BrkShowsBreak) {
-    EXPECT_EQ(shown(" --type 12" + press(KeyCode::Brk)), right_aligned("BREAK"));
+    EXPECT_EQ(shown(" --type 12" + press(KeyCode::kBrk)), right_aligned("BREAK"));
     EXPECT_EQ(shown(" --type 12 --break --slices 4"), right_aligned("BREAK"));
     // The line is still there for the arrows, and typing starts a new one.
-    EXPECT_EQ(shown(" --type 12" + press(KeyCode::Brk) + press(KeyCode::Left)),
+    EXPECT_EQ(shown(" --type 12" + press(KeyCode::kBrk) + press(KeyCode::kLeft)),
               left_aligned(std::string("1") + kCursor));
-    EXPECT_EQ(shown(" --type 12" + press(KeyCode::Brk) + " --type 3"),
+    EXPECT_EQ(shown(" --type 12" + press(KeyCode::kBrk) + " --type 3"),
               left_aligned(std::string("3") + kCursor));
 }
 
@@ -282,7 +283,7 @@ TEST_F(FirmwareTest, BrkStopsASaveAndClosesTheFile) {
     const std::string line(80, 'W');
     std::string lines = enter(line);
     for (int n = 1; n < 16; ++n)
-        lines += press(KeyCode::Up) + press(KeyCode::Enter);
+        lines += press(KeyCode::kUp) + press(KeyCode::kEnter);
     std::string full;
     for (int n = 0; n < 16; ++n)
         full += line + "\r\n";
@@ -300,21 +301,21 @@ TEST_F(FirmwareTest, BrkStopsASaveAndClosesTheFile) {
 TEST_F(FirmwareTest, SimpleResetKeepsTheStoredLinesAndAColdStartClearsThem) {
     const std::string lines = enter("4+5") + enter("6+7");
     const RunResult warm =
-        run(lines + " --simple-reset --slices 4 --lcd" + press(KeyCode::Up) + " --lcd");
+        run(lines + " --simple-reset --slices 4 --lcd" + press(KeyCode::kUp) + " --lcd");
     ASSERT_EQ(warm.screens.size(), 2u);
     EXPECT_EQ(warm.screens[0].text, right_aligned("TOLVAN READY"));
     EXPECT_EQ(warm.screens[1].text, left_aligned(std::string("6+7") + kCursor));
-    EXPECT_EQ(shown(lines + " --all-reset --slices 4" + press(KeyCode::Up)),
+    EXPECT_EQ(shown(lines + " --all-reset --slices 4" + press(KeyCode::kUp)),
               left_aligned(std::string(1, kCursor)));
 }
 
 TEST_F(FirmwareTest, SaveRamThenLoadRamKeepsTheStoredLines) {
     ASSERT_EQ(run(enter("8+9") + enter("10-4") + " --save-ram").status, 0);
-    EXPECT_EQ(shown(" --slices 2" + press(KeyCode::Up) + press(KeyCode::Up)),
+    EXPECT_EQ(shown(" --slices 2" + press(KeyCode::kUp) + press(KeyCode::kUp)),
               left_aligned(std::string("8+9") + kCursor));
     // And Load RAM in the same run goes back to what was saved.
     EXPECT_EQ(shown(enter("8+9") + " --save-ram" + enter("1") + " --load-ram --slices 2" +
-                    press(KeyCode::Up)),
+                    press(KeyCode::kUp)),
               left_aligned(std::string("8+9") + kCursor));
 }
 
@@ -322,7 +323,7 @@ TEST_F(FirmwareTest, SaveWritesTheStoredLinesToTheTape) {
     EXPECT_EQ(shown(enter("12+34") + enter("5 - 2") + enter("save")), right_aligned("SAVE OK"));
     EXPECT_EQ(testing::read_file(kTapeFile), "12+34\r\n5 - 2\r\n");
     // The command itself is not stored, and a SAVE replaces the file.
-    EXPECT_EQ(shown(enter("1") + enter("SAVE") + press(KeyCode::Up)),
+    EXPECT_EQ(shown(enter("1") + enter("SAVE") + press(KeyCode::kUp)),
               left_aligned(std::string("1") + kCursor));
     EXPECT_EQ(testing::read_file(kTapeFile), "1\r\n");
 }
@@ -340,9 +341,10 @@ TEST_F(FirmwareTest, SaveThatCannotBeWrittenIsReported) {
 
 TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
     testing::write_file(kTapeFile, "10+5\r\n7-9\r\nabc def\r\n");
-    const RunResult result = run(enter("99") + enter("load") + " --lcd" + press(KeyCode::Up) +
-                                 " --lcd" + press(KeyCode::Up) + " --lcd" + press(KeyCode::Up) +
-                                 press(KeyCode::Up) + " --lcd" + press(KeyCode::Enter) + " --lcd");
+    const RunResult result =
+        run(enter("99") + enter("load") + " --lcd" + press(KeyCode::kUp) + " --lcd" +
+            press(KeyCode::kUp) + " --lcd" + press(KeyCode::kUp) + press(KeyCode::kUp) + " --lcd" +
+            press(KeyCode::kEnter) + " --lcd");
     ASSERT_EQ(result.screens.size(), 5u);
     EXPECT_EQ(result.screens[0].text, right_aligned("LOAD OK"));
     EXPECT_EQ(result.screens[1].text, left_aligned(std::string("abc def") + kCursor));
@@ -359,10 +361,10 @@ TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {
 
 TEST_F(FirmwareTest, LoadWithoutLinesKeepsTheStoredOnes) {
     EXPECT_EQ(shown(enter("5") + enter("load")), right_aligned("NOTHING LOADED"));
-    EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::Up)),
+    EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::kUp)),
               left_aligned(std::string("5") + kCursor));
     testing::write_file(kTapeFile, "\r\n\r\n");
-    EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::Up)),
+    EXPECT_EQ(shown(enter("5") + enter("load") + press(KeyCode::kUp)),
               left_aligned(std::string("5") + kCursor));
 }
 
@@ -375,7 +377,7 @@ TEST_F(FirmwareTest, TheScanPassesTheKeyReleasePointOncePerPass) {
         passes += line.rfind("1330 ", 0) == 0;
     EXPECT_EQ(passes, 10);
     // A held key goes, so that the same key pressed again types again.
-    EXPECT_EQ(shown(press(KeyCode::LetterA) + press(KeyCode::LetterA) + press(KeyCode::LetterA)),
+    EXPECT_EQ(shown(press(KeyCode::kLetterA) + press(KeyCode::kLetterA) + press(KeyCode::kLetterA)),
               left_aligned(std::string("AAA") + kCursor));
 }
 

@@ -21,8 +21,8 @@ void require(bool condition) {
 bool same_fields(const Emulator& a, const Emulator& b) {
     return a.bus.memory.ram_size == b.bus.memory.ram_size && a.cpu.pc == b.cpu.pc &&
            a.cpu.dp == b.cpu.dp && a.cpu.p == b.cpu.p && a.cpu.q == b.cpu.q && a.cpu.r == b.cpu.r &&
-           a.cpu.iram == b.cpu.iram && a.cpu.max_horloge512 == b.cpu.max_horloge512 &&
-           a.cpu.max_horloge002 == b.cpu.max_horloge002 && a.cpu.max_delay == b.cpu.max_delay &&
+           a.cpu.iram == b.cpu.iram && a.cpu.timer_limit_512ms == b.cpu.timer_limit_512ms &&
+           a.cpu.timer_limit_2ms == b.cpu.timer_limit_2ms && a.cpu.max_delay == b.cpu.max_delay &&
            a.control.ram_file_name == b.control.ram_file_name &&
            a.bus.tape.load_file_name == b.bus.tape.load_file_name &&
            a.bus.tape.save_file_name == b.bus.tape.save_file_name &&

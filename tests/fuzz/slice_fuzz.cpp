@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cpu.dp = static_cast<std::uint16_t>(data[3] << 8 | data[4]);
     const std::int8_t sizes[] = {16, 8, 4, 5};
     emulator->bus.memory.ram_size = sizes[data[5] & 3];
-    cpu.max_horloge512 = 1000;
-    cpu.max_horloge002 = 20;
+    cpu.timer_limit_512ms = 1000;
+    cpu.timer_limit_2ms = 20;
     const auto key = tolvan::key_code(data[6] % (tolvan::key_number(tolvan::kHighestKeyCode) + 2));
     // The program fills the image from 0x0000 and again from 0x8000, so execution that wraps
     // or jumps high finds code too; tape file names are empty so nothing is written.

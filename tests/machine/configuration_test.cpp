@@ -31,8 +31,8 @@ Emulator distinctive_emulator() {
     for (int cell = 0; cell < kInternalRamSize; ++cell) {
         emulator.cpu.iram[cell] = static_cast<std::uint8_t>(0xFF - cell);
     }
-    emulator.cpu.max_horloge512 = 123456;
-    emulator.cpu.max_horloge002 = 33;
+    emulator.cpu.timer_limit_512ms = 123456;
+    emulator.cpu.timer_limit_2ms = 33;
     emulator.cpu.max_delay = 2000000000;
     emulator.control.ram_file_name = "my ram.img";
     emulator.bus.tape.load_file_name = "in/prog.bas";
@@ -99,8 +99,8 @@ TEST_F(Configuration, DefaultsWithoutAFile) {
     for (int cell = 0; cell < kInternalRamSize; ++cell) {
         EXPECT_EQ(emulator.cpu.iram[cell], 0) << "cell " << cell;
     }
-    EXPECT_EQ(emulator.cpu.max_horloge512, 50000);
-    EXPECT_EQ(emulator.cpu.max_horloge002, 20);
+    EXPECT_EQ(emulator.cpu.timer_limit_512ms, 50000);
+    EXPECT_EQ(emulator.cpu.timer_limit_2ms, 20);
     EXPECT_EQ(emulator.cpu.max_delay, 0);
     EXPECT_EQ(emulator.control.ram_file_name, "TOLVAN.RAM");
     EXPECT_EQ(emulator.bus.tape.load_file_name, "exemple.bas");
@@ -115,8 +115,8 @@ TEST_F(Configuration, DefaultsWithoutAFile) {
 TEST_F(Configuration, TimingChecksAtTheirBorders) {
     struct Case {
         const char* text;
-        std::int32_t max_horloge512;
-        std::int32_t max_horloge002;
+        std::int32_t timer_limit_512ms;
+        std::int32_t timer_limit_2ms;
         std::int32_t max_delay;
     };
     const Case cases[] = {
@@ -128,8 +128,8 @@ TEST_F(Configuration, TimingChecksAtTheirBorders) {
     };
     for (const Case& c : cases) {
         const Emulator emulator = loaded_from(std::string("[Horloge]\n") + c.text + "\n");
-        EXPECT_EQ(emulator.cpu.max_horloge512, c.max_horloge512) << c.text;
-        EXPECT_EQ(emulator.cpu.max_horloge002, c.max_horloge002) << c.text;
+        EXPECT_EQ(emulator.cpu.timer_limit_512ms, c.timer_limit_512ms) << c.text;
+        EXPECT_EQ(emulator.cpu.timer_limit_2ms, c.timer_limit_2ms) << c.text;
         EXPECT_EQ(emulator.cpu.max_delay, c.max_delay) << c.text;
     }
 }
@@ -215,8 +215,8 @@ TEST_F(Configuration, RoundTripKeepsEveryField) {
     for (int cell = 0; cell < 0x60; ++cell) {
         EXPECT_EQ(loaded.cpu.iram[cell], saved.cpu.iram[cell]) << "cell " << cell;
     }
-    EXPECT_EQ(loaded.cpu.max_horloge512, saved.cpu.max_horloge512);
-    EXPECT_EQ(loaded.cpu.max_horloge002, saved.cpu.max_horloge002);
+    EXPECT_EQ(loaded.cpu.timer_limit_512ms, saved.cpu.timer_limit_512ms);
+    EXPECT_EQ(loaded.cpu.timer_limit_2ms, saved.cpu.timer_limit_2ms);
     EXPECT_EQ(loaded.cpu.max_delay, saved.cpu.max_delay);
     EXPECT_EQ(loaded.control.ram_file_name, saved.control.ram_file_name);
     EXPECT_EQ(loaded.bus.tape.load_file_name, saved.bus.tape.load_file_name);
@@ -321,9 +321,9 @@ TEST_F(Configuration, EachSettingsBoxWritesOnlyItsOwnSection) {
         const char* key;
         const char* value;
     } cases[] = {
-        {ConfigurationKeys::file_names, "Fichiers", "FileRAM", "my ram.img"},
-        {ConfigurationKeys::timing, "Horloge", "MaxDelay", "2000000000"},
-        {ConfigurationKeys::unassembler, "Tools", "unassemble_file", "listing.txt"},
+        {ConfigurationKeys::kFileNames, "Fichiers", "FileRAM", "my ram.img"},
+        {ConfigurationKeys::kTiming, "Horloge", "MaxDelay", "2000000000"},
+        {ConfigurationKeys::kUnassembler, "Tools", "unassemble_file", "listing.txt"},
     };
     for (const auto& c : cases) {
         write_file(kConfigurationFileName, snapshot);

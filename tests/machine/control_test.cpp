@@ -38,11 +38,11 @@ class ControlTest : public testing::ScratchDirectoryTest {
 };
 
 TEST_F(ControlTest, MissingRomsStopExecution) {
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::HighRomMissing);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::kHighRomMissing);
     write_file("TOLVANH.ROM", kHighRomSize);
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::LowRomMissing);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::kLowRomMissing);
     emulator->cpu.pc = 0x1234;
     run_slice(*emulator, display);
     EXPECT_EQ(emulator->cpu.pc, 0x1234) << "no instruction runs";
@@ -51,27 +51,27 @@ TEST_F(ControlTest, MissingRomsStopExecution) {
 TEST_F(ControlTest, ShortRomsHaveTheirCodesAndLongOnesAreCut) {
     write_file("TOLVANL.ROM", kLowRomSize - 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize + 10, 0xBB);
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::LowRomShort);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::kLowRomShort);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFE], 0xAA);
     EXPECT_EQ(emulator->bus.memory.image[0x1FFF], 0x00);
     write_file("TOLVANL.ROM", kLowRomSize + 1, 0xAA);
     write_file("TOLVANH.ROM", kHighRomSize - 1);
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::HighRomShort);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::kHighRomShort);
 }
 
 TEST_F(ControlTest, ProgramCounterFromTheConfigurationNeedsAllThreeFiles) {
     roms.write();
     write_configuration("[Registres]\nPC=4660\n");
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageMissing);
-    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::Ok);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageMissing);
+    EXPECT_EQ(emulator->control.power_on_status, PowerOnStatus::kOk);
     EXPECT_EQ(emulator->cpu.pc, 0) << "a missing RAM image restarts the firmware at 0";
     write_file("TOLVAN.RAM", kRamImageSize - 1, 0x11);
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::RamImageShort);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kRamImageShort);
     EXPECT_EQ(emulator->cpu.pc, 0);
     write_file("TOLVAN.RAM", kRamImageSize, 0x22);
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::Ok);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kOk);
     EXPECT_EQ(emulator->cpu.pc, 4660);
     EXPECT_EQ(emulator->bus.memory.image[0x7FFF], 0x22);
 }
@@ -81,7 +81,7 @@ TEST_F(ControlTest, RamImageNameComesFromTheConfiguration) {
     write_configuration("[Fichiers]\nFileRAM=other.ram\n");
     write_file("other.ram", kRamImageSize, 0x5A);
     emulator->control.ram_file_name = "ignored.ram";
-    EXPECT_EQ(power_on(*emulator), PowerOnStatus::Ok);
+    EXPECT_EQ(power_on(*emulator), PowerOnStatus::kOk);
     EXPECT_EQ(emulator->bus.memory.image[0x2000], 0x5A);
 }
 
@@ -92,7 +92,7 @@ TEST_F(ControlTest, AfterLoadResetRestoresTheTimingBookkeeping) {
     emulator->bus.keyboard.break_counter = 2;
     emulator->bus.memory.lcd_redraw = 0;
     start_machine(*emulator);
-    EXPECT_EQ(emulator->cpu.max_horloge002, 20);
+    EXPECT_EQ(emulator->cpu.timer_limit_2ms, 20);
     EXPECT_EQ(emulator->cpu.counter_512ms, 0);
     EXPECT_EQ(emulator->cpu.elapsed_2ms, 0);
     EXPECT_EQ(emulator->bus.keyboard.break_counter, 0);
@@ -139,7 +139,7 @@ TEST_F(ControlTest, HeldKeyIsReleasedAtTheThirdScanPass) {
     start_machine(*emulator);
     emulator->cpu.iram[kPortCByte] = kPortCDisplayOn;
     Keyboard& keyboard = emulator->bus.keyboard;
-    post_key(keyboard, KeyCode::LetterA);
+    post_key(keyboard, KeyCode::kLetterA);
     run_slice(*emulator, display);
     run_slice(*emulator, display);
     EXPECT_EQ(keyboard.key_down, 1) << "taken by TEST 8, held for two passes";

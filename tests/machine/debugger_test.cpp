@@ -34,8 +34,8 @@ class Machine {
         emulator_->bus.memory.ram_size = kRamSize16K;
         cpu.pc = at("start");
         cpu.r = kStackTop;
-        cpu.max_horloge512 = 50000;
-        cpu.max_horloge002 = 20;
+        cpu.timer_limit_512ms = 50000;
+        cpu.timer_limit_2ms = 20;
         display_.case_bitmap = Image(kClientWidth, kClientHeight);
         display_.pixel_bitmap = Image(kPixelBitmapWidth, kPixelBitmapHeight);
     }
@@ -71,7 +71,7 @@ mark:   INCB
     EXPECT_EQ(machine.cpu().pc, machine.at("mark"));
     EXPECT_EQ(machine.a(), 1);
     EXPECT_EQ(machine.b(), 0) << "the instruction at the breakpoint has not run";
-    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::Breakpoint);
+    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::kBreakpoint);
     EXPECT_TRUE(is_paused(machine.emulator()));
 
     EXPECT_EQ(machine.slice().steps, 0) << "a paused machine runs nothing";
@@ -100,7 +100,7 @@ inner:  INCA
         pause(machine.emulator());
         step_over(machine.emulator());
         EXPECT_TRUE(machine.slice().stopped) << call;
-        EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::StepOver) << call;
+        EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::kStepOver) << call;
         EXPECT_EQ(machine.cpu().pc, machine.at("after")) << call;
         EXPECT_EQ(machine.a(), 2) << call << ": the routine ran, its own call included";
         EXPECT_EQ(machine.b(), 0) << call;
@@ -118,7 +118,7 @@ start:  INCA
     pause(machine.emulator());
     step_over(machine.emulator());
     EXPECT_TRUE(machine.slice().stopped);
-    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::Step);
+    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::kStep);
     EXPECT_EQ(machine.cpu().pc, machine.at("start") + 1);
     EXPECT_EQ(machine.a(), 1);
 }
@@ -141,7 +141,7 @@ inner:  INCA
     EXPECT_EQ(machine.step().pc, machine.at("routine") + 1);
     step_out(machine.emulator());
     EXPECT_TRUE(machine.slice().stopped);
-    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::StepOut);
+    EXPECT_EQ(machine.debugger().last_stop.reason, StopReason::kStepOut);
     EXPECT_EQ(machine.cpu().pc, machine.at("after")) << "not stopped by the inner return";
     EXPECT_EQ(machine.a(), 3);
     EXPECT_EQ(machine.b(), 0);
@@ -201,7 +201,7 @@ TEST(Debugger, WatchpointStopsAfterAWriteOfAnyKindButNotAfterARead) {
         EXPECT_EQ(result.stopped, test.stops) << test.name;
         if (!test.stops) continue;
         const StopInfo& stop = machine.debugger().last_stop;
-        EXPECT_EQ(stop.reason, StopReason::Watchpoint) << test.name;
+        EXPECT_EQ(stop.reason, StopReason::kWatchpoint) << test.name;
         EXPECT_EQ(stop.instruction_address, machine.at("touch")) << test.name;
         EXPECT_EQ(stop.data_address, test.data_address) << test.name;
         EXPECT_EQ(stop.write, test.watchpoint.writes) << test.name;
@@ -221,7 +221,7 @@ never:  INCB
     run_to(machine.emulator(), machine.at("never"));
     for (int n = 0; n < 3; ++n)
         EXPECT_FALSE(machine.slice().stopped);
-    EXPECT_EQ(machine.debugger().mode, RunMode::RunTo);
+    EXPECT_EQ(machine.debugger().mode, RunMode::kRunTo);
 
     Machine again(R"(
         ORG &0100
@@ -232,7 +232,7 @@ far:    JRM far
 )");
     run_to(again.emulator(), again.at("far"));
     EXPECT_TRUE(again.slice().stopped);
-    EXPECT_EQ(again.debugger().last_stop.reason, StopReason::RunTo);
+    EXPECT_EQ(again.debugger().last_stop.reason, StopReason::kRunTo);
     EXPECT_EQ(again.cpu().pc, again.at("far"));
     EXPECT_EQ(again.b(), 1);
 }

@@ -27,29 +27,29 @@ TEST(MachineFolder, ChoiceFollowsTheFilesThenTheRememberedFolderThenTheUsersOwn)
         std::filesystem::path path;
         FolderOrigin origin;
     } cases[] = {
-        {true, {"/home/u", ""}, existing, cwd, FolderOrigin::CurrentDirectory},
-        {false, {"/home/u", ""}, existing, existing, FolderOrigin::Remembered},
+        {true, {"/home/u", ""}, existing, cwd, FolderOrigin::kCurrentDirectory},
+        {false, {"/home/u", ""}, existing, existing, FolderOrigin::kRemembered},
         {false,
          {"/home/u", ""},
          existing / "gone",
          "/home/u/.local/share/tolvan/machine",
-         FolderOrigin::PerUserDefault},
+         FolderOrigin::kPerUserDefault},
         {false,
          {"/home/u", ""},
          std::nullopt,
          "/home/u/.local/share/tolvan/machine",
-         FolderOrigin::PerUserDefault},
+         FolderOrigin::kPerUserDefault},
         {false,
          {"/home/u", "/data"},
          std::nullopt,
          "/data/tolvan/machine",
-         FolderOrigin::PerUserDefault},
+         FolderOrigin::kPerUserDefault},
         {false,
          {"/home/u", "relative"},
          std::nullopt,
          "/home/u/.local/share/tolvan/machine",
-         FolderOrigin::PerUserDefault},
-        {false, {"", ""}, std::nullopt, cwd, FolderOrigin::CurrentDirectory},
+         FolderOrigin::kPerUserDefault},
+        {false, {"", ""}, std::nullopt, cwd, FolderOrigin::kCurrentDirectory},
     };
     for (const auto& one : cases) {
         const MachineFolder folder =

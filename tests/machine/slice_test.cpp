@@ -48,8 +48,8 @@ std::unique_ptr<Emulator> machine_running(std::initializer_list<std::uint8_t> pr
     Cpu& cpu = emulator->cpu;
     cpu.pc = kProgram;
     cpu.max_delay = max_delay;
-    cpu.max_horloge512 = 50000;
-    cpu.max_horloge002 = 20;
+    cpu.timer_limit_512ms = 50000;
+    cpu.timer_limit_2ms = 20;
     return emulator;
 }
 

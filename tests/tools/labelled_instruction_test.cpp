@@ -27,7 +27,7 @@ TEST(LabelledInstruction, OperandsNameTheirTargetsByLabel) {
     Symbols symbols;
     add_symbol(symbols, "start", 0x0100);
     add_symbol(symbols, "near", 0x0107);
-    add_symbol(symbols, "table", 0x1234, SymbolKind::Equ);
+    add_symbol(symbols, "table", 0x1234, SymbolKind::kEqu);
     const Case cases[] = {
         {0x0100, 3, "10 12 34", "LIDP  &1234"},  // an EQU is a value, not a label
         {0x0103, 2, "28 03", "JRNZP near"},     {0x0105, 2, "E1 23", "CAL   &0123"},

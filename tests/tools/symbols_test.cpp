@@ -66,7 +66,7 @@ TEST(Symbols, ABadLineAddsNothingAndSaysWhere) {
     add_symbol(symbols, "kept", 0x1234);
     const SymbolFileStatus status =
         parse_symbol_text("; comment\nfirst 0100\n\nsecond 12345\n", symbols);
-    EXPECT_EQ(status.error, SymbolFileError::BadLine);
+    EXPECT_EQ(status.error, SymbolFileError::kBadLine);
     EXPECT_EQ(status.line, 4);
     EXPECT_EQ(describe_symbol_file_status("x.sym", status),
               "x.sym:4: not a symbol line (NAME HHHH)");
@@ -92,26 +92,26 @@ TEST(Symbols, AddressTextAsUsersTypeIt) {
         std::optional<std::uint16_t> address;
     };
     const Case cases[] = {
-        {"1A2F", PlainDigits::Hexadecimal, 0x1A2F},
-        {"0x1A2F", PlainDigits::Decimal, 0x1A2F},
-        {"&1a2f", PlainDigits::Decimal, 0x1A2F},
-        {"4096", PlainDigits::Decimal, 4096},
-        {"4096", PlainDigits::Hexadecimal, 0x4096},
-        {"loop", PlainDigits::Hexadecimal, 0x8003},
-        {" loop+3 ", PlainDigits::Decimal, 0x8006},
-        {"loop+10", PlainDigits::Hexadecimal, 0x8013},
-        {"loop-0x3", PlainDigits::Decimal, 0x8000},
-        {"SCREEN+&7C", PlainDigits::Decimal, 0x707C},
-        {"LIMIT", PlainDigits::Hexadecimal, 0x0003},
-        {"FFFF", PlainDigits::Hexadecimal, 0xFFFF},
-        {"10000", PlainDigits::Hexadecimal, std::nullopt},
-        {"65536", PlainDigits::Decimal, std::nullopt},
-        {"start-1", PlainDigits::Decimal, 0x7FFF},
-        {"nowhere", PlainDigits::Decimal, std::nullopt},
-        {"1A2F", PlainDigits::Decimal, std::nullopt},
-        {"loop+", PlainDigits::Decimal, std::nullopt},
-        {"", PlainDigits::Hexadecimal, std::nullopt},
-        {"-5", PlainDigits::Decimal, std::nullopt},
+        {"1A2F", PlainDigits::kAsHexadecimal, 0x1A2F},
+        {"0x1A2F", PlainDigits::kAsDecimal, 0x1A2F},
+        {"&1a2f", PlainDigits::kAsDecimal, 0x1A2F},
+        {"4096", PlainDigits::kAsDecimal, 4096},
+        {"4096", PlainDigits::kAsHexadecimal, 0x4096},
+        {"loop", PlainDigits::kAsHexadecimal, 0x8003},
+        {" loop+3 ", PlainDigits::kAsDecimal, 0x8006},
+        {"loop+10", PlainDigits::kAsHexadecimal, 0x8013},
+        {"loop-0x3", PlainDigits::kAsDecimal, 0x8000},
+        {"SCREEN+&7C", PlainDigits::kAsDecimal, 0x707C},
+        {"LIMIT", PlainDigits::kAsHexadecimal, 0x0003},
+        {"FFFF", PlainDigits::kAsHexadecimal, 0xFFFF},
+        {"10000", PlainDigits::kAsHexadecimal, std::nullopt},
+        {"65536", PlainDigits::kAsDecimal, std::nullopt},
+        {"start-1", PlainDigits::kAsDecimal, 0x7FFF},
+        {"nowhere", PlainDigits::kAsDecimal, std::nullopt},
+        {"1A2F", PlainDigits::kAsDecimal, std::nullopt},
+        {"loop+", PlainDigits::kAsDecimal, std::nullopt},
+        {"", PlainDigits::kAsHexadecimal, std::nullopt},
+        {"-5", PlainDigits::kAsDecimal, std::nullopt},
     };
     for (const Case& test : cases)
         EXPECT_EQ(parse_address(symbols, test.text, test.plain), test.address) << test.text;

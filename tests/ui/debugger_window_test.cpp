@@ -178,7 +178,7 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     EXPECT_FALSE(is_paused(emulator()));
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1000);
-    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::Breakpoint);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::kBreakpoint);
     QApplication::processEvents();
     EXPECT_EQ(debugger.state_label()->text(),
               QStringLiteral("Stopped at halfway (1000): breakpoint"));
@@ -192,7 +192,7 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     QTest::keyClick(&debugger, Qt::Key_F10, Qt::ControlModifier);
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1004);
-    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::RunTo);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::kRunTo);
 
     // Closed, the debugger's breakpoints stop nothing; opened again, they are back.
     click_margin(code, 0x1004);
@@ -201,7 +201,7 @@ TEST_F(DebuggerWindowTest, AClickInTheMarginSetsABreakpointThatStopsTheRun) {
     QTest::qWait(100);
     EXPECT_FALSE(is_paused(emulator()));
     EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1004));
-    window().run_command(MenuCommand::Debugger);
+    window().run_command(MenuCommand::kDebugger);
     EXPECT_TRUE(has_breakpoint(emulator().debugger, 0x1004));
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1004);
@@ -220,7 +220,7 @@ TEST_F(DebuggerWindowTest, TheUndefinedOpcodeSwitchStopsTheRunBeforeOne) {
     QTest::keyClick(&debugger, Qt::Key_F5);
     ASSERT_TRUE(wait_until_paused());
     EXPECT_EQ(emulator().cpu.pc, 0x1000);
-    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::UndefinedOpcode);
+    EXPECT_EQ(emulator().debugger.last_stop.reason, StopReason::kUndefinedOpcode);
 }
 
 // Tools > Load symbols...: a file that is not a symbol file is refused with its line, and the
@@ -243,13 +243,13 @@ TEST_F(DebuggerWindowTest, LoadSymbolsAddsLabelsOrSaysWhichLineIsWrong) {
             << text_of(d, "error_detail").toStdString();
         click(d, "ok_button");
     });
-    trigger(MenuCommand::LoadSymbols);
+    trigger(MenuCommand::kLoadSymbols);
     EXPECT_TRUE(bad->seen);
     EXPECT_TRUE(error->seen);
     EXPECT_FALSE(find_symbol(emulator().symbols, "later"));
 
     const auto more = load("more.sym");
-    trigger(MenuCommand::LoadSymbols);
+    trigger(MenuCommand::kLoadSymbols);
     EXPECT_TRUE(more->seen);
     auto* go_to = debugger.findChild<QLineEdit*>(QStringLiteral("CodeAddress"));
     go_to->setText(QStringLiteral("later-2"));

@@ -29,7 +29,7 @@ TEST_F(Dialogs, AboutBoxShowsTheProgramAndItsVersion) {
         EXPECT_TRUE(ok && ok->isDefault());
         press_escape(d);
     });
-    trigger(MenuCommand::About);
+    trigger(MenuCommand::kAbout);
     EXPECT_TRUE(box->seen);
 }
 
@@ -60,25 +60,25 @@ TEST_F(Dialogs, InfoBoxShowsTheNotesAndThePicture) {
         EXPECT_EQ(picture->pixmap().size(), QSize(64, 27));
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Content);
+    trigger(MenuCommand::kContent);
     EXPECT_TRUE(box->seen);
 }
 
 // ---- Speed parameters
 
 struct Timing {
-    std::int32_t delay, horloge512, horloge002;
+    std::int32_t delay, limit_512ms, limit_2ms;
 };
 
 Timing timing_of(const Emulator& e) {
-    return {e.cpu.max_delay, e.cpu.max_horloge512, e.cpu.max_horloge002};
+    return {e.cpu.max_delay, e.cpu.timer_limit_512ms, e.cpu.timer_limit_2ms};
 }
 
 TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
     open_window();
     emulator().cpu.max_delay = 7;
-    emulator().cpu.max_horloge512 = 50000;
-    emulator().cpu.max_horloge002 = 20;
+    emulator().cpu.timer_limit_512ms = 50000;
+    emulator().cpu.timer_limit_2ms = 20;
     const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Speed parameters");
         EXPECT_EQ(text_of(d, "delay_label"), "Waiting delay :");
@@ -92,9 +92,9 @@ TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
         EXPECT_EQ(text_of(d, "timer2_edit"), "20");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::ChangeSpeed);
+    trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
-    EXPECT_EQ(emulator().cpu.max_horloge512, 50000);
+    EXPECT_EQ(emulator().cpu.timer_limit_512ms, 50000);
     EXPECT_NE(read_file("Tolvan.ini").find("MaxHorloge512=50000"), std::string::npos);
     EXPECT_EQ(read_file("Tolvan.ini").find("[Registres]"), std::string::npos)
         << "only its own keys";
@@ -103,8 +103,8 @@ TEST_F(Dialogs, SpeedBoxShowsTheTimerInHundredsAndWritesItBackUnchanged) {
 TEST_F(Dialogs, SpeedBoxDefaultThenCancelChangesNothing) {
     open_window();
     emulator().cpu.max_delay = 7;
-    emulator().cpu.max_horloge512 = 12300;
-    emulator().cpu.max_horloge002 = 5;
+    emulator().cpu.timer_limit_512ms = 12300;
+    emulator().cpu.timer_limit_2ms = 5;
     const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
         click(d, "default_button");
         EXPECT_EQ(text_of(d, "delay_edit"), "0");
@@ -112,12 +112,12 @@ TEST_F(Dialogs, SpeedBoxDefaultThenCancelChangesNothing) {
         EXPECT_EQ(text_of(d, "timer2_edit"), "20");
         click(d, "cancel_button");
     });
-    trigger(MenuCommand::ChangeSpeed);
+    trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 7);
-    EXPECT_EQ(t.horloge512, 12300);
-    EXPECT_EQ(t.horloge002, 5);
+    EXPECT_EQ(t.limit_512ms, 12300);
+    EXPECT_EQ(t.limit_2ms, 5);
     EXPECT_TRUE(files().empty());
 }
 
@@ -128,12 +128,12 @@ TEST_F(Dialogs, SpeedBoxDefaultThenOkTakesTheDefaults) {
         click(d, "default_button");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::ChangeSpeed);
+    trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 0);
-    EXPECT_EQ(t.horloge512, 50000);
-    EXPECT_EQ(t.horloge002, 20);
+    EXPECT_EQ(t.limit_512ms, 50000);
+    EXPECT_EQ(t.limit_2ms, 20);
 }
 
 TEST_F(Dialogs, SpeedBoxReadsEntriesAsTheyStand) {
@@ -144,13 +144,13 @@ TEST_F(Dialogs, SpeedBoxReadsEntriesAsTheyStand) {
         set_text(d, "timer2_edit", "99999999999");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::ChangeSpeed);
+    trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
     const Timing t = timing_of(emulator());
     EXPECT_EQ(t.delay, 0);
     // Taken over as typed, without the checks that reading the configuration applies.
-    EXPECT_EQ(t.horloge512, 300);
-    EXPECT_EQ(t.horloge002, 0);
+    EXPECT_EQ(t.limit_512ms, 300);
+    EXPECT_EQ(t.limit_2ms, 0);
 }
 
 TEST_F(Dialogs, SpeedBoxEscapeIsCancel) {
@@ -160,7 +160,7 @@ TEST_F(Dialogs, SpeedBoxEscapeIsCancel) {
         set_text(d, "delay_edit", "1");
         press_escape(d);
     });
-    trigger(MenuCommand::ChangeSpeed);
+    trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.max_delay, 7);
     EXPECT_TRUE(files().empty());
@@ -186,7 +186,7 @@ TEST_F(Dialogs, FileNamesBoxTakesTheNamesOnOk) {
         set_text(d, "save_file_edit", "prog.bas");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::FileNames);
+    trigger(MenuCommand::kFileNames);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.ram_file_name, "B.RAM");
     EXPECT_EQ(emulator().bus.tape.load_file_name, "");
@@ -195,7 +195,7 @@ TEST_F(Dialogs, FileNamesBoxTakesTheNamesOnOk) {
     EXPECT_EQ(read_file("Tolvan.ini").find("[Registres]"), std::string::npos)
         << "only its own keys";
     // The next Save RAM uses the new name.
-    trigger(MenuCommand::SaveRam);
+    trigger(MenuCommand::kSaveRam);
     EXPECT_TRUE(file_exists("B.RAM"));
 }
 
@@ -206,7 +206,7 @@ TEST_F(Dialogs, FileNamesBoxCancelChangesNothing) {
         set_text(d, "ram_file_edit", "B.RAM");
         click(d, "cancel_button");
     });
-    trigger(MenuCommand::FileNames);
+    trigger(MenuCommand::kFileNames);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.ram_file_name, "A.RAM");
     EXPECT_TRUE(files().empty());
@@ -236,7 +236,7 @@ TEST_F(Dialogs, UnassembleBoxReadsTheRangeInDecimal) {
         set_text(d, "file_edit", "out.lst");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Unassemble);
+    trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().unassembler.from, 0);
     EXPECT_EQ(emulator().unassembler.to, 4464);
@@ -259,7 +259,7 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
         set_text(d, "to_edit", "4");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Unassemble);
+    trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(first->seen);
     EXPECT_EQ(emulator().unassembler.more_information, 1);
     const auto second = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
@@ -268,7 +268,7 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
         EXPECT_FALSE(check->isChecked());
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Unassemble);
+    trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(second->seen);
     EXPECT_EQ(emulator().unassembler.more_information, 0);
 }
@@ -280,7 +280,7 @@ TEST_F(Dialogs, UnassembleCancelRunsNothing) {
         set_text(d, "from_edit", "5");
         click(d, "cancel_button");
     });
-    trigger(MenuCommand::Unassemble);
+    trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(emulator().unassembler.from, 0);
     EXPECT_TRUE(files().empty());
@@ -298,7 +298,7 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
                   "no-such-directory/out.lst: No such file or directory");
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Unassemble);
+    trigger(MenuCommand::kUnassemble);
     EXPECT_TRUE(settings->seen);
     EXPECT_TRUE(error->seen);
     EXPECT_TRUE(w.isVisible());
@@ -339,13 +339,13 @@ void expect_no_clipped_text(QDialog& d) {
 TEST_F(Dialogs, NoBoxClipsItsTexts) {
     open_window();
     const std::pair<MenuCommand, const char*> boxes[] = {
-        {MenuCommand::About, "AboutBox"},           {MenuCommand::Content, "InfoBox"},
-        {MenuCommand::AllReset, "AllResetBox"},     {MenuCommand::Ram8, "MemoryBox"},
-        {MenuCommand::FileNames, "CONFIGFILESBOX"}, {MenuCommand::ChangeSpeed, "CONFIGUREBOX"},
-        {MenuCommand::Unassemble, "UNASSEMBLEBOX"}, {MenuCommand::Break, "ErrorBox"},
+        {MenuCommand::kAbout, "AboutBox"},           {MenuCommand::kContent, "InfoBox"},
+        {MenuCommand::kAllReset, "AllResetBox"},     {MenuCommand::kRam8, "MemoryBox"},
+        {MenuCommand::kFileNames, "CONFIGFILESBOX"}, {MenuCommand::kChangeSpeed, "CONFIGUREBOX"},
+        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}, {MenuCommand::kBreak, "ErrorBox"},
     };
     for (const auto& [command, name] : boxes) {
-        if (command == MenuCommand::Break) {
+        if (command == MenuCommand::kBreak) {
             report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
         }
         const auto box = when_dialog_opens(name, [](QDialog& d) {
@@ -361,9 +361,9 @@ TEST_F(Dialogs, NoBoxClipsItsTexts) {
 TEST_F(Dialogs, SettingsBoxesOpenWithTheFirstFieldSelected) {
     open_window();
     const std::pair<MenuCommand, const char*> boxes[] = {
-        {MenuCommand::FileNames, "CONFIGFILESBOX"},
-        {MenuCommand::ChangeSpeed, "CONFIGUREBOX"},
-        {MenuCommand::Unassemble, "UNASSEMBLEBOX"}};
+        {MenuCommand::kFileNames, "CONFIGFILESBOX"},
+        {MenuCommand::kChangeSpeed, "CONFIGUREBOX"},
+        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}};
     for (const auto& [command, name] : boxes) {
         QString typed;
         const auto box = when_dialog_opens(name, [&typed](QDialog& d) {
@@ -382,8 +382,9 @@ TEST_F(Dialogs, SettingsBoxesOpenWithTheFirstFieldSelected) {
 TEST_F(Dialogs, RamSizesAndZoomsAreEachOneChoice) {
     MainWindow& w = open_window();
     for (const auto& items :
-         {std::vector<MenuCommand>{MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16},
-          std::vector<MenuCommand>{MenuCommand::Zoom1, MenuCommand::Zoom2, MenuCommand::Zoom3}}) {
+         {std::vector<MenuCommand>{MenuCommand::kRam4, MenuCommand::kRam8, MenuCommand::kRam16},
+          std::vector<MenuCommand>{MenuCommand::kZoom1, MenuCommand::kZoom2,
+                                   MenuCommand::kZoom3}}) {
         QActionGroup* group = w.command_action(items[0])->actionGroup();
         ASSERT_NE(group, nullptr);
         EXPECT_TRUE(group->isExclusive());
@@ -424,7 +425,7 @@ TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
         EXPECT_GE(detail->y(), text->y() + text->height());
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Break);
+    trigger(MenuCommand::kBreak);
     EXPECT_TRUE(error->seen);
 }
 

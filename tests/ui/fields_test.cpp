@@ -37,18 +37,18 @@ TEST(DialogFields, AddressesAreKeptInSixteenBits) {
     EXPECT_EQ(address_from_field("abc"), 0);
 }
 
-TEST(DialogFields, Horloge512IsEditedInHundreds) {
-    EXPECT_EQ(max_horloge512_field_text(50000), "500");
-    EXPECT_EQ(max_horloge512_field_text(50099), "500");
-    EXPECT_EQ(max_horloge512_from_field("500"), 50000);
-    EXPECT_EQ(max_horloge512_from_field("x"), 0);
+TEST(DialogFields, TimerLimit512msIsEditedInHundreds) {
+    EXPECT_EQ(timer_limit_512ms_field_text(50000), "500");
+    EXPECT_EQ(timer_limit_512ms_field_text(50099), "500");
+    EXPECT_EQ(timer_limit_512ms_from_field("500"), 50000);
+    EXPECT_EQ(timer_limit_512ms_from_field("x"), 0);
 }
 
 TEST(DialogFields, LargeTimingEntriesStayPositive) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-    EXPECT_EQ(max_horloge512_from_field("21474836"), 2147483600);
-    EXPECT_EQ(max_horloge512_from_field("21474837"), kMax);
-    EXPECT_EQ(max_horloge512_from_field("4294967295"), kMax);
+    EXPECT_EQ(timer_limit_512ms_from_field("21474836"), 2147483600);
+    EXPECT_EQ(timer_limit_512ms_from_field("21474837"), kMax);
+    EXPECT_EQ(timer_limit_512ms_from_field("4294967295"), kMax);
     EXPECT_EQ(timing_from_field("2147483647"), kMax);
     EXPECT_EQ(timing_from_field("4294967295"), kMax);
     EXPECT_EQ(timing_from_field("20"), 20);
@@ -57,16 +57,16 @@ TEST(DialogFields, LargeTimingEntriesStayPositive) {
 }
 
 TEST(RamSizeMenu, ItemOfEachSize) {
-    EXPECT_EQ(ram_size_menu_item(16), MenuCommand::Ram16);
-    EXPECT_EQ(ram_size_menu_item(8), MenuCommand::Ram8);
-    EXPECT_EQ(ram_size_menu_item(4), MenuCommand::Ram4);
+    EXPECT_EQ(ram_size_menu_item(16), MenuCommand::kRam16);
+    EXPECT_EQ(ram_size_menu_item(8), MenuCommand::kRam8);
+    EXPECT_EQ(ram_size_menu_item(4), MenuCommand::kRam4);
     // Any other option decodes as 4 KB and is shown so.
-    EXPECT_EQ(ram_size_menu_item(0), MenuCommand::Ram4);
-    EXPECT_EQ(ram_size_menu_item(-3), MenuCommand::Ram4);
-    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram16), 16);
-    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram8), 8);
-    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::Ram4), 4);
-    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::About), 0);
+    EXPECT_EQ(ram_size_menu_item(0), MenuCommand::kRam4);
+    EXPECT_EQ(ram_size_menu_item(-3), MenuCommand::kRam4);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::kRam16), 16);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::kRam8), 8);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::kRam4), 4);
+    EXPECT_EQ(ram_size_of_menu_item(MenuCommand::kAbout), 0);
 }
 
 TEST(LcdArea, HoldsEveryColumnAndAnnunciator) {

@@ -132,17 +132,17 @@ TEST_F(FirmwareClicks, GreetsAndDrawsItsLcdInTheWindow) {
 
 TEST_F(FirmwareClicks, ClickedSumShowsItsValue) {
     using enum KeyCode;
-    for (KeyCode code : {Digit1, Digit2, Plus, Digit3, Digit4})
+    for (KeyCode code : {kDigit1, kDigit2, kPlus, kDigit3, kDigit4})
         click_key(code);
     ASSERT_TRUE(lcd_shows("12+34           "));
-    click_key(KeyCode::Enter);
+    click_key(KeyCode::kEnter);
     ASSERT_TRUE(lcd_shows(right_aligned("46")));
     QTest::qWait(50);
     expect_window_shows_display_memory();
     // The equals key calculates too.
-    for (KeyCode code : {Digit0, Minus, ChangeSign, Digit5})  // change sign does nothing here
+    for (KeyCode code : {kDigit0, kMinus, kChangeSign, kDigit5})  // change sign does nothing here
         click_key(code);
-    click_key(KeyCode::Equals);
+    click_key(KeyCode::kEquals);
     EXPECT_TRUE(lcd_shows(right_aligned("-5")));
 }
 
@@ -164,19 +164,19 @@ TEST_F(FirmwareClicks, ShiftLightsItsAnnunciatorInTheWindow) {
     const Annunciator& shift = kAnnunciators[2];
     ASSERT_STREQ(shift.legend, "SHIFT");
     EXPECT_FALSE(annunciator_shown(shift));
-    click_key(KeyCode::Shift);
+    click_key(KeyCode::kShift);
     for (int waited = 0; waited < kWaitMs && !annunciator_shown(shift); waited += kDialogPollMs)
         QTest::qWait(kDialogPollMs);
     EXPECT_TRUE(annunciator_shown(shift));
-    click_key(KeyCode::LetterQ);
+    click_key(KeyCode::kLetterQ);
     EXPECT_TRUE(lcd_shows("q               "));
     QTest::qWait(50);
     EXPECT_FALSE(annunciator_shown(shift));
 }
 
 TEST_F(FirmwareClicks, BrkShowsBreak) {
-    click_key(KeyCode::Digit1);
-    click_key(KeyCode::Brk);
+    click_key(KeyCode::kDigit1);
+    click_key(KeyCode::kBrk);
     EXPECT_TRUE(lcd_shows(right_aligned("BREAK")));
 }
 
@@ -220,7 +220,7 @@ TEST_F(FirmwareClicks, PastedLinesAreCalculatedOneAfterTheOther) {
         if (auto* message = qobject_cast<QMessageBox*>(&d)) told = message->text();
         d.accept();
     });
-    trigger(MenuCommand::PasteText);
+    trigger(MenuCommand::kPasteText);
     EXPECT_TRUE(box->seen);
     EXPECT_TRUE(told.endsWith(QStringLiteral(": !"))) << told.toStdString();
     ASSERT_TRUE(lcd_shows(right_aligned("26")));
@@ -235,7 +235,7 @@ TEST_F(FirmwareClicks, BrkGoesAtOnceAndDropsTheWaitingKeys) {
     ASSERT_GT(keyboard().queue.count, 0u);
     QTest::keyClick(view(), Qt::Key_F3);
     EXPECT_EQ(keyboard().queue.count, 0u);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kBrk);
     ASSERT_TRUE(lcd_shows(right_aligned("BREAK")));
     QTest::qWait(200);
     EXPECT_TRUE(lcd_shows(right_aligned("BREAK"))) << "no key typed before BRK comes after it";
@@ -245,17 +245,17 @@ TEST_F(FirmwareClicks, BrkGoesAtOnceAndDropsTheWaitingKeys) {
 // steps too, and is calculated in full once the machine runs again.
 TEST_F(FirmwareClicks, KeysTypedWhileTheDebuggerPausesWaitForTheRun) {
     ASSERT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
-    window().run_command(MenuCommand::Debugger);
+    window().run_command(MenuCommand::kDebugger);
     DebuggerWindow* debugger = window().debugger_window();
     ASSERT_NE(debugger, nullptr);
-    debugger->run_command(DebugCommand::Pause);
+    debugger->run_command(DebugCommand::kPause);
     QTest::keyClicks(view(), QStringLiteral("12+34"));
     QTest::keyClick(view(), Qt::Key_Return);
     QTest::qWait(100);
     EXPECT_TRUE(lcd_shows(right_aligned("TOLVAN READY")));
     for (int n = 0; n < 100; ++n)
-        debugger->run_command(DebugCommand::Step);
-    debugger->run_command(DebugCommand::Run);
+        debugger->run_command(DebugCommand::kStep);
+    debugger->run_command(DebugCommand::kRun);
     EXPECT_TRUE(lcd_shows(right_aligned("46")));
 }
 

@@ -15,26 +15,26 @@ struct Click {
 
 TEST(HitTest, PointsOnKeysPressThem) {
     const Click clicks[] = {
-        {20, 120, KeyCode::Cal},
-        {380, 215, KeyCode::Enter},  // ENTER, beyond its frame's bottom-right corner
-        {400, 100, KeyCode::Digit7},
-        {400, 20, KeyCode::Hyp},
-        {400, 207, KeyCode::Digit0},  // 0, lower part of its frame
-        {9, 115, KeyCode::Cal},       // CAL's frame corner
-        {33, 128, KeyCode::Cal},      // last sensitive pixel of CAL
-        {42, 115, KeyCode::Basic},
-        {349, 115, KeyCode::Shift},    // SHIFT, the last key of row 0
-        {9, 143, KeyCode::ShiftQRow},  // SHIFT, first key of row 1
-        {9, 199, KeyCode::Sml},
-        {297, 199, KeyCode::Space},
-        {315, 199, KeyCode::Enter},            // ENTER's frame corner
-        {370, 210, KeyCode::Enter},            // inside ENTER
-        {557, 15, KeyCode::Cce},               // CCE, the scientific block's last column
-        {557, 71, KeyCode::CloseParenthesis},  // closing parenthesis, its last key
-        {387, 43, KeyCode::Hex},
-        {555, 96, KeyCode::XToM},     // X to M, the number pad's last column
-        {555, 192, KeyCode::Equals},  // equals, its last key
-        {387, 192, KeyCode::Digit0},
+        {20, 120, KeyCode::kCal},
+        {380, 215, KeyCode::kEnter},  // ENTER, beyond its frame's bottom-right corner
+        {400, 100, KeyCode::kDigit7},
+        {400, 20, KeyCode::kHyp},
+        {400, 207, KeyCode::kDigit0},  // 0, lower part of its frame
+        {9, 115, KeyCode::kCal},       // CAL's frame corner
+        {33, 128, KeyCode::kCal},      // last sensitive pixel of CAL
+        {42, 115, KeyCode::kBasic},
+        {349, 115, KeyCode::kShift},    // SHIFT, the last key of row 0
+        {9, 143, KeyCode::kShiftQRow},  // SHIFT, first key of row 1
+        {9, 199, KeyCode::kSml},
+        {297, 199, KeyCode::kSpace},
+        {315, 199, KeyCode::kEnter},            // ENTER's frame corner
+        {370, 210, KeyCode::kEnter},            // inside ENTER
+        {557, 15, KeyCode::kCce},               // CCE, the scientific block's last column
+        {557, 71, KeyCode::kCloseParenthesis},  // closing parenthesis, its last key
+        {387, 43, KeyCode::kHex},
+        {555, 96, KeyCode::kXToM},     // X to M, the number pad's last column
+        {555, 192, KeyCode::kEquals},  // equals, its last key
+        {387, 192, KeyCode::kDigit0},
     };
     for (const Click& click : clicks) {
         Rect rect;
@@ -45,16 +45,16 @@ TEST(HitTest, PointsOnKeysPressThem) {
 
 TEST(HitTest, GapsAndMarginsPressNothing) {
     const Click clicks[] = {
-        {413, 20, KeyCode::None},   // between hyp and sin
-        {400, 14, KeyCode::None},   // above the scientific block
-        {400, 95, KeyCode::None},   // between the scientific block and the number pad
-        {8, 120, KeyCode::None},    // left of the alphabetic block
-        {20, 114, KeyCode::None},   // above the alphabetic block
-        {34, 120, KeyCode::None},   // right of CAL's sensitive area
-        {20, 129, KeyCode::None},   // below CAL's sensitive area
-        {200, 50, KeyCode::None},   // on the LCD
-        {386, 150, KeyCode::None},  // between the alphabetic block and the number pad
-        {400, 86, KeyCode::None},   // below EXP
+        {413, 20, KeyCode::kNone},   // between hyp and sin
+        {400, 14, KeyCode::kNone},   // above the scientific block
+        {400, 95, KeyCode::kNone},   // between the scientific block and the number pad
+        {8, 120, KeyCode::kNone},    // left of the alphabetic block
+        {20, 114, KeyCode::kNone},   // above the alphabetic block
+        {34, 120, KeyCode::kNone},   // right of CAL's sensitive area
+        {20, 129, KeyCode::kNone},   // below CAL's sensitive area
+        {200, 50, KeyCode::kNone},   // on the LCD
+        {386, 150, KeyCode::kNone},  // between the alphabetic block and the number pad
+        {400, 86, KeyCode::kNone},   // below EXP
     };
     for (const Click& click : clicks) {
         Rect rect;
@@ -67,38 +67,38 @@ TEST(HitTest, GapsAndMarginsPressNothing) {
 // must not press the first key of the next row (or, below the scientific block's last row, the
 // number pad's 7).
 TEST(HitTest, PastTheLastColumnPressesNothing) {
-    EXPECT_EQ(hit_test(592, 15, nullptr), KeyCode::None);  // right of CCE: would be HEX
+    EXPECT_EQ(hit_test(592, 15, nullptr), KeyCode::kNone);  // right of CCE: would be HEX
     EXPECT_EQ(hit_test(592, 43, nullptr),
-              KeyCode::None);  // right of the up-down arrow key: would be EXP
-    EXPECT_EQ(hit_test(592, 71, nullptr), KeyCode::None);   // right of ")": would be 7
-    EXPECT_EQ(hit_test(597, 100, nullptr), KeyCode::None);  // right of X to M: would be 4
-    EXPECT_EQ(hit_test(597, 196, nullptr), KeyCode::None);  // right of equals: a code of no key
+              KeyCode::kNone);  // right of the up-down arrow key: would be EXP
+    EXPECT_EQ(hit_test(592, 71, nullptr), KeyCode::kNone);   // right of ")": would be 7
+    EXPECT_EQ(hit_test(597, 100, nullptr), KeyCode::kNone);  // right of X to M: would be 4
+    EXPECT_EQ(hit_test(597, 196, nullptr), KeyCode::kNone);  // right of equals: a code of no key
     EXPECT_EQ(hit_test(383, 120, nullptr),
-              KeyCode::None);  // right of SHIFT: would be the SHIFT of row 1
-    EXPECT_EQ(hit_test(383, 176, nullptr), KeyCode::None);  // right of comma: would be SML
+              KeyCode::kNone);  // right of SHIFT: would be the SHIFT of row 1
+    EXPECT_EQ(hit_test(383, 176, nullptr), KeyCode::kNone);  // right of comma: would be SML
 }
 
 TEST(HitTest, RectanglesAreTheKeyFrames) {
     Rect rect;
-    ASSERT_EQ(hit_test(20, 120, &rect), KeyCode::Cal);
+    ASSERT_EQ(hit_test(20, 120, &rect), KeyCode::kCal);
     EXPECT_EQ(rect.left, 9);
     EXPECT_EQ(rect.top, 115);
     EXPECT_EQ(rect.width, 23);
     EXPECT_EQ(rect.height, 12);
 
-    ASSERT_EQ(hit_test(380, 215, &rect), KeyCode::Enter);
+    ASSERT_EQ(hit_test(380, 215, &rect), KeyCode::kEnter);
     EXPECT_EQ(rect.left, 315);
     EXPECT_EQ(rect.top, 199);
     EXPECT_EQ(rect.width, 57);
     EXPECT_EQ(rect.height, 12);
 
-    ASSERT_EQ(hit_test(430, 135, &rect), KeyCode::Digit5);
+    ASSERT_EQ(hit_test(430, 135, &rect), KeyCode::kDigit5);
     EXPECT_EQ(rect.left, 429);
     EXPECT_EQ(rect.top, 128);
     EXPECT_EQ(rect.width, 27);
     EXPECT_EQ(rect.height, 19);
 
-    ASSERT_EQ(hit_test(430, 50, &rect), KeyCode::Deg);
+    ASSERT_EQ(hit_test(430, 50, &rect), KeyCode::kDeg);
     EXPECT_EQ(rect.left, 421);
     EXPECT_EQ(rect.top, 43);
     EXPECT_EQ(rect.width, 23);
@@ -109,12 +109,12 @@ TEST(HitTest, RectanglesAreTheKeyFrames) {
 // shown whole.
 TEST(HitTest, EnterRowBeyondSpaceIsEnter) {
     Rect rect;
-    EXPECT_EQ(hit_test(314, 205, &rect), KeyCode::Enter);
+    EXPECT_EQ(hit_test(314, 205, &rect), KeyCode::kEnter);
     EXPECT_EQ(rect.left, 315);
     EXPECT_EQ(rect.width, 57);
-    EXPECT_EQ(hit_test(350, 198, &rect), KeyCode::Enter);
+    EXPECT_EQ(hit_test(350, 198, &rect), KeyCode::kEnter);
     EXPECT_EQ(rect.left, 315);
-    EXPECT_NE(hit_test(313, 205, nullptr), KeyCode::Enter);
+    EXPECT_NE(hit_test(313, 205, nullptr), KeyCode::kEnter);
 }
 
 TEST(HitTest, EveryPointGivesAKeyOfTheCaseOrNothing) {

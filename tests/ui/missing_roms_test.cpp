@@ -36,7 +36,7 @@ TEST_F(MissingRoms, PanelNamesTheImagesAndTheirFolderAndRunsTheDemo) {
         qputenv("XDG_DATA_HOME", saved);
     }
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_EQ(emulator().control.power_on_status, PowerOnStatus::Ok);
+    EXPECT_EQ(emulator().control.power_on_status, PowerOnStatus::kOk);
     EXPECT_EQ(std::filesystem::current_path(), data_home.path() / "tolvan" / "demo");
     EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("demo firmware")));
     EXPECT_TRUE(files().empty()) << "the folder the window started in is left alone";

@@ -108,7 +108,7 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {0, nullptr},
                  {200, "E&xit"}});
     expect_menu(menus[1]->menu(), "&Edit", {{400, "&Paste text"}});
-    EXPECT_EQ(w.command_action(MenuCommand::PasteText)->shortcut(),
+    EXPECT_EQ(w.command_action(MenuCommand::kPasteText)->shortcut(),
               QKeySequence(QKeySequence::Paste));
     expect_menu(menus[2]->menu(), "&View",
                 {{701, "Size &1x"}, {702, "Size &2x"}, {703, "Size &3x"}});
@@ -126,25 +126,25 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {600, "&Unassemble"},
                  {601, "&Debugger"},
                  {602, "Load s&ymbols..."}});
-    EXPECT_EQ(w.command_action(MenuCommand::Debugger)->shortcut(), QKeySequence("Ctrl+D"));
+    EXPECT_EQ(w.command_action(MenuCommand::kDebugger)->shortcut(), QKeySequence("Ctrl+D"));
     expect_menu(menus[4]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
 }
 
 void expect_check_mark(MainWindow& w, MenuCommand item) {
     EXPECT_EQ(w.ram_size_menu_item(), item);
-    for (const MenuCommand id : {MenuCommand::Ram4, MenuCommand::Ram8, MenuCommand::Ram16}) {
+    for (const MenuCommand id : {MenuCommand::kRam4, MenuCommand::kRam8, MenuCommand::kRam16}) {
         EXPECT_EQ(w.command_action(id)->isChecked(), id == item) << static_cast<int>(id);
     }
 }
 
 TEST_F(WindowShape, CheckMarkOnTheRamSizeOfTheConfiguration) {
     write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
-    expect_check_mark(open_window(), MenuCommand::Ram8);
+    expect_check_mark(open_window(), MenuCommand::kRam8);
 }
 
 TEST_F(WindowShape, CheckMarkOnFourKilobytesForAnUnknownSize) {
     write_file("Tolvan.ini", "[Ram]\r\nKo=5\r\n");
-    expect_check_mark(open_window(), MenuCommand::Ram4);
+    expect_check_mark(open_window(), MenuCommand::kRam4);
 }
 
 // ---- Mouse
@@ -157,9 +157,9 @@ TEST_F(MouseInput, ClicksPressTheKeysUnderThePointer) {
         int x, y;
         KeyCode code;
     };
-    for (const Click& c : {Click{380, 215, KeyCode::Enter}, Click{20, 120, KeyCode::Cal},
-                           Click{400, 100, KeyCode::Digit7}, Click{400, 20, KeyCode::Hyp},
-                           Click{400, 207, KeyCode::Digit0}}) {
+    for (const Click& c : {Click{380, 215, KeyCode::kEnter}, Click{20, 120, KeyCode::kCal},
+                           Click{400, 100, KeyCode::kDigit7}, Click{400, 20, KeyCode::kHyp},
+                           Click{400, 207, KeyCode::kDigit0}}) {
         clear_pending_key(keyboard());
         click_at(c.x, c.y);
         EXPECT_EQ(keyboard().pending_code, c.code) << c.x << ", " << c.y;
@@ -179,8 +179,8 @@ TEST_F(MouseInput, ClicksOffTheKeysPressNothing) {
          {Click{413, 20}, Click{592, 71}, Click{597, 100}, Click{383, 120}, Click{200, 50}}) {
         click_at(c.x, c.y);
         EXPECT_EQ(keyboard().key_pending, 0) << c.x << ", " << c.y;
-        EXPECT_EQ(keyboard().pending_code, KeyCode::None);
-        EXPECT_EQ(window().pressed_key_code(), KeyCode::None);
+        EXPECT_EQ(keyboard().pending_code, KeyCode::kNone);
+        EXPECT_EQ(window().pressed_key_code(), KeyCode::kNone);
     }
 }
 
@@ -188,27 +188,27 @@ TEST_F(MouseInput, PressDrawsThePressedFrameAndReleaseTheRaisedOne) {
     MainWindow& w = open_window();
     const Image& client = w.display().client;
     QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(20, 120));
-    EXPECT_EQ(w.pressed_key_code(), KeyCode::Cal);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::kCal);
     EXPECT_EQ(client.at(9, 115), kFrameMidGrey);     // top-left corner
     EXPECT_EQ(client.at(32, 127), kFrameLightGrey);  // bottom-right corner
     QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(20, 120));
-    EXPECT_EQ(w.pressed_key_code(), KeyCode::None);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::kNone);
     EXPECT_EQ(client.at(9, 115), kFrameWhite);
     EXPECT_EQ(client.at(32, 127), kFrameMidGrey);
     // The key press itself stays for the firmware to take.
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Cal);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kCal);
 }
 
 TEST_F(MouseInput, MovingWithTheButtonHeldRaisesTheKeyAtOnce) {
     MainWindow& w = open_window();
     QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(400, 100));
-    EXPECT_EQ(w.pressed_key_code(), KeyCode::Digit7);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::kDigit7);
     QMouseEvent move(QEvent::MouseMove, QPointF(401, 101), view()->mapToGlobal(QPointF(401, 101)),
                      Qt::NoButton, Qt::LeftButton, {});
     QApplication::sendEvent(view(), &move);
-    EXPECT_EQ(w.pressed_key_code(), KeyCode::None);
+    EXPECT_EQ(w.pressed_key_code(), KeyCode::kNone);
     EXPECT_EQ(w.display().client.at(387, 96), kFrameWhite);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Digit7);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kDigit7);
 }
 
 TEST_F(MouseInput, SecondClickOfADoubleClickPressesNothing) {
@@ -220,7 +220,7 @@ TEST_F(MouseInput, SecondClickOfADoubleClickPressesNothing) {
                              {});
     QApplication::sendEvent(view(), &double_click);
     EXPECT_EQ(keyboard().key_pending, 0);
-    EXPECT_EQ(window().pressed_key_code(), KeyCode::None);
+    EXPECT_EQ(window().pressed_key_code(), KeyCode::kNone);
 }
 
 TEST_F(MouseInput, RightButtonPressesNothing) {
@@ -239,14 +239,14 @@ TEST_F(KeyboardInput, KeysWithoutCharactersUseTheKeyDownTable) {
         Qt::Key key;
         KeyCode code;
     };
-    for (const Key& k : {Key{Qt::Key_Backspace, KeyCode::Left}, Key{Qt::Key_Escape, KeyCode::Cce},
-                         Key{Qt::Key_Left, KeyCode::Left}, Key{Qt::Key_Up, KeyCode::Up},
-                         Key{Qt::Key_Right, KeyCode::Right}, Key{Qt::Key_Down, KeyCode::Down},
-                         Key{Qt::Key_F1, KeyCode::Cal}, Key{Qt::Key_F2, KeyCode::Basic},
-                         Key{Qt::Key_F3, KeyCode::Brk}, Key{Qt::Key_F4, KeyCode::Teal1},
-                         Key{Qt::Key_F5, KeyCode::Teal2}, Key{Qt::Key_F6, KeyCode::Teal3},
-                         Key{Qt::Key_F7, KeyCode::Down}, Key{Qt::Key_F8, KeyCode::Up},
-                         Key{Qt::Key_F9, KeyCode::Left}}) {
+    for (const Key& k : {Key{Qt::Key_Backspace, KeyCode::kLeft}, Key{Qt::Key_Escape, KeyCode::kCce},
+                         Key{Qt::Key_Left, KeyCode::kLeft}, Key{Qt::Key_Up, KeyCode::kUp},
+                         Key{Qt::Key_Right, KeyCode::kRight}, Key{Qt::Key_Down, KeyCode::kDown},
+                         Key{Qt::Key_F1, KeyCode::kCal}, Key{Qt::Key_F2, KeyCode::kBasic},
+                         Key{Qt::Key_F3, KeyCode::kBrk}, Key{Qt::Key_F4, KeyCode::kTeal1},
+                         Key{Qt::Key_F5, KeyCode::kTeal2}, Key{Qt::Key_F6, KeyCode::kTeal3},
+                         Key{Qt::Key_F7, KeyCode::kDown}, Key{Qt::Key_F8, KeyCode::kUp},
+                         Key{Qt::Key_F9, KeyCode::kLeft}}) {
         clear_pending_key(keyboard());
         QTest::keyPress(view(), k.key);
         EXPECT_EQ(keyboard().pending_code, k.code) << k.key;
@@ -261,17 +261,17 @@ TEST_F(KeyboardInput, BackspacePostsOnce) {
     open_window();
     QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
     QApplication::sendEvent(view(), &backspace);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Left);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kLeft);
     EXPECT_EQ(keyboard().key_pending, 1);
 }
 
 TEST_F(KeyboardInput, EnterGoesThroughTheCharacterTable) {
     open_window();
     QTest::keyClick(view(), Qt::Key_Return);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Enter);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kEnter);
     clear_pending_key(keyboard());
     QTest::keyClick(view(), Qt::Key_Enter);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Enter);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kEnter);
 }
 
 TEST_F(KeyboardInput, TypedCharactersUseTheCharacterTable) {
@@ -280,28 +280,28 @@ TEST_F(KeyboardInput, TypedCharactersUseTheCharacterTable) {
         char character;
         KeyCode code;
     };
-    for (const Typed& t : {Typed{'a', KeyCode::LetterA},
-                           Typed{'A', KeyCode::LetterA},
-                           Typed{'q', KeyCode::LetterQ},
-                           Typed{'P', KeyCode::LetterP},
-                           Typed{'m', KeyCode::LetterM},
-                           Typed{'y', KeyCode::LetterY},
-                           Typed{'Y', KeyCode::LetterY},
-                           Typed{'z', KeyCode::LetterZ},
-                           Typed{'Z', KeyCode::LetterZ},
-                           Typed{'0', KeyCode::Digit0},
-                           Typed{'7', KeyCode::Digit7},
-                           Typed{'3', KeyCode::Digit3},
-                           Typed{' ', KeyCode::Space},
-                           Typed{'*', KeyCode::Multiply},
-                           Typed{'+', KeyCode::Plus},
-                           Typed{'-', KeyCode::Minus},
-                           Typed{'/', KeyCode::Divide},
-                           Typed{'.', KeyCode::Point},
-                           Typed{',', KeyCode::Comma},
-                           Typed{'=', KeyCode::Equals},
-                           Typed{'(', KeyCode::OpenParenthesis},
-                           Typed{')', KeyCode::CloseParenthesis}}) {
+    for (const Typed& t : {Typed{'a', KeyCode::kLetterA},
+                           Typed{'A', KeyCode::kLetterA},
+                           Typed{'q', KeyCode::kLetterQ},
+                           Typed{'P', KeyCode::kLetterP},
+                           Typed{'m', KeyCode::kLetterM},
+                           Typed{'y', KeyCode::kLetterY},
+                           Typed{'Y', KeyCode::kLetterY},
+                           Typed{'z', KeyCode::kLetterZ},
+                           Typed{'Z', KeyCode::kLetterZ},
+                           Typed{'0', KeyCode::kDigit0},
+                           Typed{'7', KeyCode::kDigit7},
+                           Typed{'3', KeyCode::kDigit3},
+                           Typed{' ', KeyCode::kSpace},
+                           Typed{'*', KeyCode::kMultiply},
+                           Typed{'+', KeyCode::kPlus},
+                           Typed{'-', KeyCode::kMinus},
+                           Typed{'/', KeyCode::kDivide},
+                           Typed{'.', KeyCode::kPoint},
+                           Typed{',', KeyCode::kComma},
+                           Typed{'=', KeyCode::kEquals},
+                           Typed{'(', KeyCode::kOpenParenthesis},
+                           Typed{')', KeyCode::kCloseParenthesis}}) {
         clear_pending_key(keyboard());
         QTest::keyClick(view(), t.character);
         EXPECT_EQ(keyboard().pending_code, t.code) << t.character;
@@ -322,7 +322,7 @@ TEST_F(KeyboardInput, KeysWithoutMappingLeaveTypedKeysAlone) {
     QApplication::sendEvent(view(), &accented);
     QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("€"));
     QApplication::sendEvent(view(), &euro);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::LetterA);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kLetterA);
     EXPECT_EQ(keyboard().queue.count, 1u);
 }
 
@@ -334,20 +334,20 @@ TEST_F(MenuCommands, SimpleResetRestartsAtTheWarmStartWithBreakPending) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     emulator().bus.memory.lcd_redraw = 0;
-    trigger(MenuCommand::SimpleReset);
+    trigger(MenuCommand::kSimpleReset);
     EXPECT_EQ(emulator().cpu.pc, 0x0018);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kBrk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
-    expect_check_mark(w, MenuCommand::Ram16);
+    expect_check_mark(w, MenuCommand::kRam16);
 }
 
 TEST_F(MenuCommands, BreakPostsBreak) {
     open_window();
     emulator().cpu.pc = 0x4321;
     emulator().bus.memory.lcd_redraw = 0;
-    trigger(MenuCommand::Break);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::Brk);
+    trigger(MenuCommand::kBreak);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kBrk);
     EXPECT_EQ(keyboard().key_pending, 1);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
@@ -356,7 +356,7 @@ TEST_F(MenuCommands, BreakPostsBreak) {
 TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
     open_window();
     emulator().cpu.pc = 0x4321;
-    post_key(keyboard(), KeyCode::LetterA);
+    post_key(keyboard(), KeyCode::kLetterA);
     keyboard().key_down = 1;
     emulator().bus.memory.lcd_redraw = 0;
     const auto box = when_dialog_opens("AllResetBox", [](QDialog& d) {
@@ -364,10 +364,10 @@ TEST_F(MenuCommands, AllResetConfirmedRestartsAtZeroWithNothingPending) {
         EXPECT_EQ(text_of(d, "question_label"), "Are you sure ?");
         click(d, "yes_button");
     });
-    trigger(MenuCommand::AllReset);
+    trigger(MenuCommand::kAllReset);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().cpu.pc, 0);
-    EXPECT_EQ(keyboard().pending_code, KeyCode::None);
+    EXPECT_EQ(keyboard().pending_code, KeyCode::kNone);
     EXPECT_EQ(keyboard().key_pending, 0);
     EXPECT_EQ(keyboard().key_down, 0);
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
@@ -377,14 +377,14 @@ TEST_F(MenuCommands, AllResetCancelledOrEscapedChangesNothing) {
     open_window();
     for (const bool escape : {false, true}) {
         emulator().cpu.pc = 0x4321;
-        post_key(keyboard(), KeyCode::LetterA);
+        post_key(keyboard(), KeyCode::kLetterA);
         const auto box = when_dialog_opens("AllResetBox", [escape](QDialog& d) {
             escape ? press_escape(d) : click(d, "cancel_button");
         });
-        trigger(MenuCommand::AllReset);
+        trigger(MenuCommand::kAllReset);
         EXPECT_TRUE(box->seen);
         EXPECT_EQ(emulator().cpu.pc, 0x4321);
-        EXPECT_EQ(keyboard().pending_code, KeyCode::LetterA);
+        EXPECT_EQ(keyboard().pending_code, KeyCode::kLetterA);
     }
 }
 
@@ -392,29 +392,29 @@ TEST_F(MenuCommands, RamSizeInForceAsksNothing) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "ok_button"); });
-    trigger(MenuCommand::Ram16);
+    trigger(MenuCommand::kRam16);
     EXPECT_FALSE(box->seen);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, MenuCommand::Ram16);
+    expect_check_mark(w, MenuCommand::kRam16);
 }
 
 TEST_F(MenuCommands, RamSizeChangeConfirmedRestartsWithTheNewSize) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
-    post_key(keyboard(), KeyCode::LetterA);
+    post_key(keyboard(), KeyCode::kLetterA);
     const auto box = when_dialog_opens("MemoryBox", [this](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Confirm the memory change...");
         EXPECT_EQ(emulator().control.slice_busy, 1);
         click(d, "ok_button");
     });
-    trigger(MenuCommand::Ram8);
+    trigger(MenuCommand::kRam8);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().bus.memory.ram_size, 8);
     EXPECT_EQ(emulator().cpu.pc, 0);
     EXPECT_EQ(keyboard().key_pending, 0);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, MenuCommand::Ram8);
+    expect_check_mark(w, MenuCommand::kRam8);
     // The change is not written anywhere.
     EXPECT_TRUE(files().empty());
 }
@@ -423,12 +423,12 @@ TEST_F(MenuCommands, RamSizeChangeCancelledChangesNothing) {
     MainWindow& w = open_window();
     emulator().cpu.pc = 0x4321;
     const auto box = when_dialog_opens("MemoryBox", [](QDialog& d) { click(d, "cancel_button"); });
-    trigger(MenuCommand::Ram4);
+    trigger(MenuCommand::kRam4);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().bus.memory.ram_size, 16);
     EXPECT_EQ(emulator().cpu.pc, 0x4321);
     EXPECT_EQ(emulator().control.slice_busy, 0);
-    expect_check_mark(w, MenuCommand::Ram16);
+    expect_check_mark(w, MenuCommand::kRam16);
 }
 
 TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
@@ -443,7 +443,7 @@ TEST_F(MenuCommands, NoSliceRunsDuringTheRamSizeConfirmation) {
         pc_before_close = emulator().cpu.pc;
         click(d, "cancel_button");
     });
-    trigger(MenuCommand::Ram8);
+    trigger(MenuCommand::kRam8);
     ASSERT_TRUE(box->seen);
     EXPECT_EQ(pc_at_open, pc_before_close);
 }
@@ -459,7 +459,7 @@ TEST_F(MenuCommands, SlicesKeepRunningBehindOtherBoxes) {
         pc_before_close = emulator().cpu.pc;
         click(d, "ok_button");
     });
-    trigger(MenuCommand::About);
+    trigger(MenuCommand::kAbout);
     ASSERT_TRUE(box->seen);
     EXPECT_NE(pc_at_open, pc_before_close);
 }
@@ -468,7 +468,7 @@ TEST_F(MenuCommands, SaveRamWritesTheImageAndTheConfiguration) {
     open_window();
     emulator().bus.memory.image[0x2000] = 0x5A;
     emulator().bus.memory.image[0x7FFF] = 0xA5;
-    trigger(MenuCommand::SaveRam);
+    trigger(MenuCommand::kSaveRam);
     const std::string image = read_file("TOLVAN.RAM");
     ASSERT_EQ(image.size(), 0x6000u);
     EXPECT_EQ(image.front(), '\x5A');
@@ -484,7 +484,7 @@ TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
         EXPECT_EQ(text_of(d, "error_text"), QString::fromUtf8(kRamWriteError));
         click(d, "ok_button");
     });
-    trigger(MenuCommand::SaveRam);
+    trigger(MenuCommand::kSaveRam);
     EXPECT_TRUE(box->seen);
     EXPECT_EQ(emulator().control.error_flag, 0);
     EXPECT_TRUE(w.isVisible());
@@ -493,7 +493,7 @@ TEST_F(MenuCommands, FailedSaveRamShowsTheErrorAndTheProgramGoesOn) {
     EXPECT_FALSE(file_exists("Tolvan.ini"));
     // And the machine state is still there to be saved under another name.
     emulator().control.ram_file_name = "SAVED.RAM";
-    trigger(MenuCommand::SaveRam);
+    trigger(MenuCommand::kSaveRam);
     EXPECT_EQ(read_file("SAVED.RAM").size(), 0x6000u);
 }
 
@@ -504,18 +504,18 @@ TEST_F(MenuCommands, LoadRamPowersOnAgainFromTheFiles) {
     write_file("TOLVAN.RAM", image);
     write_file("Tolvan.ini", "[Ram]\r\nKo=8\r\n");
     emulator().cpu.pc = 0x4321;
-    trigger(MenuCommand::LoadRam);
+    trigger(MenuCommand::kLoadRam);
     EXPECT_EQ(emulator().bus.memory.image[0x2000], 0x42);
     EXPECT_EQ(emulator().bus.memory.ram_size, 8);
     EXPECT_EQ(emulator().cpu.pc, 0);  // no ROM images: the firmware restarts at 0
     EXPECT_EQ(emulator().bus.memory.lcd_redraw, 1);
-    expect_check_mark(w, MenuCommand::Ram8);
+    expect_check_mark(w, MenuCommand::kRam8);
 }
 
 TEST_F(MenuCommands, ExitEndsWithoutWritingAnything) {
     MainWindow& w = open_window();
     emulator().bus.memory.image[0x2000] = 0x5A;
-    trigger(MenuCommand::Exit);
+    trigger(MenuCommand::kExit);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.slice_timer().isActive());
     EXPECT_TRUE(files().empty());

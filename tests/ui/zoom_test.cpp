@@ -21,17 +21,18 @@ struct Point {
 
 // Points of the face at 1x and the keys under them (none between hyp and sin).
 constexpr Point kPoints[] = {
-    {380, 215, KeyCode::Enter},
-    {20, 120, KeyCode::Cal},
-    {400, 100, KeyCode::Digit7},
-    {400, 20, KeyCode::Hyp},
-    {400, 207, KeyCode::Digit0},
-    {413, 20, KeyCode::None},
-    {9 + 34 * 10, 115 + 28, KeyCode::LetterP},
+    {380, 215, KeyCode::kEnter},
+    {20, 120, KeyCode::kCal},
+    {400, 100, KeyCode::kDigit7},
+    {400, 20, KeyCode::kHyp},
+    {400, 207, KeyCode::kDigit0},
+    {413, 20, KeyCode::kNone},
+    {9 + 34 * 10, 115 + 28, KeyCode::kLetterP},
 };
 
 MenuCommand zoom_item(int zoom) {
-    constexpr MenuCommand kItems[] = {MenuCommand::Zoom1, MenuCommand::Zoom2, MenuCommand::Zoom3};
+    constexpr MenuCommand kItems[] = {MenuCommand::kZoom1, MenuCommand::kZoom2,
+                                      MenuCommand::kZoom3};
     return kItems[zoom - 1];
 }
 
@@ -43,14 +44,14 @@ TEST_F(Zoom, ClicksAndKeyFramesScaleWithTheFace) {
         trigger(zoom_item(zoom));
         ASSERT_EQ(view()->size(), QSize(kClientWidth * zoom, kClientHeight * zoom));
         EXPECT_TRUE(w.command_action(zoom_item(zoom))->isChecked());
-        EXPECT_FALSE(w.command_action(MenuCommand::Zoom1)->isChecked());
+        EXPECT_FALSE(w.command_action(MenuCommand::kZoom1)->isChecked());
         for (const Point& p : kPoints) {
             // Every screen pixel of the image pixel: its first and its last.
             for (const int within : {0, zoom - 1}) {
                 const QPoint at(p.x * zoom + within, p.y * zoom + within);
                 QTest::mousePress(view(), Qt::LeftButton, {}, at);
                 EXPECT_EQ(w.pressed_key_code(), p.code) << zoom << "x at " << p.x << ", " << p.y;
-                if (p.code != KeyCode::None && within == 0) {
+                if (p.code != KeyCode::kNone && within == 0) {
                     // The pressed frame's top-left corner, a crisp block of zoom x zoom pixels.
                     const Rect frame = key_frame(p.code);
                     const QImage shown = view()->grab().toImage();
@@ -70,7 +71,7 @@ TEST_F(Zoom, ClicksAndKeyFramesScaleWithTheFace) {
 
 TEST_F(Zoom, SizeAndPlaceComeBackAtTheNextStart) {
     MainWindow& first = open_window();
-    trigger(MenuCommand::Zoom3);
+    trigger(MenuCommand::kZoom3);
     const QPoint place(123, 77);
     first.move(place);
     QApplication::processEvents();
@@ -79,9 +80,9 @@ TEST_F(Zoom, SizeAndPlaceComeBackAtTheNextStart) {
 
     MainWindow& second = open_window();
     EXPECT_EQ(view()->size(), QSize(kClientWidth * 3, kClientHeight * 3));
-    EXPECT_TRUE(second.command_action(MenuCommand::Zoom3)->isChecked());
+    EXPECT_TRUE(second.command_action(MenuCommand::kZoom3)->isChecked());
     EXPECT_EQ(second.pos(), place);
-    trigger(MenuCommand::Zoom1);
+    trigger(MenuCommand::kZoom1);
     close_window();
     open_window();
     EXPECT_EQ(view()->size(), QSize(kClientWidth, kClientHeight));
