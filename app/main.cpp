@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dap.h"
 #include "app/headless.h"
 #include "machine/demo_firmware.h"
 #include "machine/machine_folder.h"
@@ -106,6 +107,8 @@ struct ChosenFolder {
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The debug adapter: the launch request, not the command line, chooses the folder.
+    if (arguments.size() == 1 && arguments[0] == "--dap") return tolvan::run_dap(argc, argv);
     FolderOptions folder_options;
     if (!take_folder_options(arguments, folder_options)) return tolvan::kExitUsage;
     // --help and --version are answered the same with or without the window.
