@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <iostream>
 #include <memory>
 
 #include "app/headless.h"
@@ -24,23 +23,8 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-// Writes all of the text to standard output; false once the client has gone (or the pipe
-// broke), after which nothing more can be said.
-[[nodiscard]] bool write_all(std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 [[nodiscard]] bool send(const DapOutput& output) {
-    for (const nlohmann::json& message : output.messages) {
-        if (!write_all(frame_message(message))) return false;
-    }
-    return true;
+    return write_messages(STDOUT_FILENO, output.messages);
 }
 
 // The machine without a window: built as the headless program builds it.
@@ -51,7 +35,14 @@ struct WindowlessMachine {
 
 class WindowlessAdapter {
   public:
+    explicit WindowlessAdapter(bool window_available) : window_available_(window_available) {}
+    // Talks until the session ends, or until a launch asks for the window.
     [[nodiscard]] int run();
+    // The folder of a launch that wants the window, entered; the session and the reader go on
+    // in the window.
+    const std::optional<MachineFolder>& window_folder() const { return window_folder_; }
+    DapSession& session() { return session_; }
+    MessageReader& reader() { return reader_; }
 
   private:
     // Reads what standard input holds; false at its end or on an error.
@@ -63,7 +54,8 @@ class WindowlessAdapter {
     MessageReader reader_;
     DapSession session_;
     std::unique_ptr<WindowlessMachine> machine_;
-    bool ended_ = false;
+    bool window_available_;
+    std::optional<MachineFolder> window_folder_;
 };
 
 bool WindowlessAdapter::read_input() {
@@ -85,6 +77,14 @@ bool WindowlessAdapter::launch(const LaunchArguments& arguments) {
     }
     if (!send(notes)) return false;
     if (!entered.folder) return send(session_.finish_launch(nullptr, nullptr, entered.error));
+    if (!arguments.no_window) {
+        if (!window_available_) {
+            return send(session_.finish_launch(
+                nullptr, nullptr, "this tolvan is built without the window: launch with noWindow"));
+        }
+        window_folder_ = entered.folder;
+        return false;
+    }
     machine_ = std::make_unique<WindowlessMachine>();
     WindowlessMachine& machine = *machine_;
     machine.display.case_bitmap = make_case_bitmap();
@@ -179,13 +179,13 @@ EnteredFolder enter_launch_folder(const LaunchArguments& arguments) {
     return entered;
 }
 
-int run_dap(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+int run_dap(int argc, char** argv, DapWindowRunner window) {
     // A client that goes away shows as a failed write, not as a signal that kills the machine.
     std::signal(SIGPIPE, SIG_IGN);
-    WindowlessAdapter adapter;
-    return adapter.run();
+    WindowlessAdapter adapter(window != nullptr);
+    const int status = adapter.run();
+    if (!adapter.window_folder()) return status;
+    return window(argc, argv, *adapter.window_folder(), adapter.session(), adapter.reader());
 }
 
 }  // namespace tolvan

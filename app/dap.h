@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dap_framing.h"
 #include "machine/dap_session.h"
 #include "machine/machine_folder.h"
 
@@ -21,8 +22,14 @@ struct EnteredFolder {
 };
 [[nodiscard]] EnteredFolder enter_launch_folder(const LaunchArguments& arguments);
 
+// Runs the machine in the window for a launch that wants one: the folder is entered, the
+// session waits for the window's machine (finish_launch) and the reader may hold messages
+// already received. Returns the exit status.
+using DapWindowRunner = int (*)(int argc, char** argv, const MachineFolder& folder,
+                                DapSession& session, MessageReader& reader);
+
 // Talks the protocol until the client disconnects or the input ends. Returns the exit status.
-// `argc`/`argv` go to the window when the launch asks for one.
-[[nodiscard]] int run_dap(int argc, char** argv);
+// Without a window runner (a build without the window) a launch must ask for noWindow.
+[[nodiscard]] int run_dap(int argc, char** argv, DapWindowRunner window);
 
 }  // namespace tolvan

@@ -11,6 +11,7 @@
 #include "machine/demo_firmware.h"
 #include "machine/machine_folder.h"
 #ifdef TOLVAN_HAVE_UI
+#include "ui/dap_window.h"
 #include "ui/run_window.h"
 #endif
 
@@ -108,7 +109,13 @@ struct ChosenFolder {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     // The debug adapter: the launch request, not the command line, chooses the folder.
-    if (arguments.size() == 1 && arguments[0] == "--dap") return tolvan::run_dap(argc, argv);
+    if (arguments.size() == 1 && arguments[0] == "--dap") {
+#ifdef TOLVAN_HAVE_UI
+        return tolvan::run_dap(argc, argv, &tolvan::run_dap_window);
+#else
+        return tolvan::run_dap(argc, argv, nullptr);
+#endif
+    }
     FolderOptions folder_options;
     if (!take_folder_options(arguments, folder_options)) return tolvan::kExitUsage;
     // --help and --version are answered the same with or without the window.

@@ -1,6 +1,9 @@
 #include "base/dap_framing.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 
 namespace tolvan {
@@ -158,6 +161,20 @@ std::string frame_message(const nlohmann::json& message) {
     framed += kHeaderEnd;
     framed += body;
     return framed;
+}
+
+bool write_messages(int descriptor, const std::vector<nlohmann::json>& messages) {
+    for (const nlohmann::json& message : messages) {
+        const std::string text = frame_message(message);
+        std::string_view left = text;
+        while (!left.empty()) {
+            const ssize_t written = ::write(descriptor, left.data(), left.size());
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return false;
+            left.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    return true;
 }
 
 }  // namespace tolvan

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -58,5 +59,9 @@ class MessageReader {
 // The message with its header, ready to write. Text that is not valid UTF-8 (a file name, a
 // source line) is written with replacement characters rather than refused.
 std::string frame_message(const nlohmann::json& message);
+
+// Writes the messages, framed, to a descriptor (standard output); false once it cannot be
+// written any more (the client has gone).
+[[nodiscard]] bool write_messages(int descriptor, const std::vector<nlohmann::json>& messages);
 
 }  // namespace tolvan

@@ -281,6 +281,11 @@ void MainWindow::run_timer_slice() {
     if (debugger_window_) debugger_window_->after_slice(result);
     // A tape SAVE that failed during the slice.
     show_reported_error();
+    emit slice_ran();
+}
+
+void MainWindow::show_lcd() {
+    update_rect(lcd_area());
 }
 
 void MainWindow::update_rect(const Rect& r) {

@@ -58,6 +58,12 @@ class MainWindow : public QMainWindow {
     void set_zoom(int zoom);
     // One tick of the slice timer.
     void run_timer_slice();
+    // Draws the LCD again after the machine changed it outside a slice (a debugger's step).
+    void show_lcd();
+
+  signals:
+    // After each slice of the timer.
+    void slice_ran();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
