@@ -6,10 +6,13 @@
 
 #include "machine/emulator.h"
 
+class QString;
 class QWidget;
 
 namespace tolvan {
 
+// "Version 0.1.0": the program's version, as the About and Info boxes show it.
+QString version_line();
 void show_about_box(QWidget* owner);
 void show_info_box(QWidget* owner);
 // True when the user confirms.
@@ -17,6 +20,10 @@ void show_info_box(QWidget* owner);
 [[nodiscard]] bool confirm_memory_change(QWidget* owner);
 // The error's exact text, and below it the file and the system's reason when `detail` has them.
 void show_error_box(QWidget* owner, const std::string& text, const std::string& detail);
+
+// The folder's path in a field that the user can select and copy from, under the message: for
+// when no file manager could open it.
+void show_folder_path_box(QWidget* owner, const QString& message, const QString& path);
 
 // The settings boxes change the emulator and write the configuration file only on OK.
 void edit_file_names(QWidget* owner, Emulator& emulator);

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/dialogs.h"
+
 namespace tolvan {
 
 namespace {
@@ -87,7 +89,13 @@ void MissingRomsPanel::follow_parent() {
 }
 
 void MissingRomsPanel::open_folder() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder_.string())));
+    const QString path = QString::fromStdString(folder_.string());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        show_folder_path_box(this,
+                             tr("No file manager could open the folder. Put the ROM images in "
+                                "this folder, then press Look again:"),
+                             path);
+    }
 }
 
 }  // namespace tolvan

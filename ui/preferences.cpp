@@ -9,6 +9,9 @@ namespace {
 const QString kZoomKey = QStringLiteral("window/zoom");
 const QString kPositionKey = QStringLiteral("window/position");
 const QString kMachineFolderKey = QStringLiteral("machine/folder");
+const QString kDebuggerSizeKey = QStringLiteral("debugger/size");
+const QString kDebuggerPanesKey = QStringLiteral("debugger/panes");
+const QString kUnassembleSymbolsKey = QStringLiteral("unassemble/use_symbols");
 
 // A text file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf on Linux).
 QSettings user_settings() {
@@ -33,6 +36,34 @@ bool save_window_preferences(const WindowPreferences& preferences) {
     QSettings settings = user_settings();
     settings.setValue(kZoomKey, preferences.zoom);
     if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+DebuggerLayout load_debugger_layout() {
+    const QSettings settings = user_settings();
+    DebuggerLayout layout;
+    const QVariant size = settings.value(kDebuggerSizeKey);
+    if (size.typeId() == QMetaType::QSize && size.toSize().isValid()) layout.size = size.toSize();
+    layout.panes = settings.value(kDebuggerPanesKey).toByteArray();
+    return layout;
+}
+
+bool save_debugger_layout(const DebuggerLayout& layout) {
+    QSettings settings = user_settings();
+    if (layout.size) settings.setValue(kDebuggerSizeKey, *layout.size);
+    settings.setValue(kDebuggerPanesKey, layout.panes);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+bool load_unassemble_symbols_preference() {
+    return user_settings().value(kUnassembleSymbolsKey, true).toBool();
+}
+
+bool save_unassemble_symbols_preference(bool use_symbols) {
+    QSettings settings = user_settings();
+    settings.setValue(kUnassembleSymbolsKey, use_symbols);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -61,13 +61,13 @@ class DebuggerWindowTest : public WindowTest {
 
     static QString value_of(DebuggerWindow& debugger, const char* name) {
         RegisterView* registers = debugger.register_view();
-        return registers->item(registers->row_of(QString::fromLatin1(name)), 1)->text();
+        return registers->value_item(QString::fromLatin1(name))->text();
     }
 
     // Types the text over a register's value in its cell editor, as a double click starts it.
     static void type_register(DebuggerWindow& debugger, const char* name, const char* text) {
         RegisterView* registers = debugger.register_view();
-        QTableWidgetItem* cell = registers->item(registers->row_of(QString::fromLatin1(name)), 1);
+        QTableWidgetItem* cell = registers->value_item(QString::fromLatin1(name));
         // The editor of the previous value goes first.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         registers->editItem(cell);
@@ -105,8 +105,8 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
     EXPECT_EQ(emulator().cpu.pc, next);
     RegisterView* registers = debugger.register_view();
     EXPECT_EQ(value_of(debugger, "PC"), QString::fromStdString(hex4(next)));
-    EXPECT_TRUE(registers->is_highlighted(registers->row_of(QStringLiteral("PC"))));
-    EXPECT_FALSE(registers->is_highlighted(registers->row_of(QStringLiteral("DP"))));
+    EXPECT_TRUE(registers->is_highlighted(QStringLiteral("PC")));
+    EXPECT_FALSE(registers->is_highlighted(QStringLiteral("DP")));
     EXPECT_FALSE(debugger.code_view()->line_rect(next).isEmpty());
     // The step is the newest line of the history.
     auto* history = debugger.findChild<QPlainTextEdit*>(QStringLiteral("HistoryView"));
@@ -125,8 +125,8 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
 TEST_F(DebuggerWindowTest, RegistersAndMemoryTypedOverWhilePausedReachTheMachine) {
     DebuggerWindow& debugger = open_debugger();
     RegisterView* registers = debugger.register_view();
-    const int pc_row = registers->row_of(QStringLiteral("PC"));
-    EXPECT_FALSE(registers->item(pc_row, 1)->flags() & Qt::ItemIsEditable) << "while running";
+    EXPECT_FALSE(registers->value_item(QStringLiteral("PC"))->flags() & Qt::ItemIsEditable)
+        << "while running";
 
     pause_with_key(debugger);
     type_register(debugger, "PC", "1ffc");
