@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 
+#include "machine/stack_walk.h"
 #include "tools/hex_text.h"
 #include "tools/labelled_instruction.h"
 
@@ -9,8 +10,6 @@ namespace tolvan {
 
 namespace {
 
-// The stack's top: the port latch bytes start there, so the stack grows down from just below.
-constexpr unsigned kStackTop = kPortAByte;
 constexpr unsigned kRowBytes = 16;
 
 }  // namespace
@@ -20,26 +19,17 @@ std::string stack_text(const Emulator& emulator) {
     std::string text = "R = ";
     text += hex2(cpu.r);
     text += '\n';
-    unsigned index = cpu.r;
-    if (index >= kStackTop) return text += "(empty)\n";
-    while (index < kStackTop) {
-        const std::uint8_t low = cpu.iram[index];
-        text += hex2(index);
+    if (cpu.r >= kStackTop) return text += "(empty)\n";
+    for (const StackSlot& slot : stack_slots(emulator)) {
+        text += hex2(slot.index);
         text += ": ";
-        // A call pushes the high byte, then the low one, so the low byte is nearer R.
-        if (index + 1 < kStackTop) {
-            const auto address = static_cast<std::uint16_t>(cpu.iram[index + 1] << 8 | low);
-            if (follows_call(emulator.bus.memory, address)) {
-                text += "return to ";
-                text += describe_with_hex(emulator.symbols, address);
-                text += '\n';
-                index += 2;
-                continue;
-            }
+        if (slot.return_address) {
+            text += "return to ";
+            text += describe_with_hex(emulator.symbols, slot.value);
+        } else {
+            text += hex2(slot.value);
         }
-        text += hex2(low);
         text += '\n';
-        ++index;
     }
     return text;
 }
