@@ -175,6 +175,7 @@ DapOutput DapSession::finish_launch(Emulator* emulator, Display* display,
     // The history records what the machine did before each stop; the machine waits for the
     // client's breakpoints before its first instruction.
     emulator_->debugger.attached = true;
+    emulator_->debugger.adapter = true;
     pause(*emulator_);
     reported_stops_ = emulator_->debugger.stop_count;
     reply(launch_request_, out);
@@ -253,12 +254,20 @@ void DapSession::apply_breakpoints() {
         wanted.insert(addresses.begin(), addresses.end());
     }
     Debugger& debugger = emulator_->debugger;
-    for (const std::uint16_t address : applied_breakpoints_) {
-        if (wanted.count(address) == 0) set_breakpoint(debugger, address, false);
+    for (auto it = applied_breakpoints_.begin(); it != applied_breakpoints_.end();) {
+        if (wanted.count(*it) != 0) {
+            ++it;
+            continue;
+        }
+        set_breakpoint(debugger, *it, false);
+        it = applied_breakpoints_.erase(it);
     }
-    for (const std::uint16_t address : wanted)
+    // A breakpoint that the debugger's window had set already stays the window's.
+    for (const std::uint16_t address : wanted) {
+        if (has_breakpoint(debugger, address)) continue;
         set_breakpoint(debugger, address, true);
-    applied_breakpoints_ = std::move(wanted);
+        applied_breakpoints_.insert(address);
+    }
 }
 
 void DapSession::apply_watchpoints() {

@@ -117,6 +117,7 @@ class DapSession {
     // union with those of the debugger's window.
     std::vector<std::pair<std::string, std::vector<std::uint16_t>>> source_breakpoints_;
     std::set<std::uint16_t> instruction_breakpoints_;
+    // Those that the session turned on in the debugger.
     std::set<std::uint16_t> applied_breakpoints_;
     std::vector<Watchpoint> data_breakpoints_;
     std::vector<Watchpoint> applied_watchpoints_;

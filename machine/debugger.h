@@ -56,6 +56,9 @@ inline constexpr std::size_t kHistorySize = 1000;
 struct Debugger {
     // A debugger window is open, or a headless debug run: the history is recorded.
     bool attached = false;
+    // A debug adapter drives the machine for an editor: the debugger's window, closed, leaves
+    // the breakpoints and the run mode to it.
+    bool adapter = false;
     RunMode mode = RunMode::kRunning;
     bool stop_on_undefined = false;
     StopInfo last_stop{};

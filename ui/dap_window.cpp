@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 
+#include "ui/debugger_window.h"
 #include "ui/main_window.h"
 
 namespace tolvan {
@@ -75,11 +76,19 @@ class DapLink : public QObject {
         while (!ended_) {
             const Frame frame = reader_.next();
             if (frame.status == FrameStatus::kIncomplete) return;
+            const std::uint64_t stops = window_.emulator().debugger.stop_count;
             const DapOutput output = frame.status == FrameStatus::kMessage
                                          ? session_.handle(frame.message)
                                          : session_.framing_error(frame);
-            // A step runs outside the slices: the LCD it drew shows now.
+            // A step runs outside the slices: the LCD it drew, and the stop in the debugger's
+            // window, show now.
             window_.show_lcd();
+            DebuggerWindow* debugger = window_.debugger_window();
+            if (debugger && window_.emulator().debugger.stop_count != stops) {
+                SliceResult stopped;
+                stopped.stopped = true;
+                debugger->after_slice(stopped);
+            }
             if (!send(output)) return;
         }
     }

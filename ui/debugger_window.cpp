@@ -258,10 +258,13 @@ void DebuggerWindow::showEvent(QShowEvent* event) {
 void DebuggerWindow::closeEvent(QCloseEvent* event) {
     // Closed, the debugger lets the machine go on as if it had never been there; its
     // breakpoints and watchpoints come back when it opens again.
+    // Under a debug adapter the editor goes on debugging: nothing is set aside.
     Debugger& debugger = emulator_.debugger;
-    debugger.attached = false;
-    breakpoints_->set_aside();
-    if (debugger.mode != RunMode::kRunning) resume(emulator_);
+    if (!debugger.adapter) {
+        debugger.attached = false;
+        breakpoints_->set_aside();
+        if (debugger.mode != RunMode::kRunning) resume(emulator_);
+    }
     save_layout();
     QMainWindow::closeEvent(event);
 }
