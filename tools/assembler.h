@@ -64,8 +64,9 @@ struct AssemblyResult {
     std::map<std::uint16_t, std::uint8_t> bytes;
     std::vector<OrgRange> ranges;
     std::map<std::string, std::int64_t> symbols;
-    std::set<std::string> equates;  // the symbols that EQU defined; the others are labels
-    std::vector<AssemblyError> errors;
+    std::set<std::string> equates;      // the symbols that EQU defined; the others are labels
+    std::vector<AssemblyError> errors;  // the first ones, then a line that counts the others
+    std::size_t error_count = 0;        // all errors found, listed or not
     std::vector<ListingItem> listing;
     std::vector<std::string> files;  // every file read, the source first
 

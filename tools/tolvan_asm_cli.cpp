@@ -429,7 +429,8 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
     for (const AssemblyError& error : result.errors)
         err << format_error(error) << '\n';
     if (!result.ok()) {
-        err << "tolvan-asm: " << result.errors.size() << " error(s); nothing written\n";
+        err << "tolvan-asm: " << result.error_count
+            << (result.error_count == 1 ? " error" : " errors") << "; nothing written\n";
         return kAsmSourceErrors;
     }
     if (const std::string reason = clash(outputs, included_files(result)); !reason.empty()) {

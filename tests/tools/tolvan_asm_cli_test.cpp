@@ -95,7 +95,7 @@ TEST_F(TolvanAsm, SourceErrorsExitWithOneAndWriteNothing) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, program + ":2: unknown mnemonic 'FOO'\n" + program +
                               ":3: undefined label 'nowhere'\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_FALSE(std::filesystem::exists(image));
     EXPECT_FALSE(std::filesystem::exists(listing));
 }
@@ -197,12 +197,12 @@ TEST_F(TolvanAsm, DirectoryAndFifoIncludesAreRefused) {
                               "': is a directory\n" + program + ":3: cannot read include file '" +
                               fifo +
                               "': is not a regular file (a device, FIFO or socket)\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_EQ(run({directory.file("")}).status, 1);
     EXPECT_EQ(run({fifo}).err, fifo +
                                    ": cannot read the source file: is not a regular file (a "
                                    "device, FIFO or socket)\n"
-                                   "tolvan-asm: 1 error(s); nothing written\n");
+                                   "tolvan-asm: 1 error; nothing written\n");
 }
 
 // Each of the three INCLUDEs is refused at once, instead of 3^16 nested readings.
@@ -214,7 +214,7 @@ TEST_F(TolvanAsm, FileThatIncludesItselfThreeTimesEndsWithErrors) {
     EXPECT_EQ(result.err, program + ":1: INCLUDE of '" + program + "' within itself\n" + program +
                               ":2: INCLUDE of '" + program + "' within itself\n" + program +
                               ":3: INCLUDE of '" + program + "' within itself\n" +
-                              "tolvan-asm: 3 error(s); nothing written\n");
+                              "tolvan-asm: 3 errors; nothing written\n");
 }
 
 // A full disk leaves the previous image as it was, and says so with the system's reason.
