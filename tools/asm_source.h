@@ -8,6 +8,8 @@
 
 namespace tolvan {
 
+// A line of source: its file as the assembly names it (the main source as given, an INCLUDEd
+// file as found from the file that includes it) and its number, from 1.
 struct SourceLocation {
     std::string file;
     int line = 0;

@@ -525,13 +525,14 @@ void check_overlaps(Assembly& assembly) {
 
 // ---- Encoding: the bytes of every statement ----
 
-void store(Assembly& assembly, const PlacedStatement& placed, const Encoding& encoding,
-           ListingKind kind) {
+void store(Assembly& assembly, std::size_t index, const Encoding& encoding, ListingKind kind) {
+    const PlacedStatement& placed = assembly.placed[index];
     const auto address = static_cast<std::uint16_t>(placed.address);
     for (std::size_t i = 0; i < encoding.bytes.size() && i < placed.size; ++i) {
         assembly.result.bytes[static_cast<std::uint16_t>(address + i)] = encoding.bytes[i];
     }
-    assembly.result.listing.push_back({address, encoding.bytes, kind, 0});
+    assembly.result.listing.push_back(
+        {address, encoding.bytes, kind, 0, assembly.statements[index].location});
 }
 
 std::string base_missing(const Statement& statement) {
@@ -599,8 +600,11 @@ void encode_statement(Assembly& assembly, std::size_t index) {
         return;
     }
     if (statement.operation == kReserve) {
-        assembly.result.listing.push_back(
-            {static_cast<std::uint16_t>(placed.address), {}, ListingKind::kReserved, placed.size});
+        assembly.result.listing.push_back({static_cast<std::uint16_t>(placed.address),
+                                           {},
+                                           ListingKind::kReserved,
+                                           placed.size,
+                                           statement.location});
         return;
     }
     const bool instruction = is_instruction(statement);
@@ -609,7 +613,7 @@ void encode_statement(Assembly& assembly, std::size_t index) {
                                   : encode_data(statement.operation, statement.operands, evaluate);
     for (const std::string& error : encoding.errors)
         add_error(assembly, index, statement.location, error);
-    store(assembly, placed, encoding, instruction ? ListingKind::kInstruction : ListingKind::kData);
+    store(assembly, index, encoding, instruction ? ListingKind::kInstruction : ListingKind::kData);
 }
 
 void collect_symbols(Assembly& assembly) {
@@ -617,6 +621,7 @@ void collect_symbols(Assembly& assembly) {
         const Evaluation value = resolve_symbol(assembly, name);
         if (!value.value) continue;
         assembly.result.symbols[name] = *value.value;
+        assembly.result.definitions[name] = definition.location;
         if (definition.expression) assembly.result.equates.insert(name);
     }
 }

@@ -12,6 +12,7 @@
 #include "base/number_text.h"
 #include "base/version.h"
 #include "tools/assembler.h"
+#include "tools/debug_info.h"
 #include "tools/hex_text.h"
 #include "tools/source_file.h"
 
@@ -45,6 +46,7 @@ struct AsmOptions {
     std::string image;
     std::string listing;
     std::string symbols;
+    std::string debug_info;
     std::string base;
     std::uint16_t base_at = 0;
     std::optional<AddressRange> range;
@@ -99,6 +101,10 @@ constexpr OptionRow kOptions[] = {
      "  NAME HHHH EQU   a value set by EQU (taken modulo 0x10000)\n"
      "';' starts a comment; Tolvan reads these files (*.sym) to show\n"
      "and accept the names"},
+    {"--debug-info", "", "FILE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.debug_info = value.text; },
+     "also write debug information (JSON): the source file and line of\n"
+     "every byte emitted, and where every label is defined"},
     {"--base", "", "IMAGE", ValueKind::kFile, "",
      [](AsmOptions& options, const OptionValue& value) { options.base = value.text; },
      "assemble over this memory image (a ROM being patched): the cells\n"
@@ -342,6 +348,9 @@ std::vector<NamedFile> outputs_of(const AsmOptions& options) {
     std::vector<NamedFile> outputs{{"the image", options.image}};
     if (!options.listing.empty()) outputs.push_back({"the listing", options.listing});
     if (!options.symbols.empty()) outputs.push_back({"the symbol file", options.symbols});
+    if (!options.debug_info.empty()) {
+        outputs.push_back({"the debug information", options.debug_info});
+    }
     return outputs;
 }
 
@@ -444,6 +453,11 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
     }
     if (!options.symbols.empty() &&
         !write_output(options.symbols, symbol_file_text(assembly_symbols(result)), err)) {
+        return kAsmSourceErrors;
+    }
+    if (!options.debug_info.empty() &&
+        !write_output(options.debug_info,
+                      debug_info_text(assembly_debug_info(result, options.source)), err)) {
         return kAsmSourceErrors;
     }
     return kAsmSuccess;
