@@ -1,5 +1,6 @@
 #include "tools/asm_expression.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -108,8 +109,9 @@ struct ExpressionParser {
             character = text[position];
         }
         if (!character || ++position >= text.size() || text[position] != kCharacterQuote) {
-            return fail("a character constant holds one character: " +
-                        std::string(text.substr(start, position + 1 - start)));
+            return fail(
+                "a character constant holds one character: " +
+                std::string(text.substr(start, std::min(position + 1 - start, kExcerptLength))));
         }
         ++position;
         return static_cast<unsigned char>(*character);
@@ -146,10 +148,10 @@ struct ExpressionParser {
             std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
         if (digits.empty() || status == std::errc::invalid_argument ||
             stop != digits.data() + digits.size()) {
-            return fail("malformed number '" + std::string(digits) + "'");
+            return fail("malformed number " + quoted_excerpt(digits));
         }
         if (status == std::errc::result_out_of_range || value > kLargestLiteral) {
-            return fail("number too large '" + std::string(digits) + "'");
+            return fail("number too large " + quoted_excerpt(digits));
         }
         position = end;
         return static_cast<std::int64_t>(value);
@@ -175,7 +177,7 @@ Evaluation evaluate_expression(std::string_view text, std::int64_t here,
     const auto value = parser.parse_sum();
     if (value && !parser.at_end()) {
         return {std::nullopt,
-                "unexpected '" + std::string(text.substr(parser.position)) + "' in expression"};
+                "unexpected " + quoted_excerpt(text.substr(parser.position)) + " in expression"};
     }
     if (!value) return {std::nullopt, parser.error};
     return {value, ""};

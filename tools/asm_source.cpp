@@ -155,6 +155,13 @@ std::string to_upper(std::string_view text) {
     return upper;
 }
 
+std::string quoted_excerpt(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text.substr(0, kExcerptLength));
+    if (text.size() > kExcerptLength) quoted.append("...");
+    return quoted.append(1, '\'');
+}
+
 std::optional<std::string> decode_string_literal(std::string_view operand, std::string& error) {
     if (operand.size() < 2 || operand.front() != kQuote || operand.back() != kQuote) {
         error = "malformed string";

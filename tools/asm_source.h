@@ -48,4 +48,10 @@ std::optional<std::string> decode_string_literal(std::string_view operand, std::
 
 std::string to_upper(std::string_view text);
 
+// 'text' for a message, cut short after kExcerptLength characters ("..." says so): one line's
+// failure can be repeated on every line that uses its EQU, and a message that quoted a line of
+// megabytes each time would fill memory.
+inline constexpr std::size_t kExcerptLength = 32;
+std::string quoted_excerpt(std::string_view text);
+
 }  // namespace tolvan

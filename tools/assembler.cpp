@@ -230,7 +230,7 @@ Evaluation known_symbol(const Assembly& assembly, std::string_view name,
     const auto found = assembly.symbols.find(key);
     if (found == assembly.symbols.end()) {
         if (const auto address = address_label_value(name)) return {address, ""};
-        return {std::nullopt, "undefined label '" + key + "'"};
+        return {std::nullopt, "undefined label " + quoted_excerpt(key)};
     }
     if (!found->second.expression) return {found->second.value, ""};
     if (const auto value = assembly.equ_values.find(key); value != assembly.equ_values.end()) {
@@ -245,7 +245,7 @@ Evaluation known_symbol(const Assembly& assembly, std::string_view name,
 }
 
 std::string refers_to_itself(const std::string& name) {
-    return "EQU '" + name + "' refers to itself";
+    return "EQU " + quoted_excerpt(name) + " refers to itself";
 }
 
 bool worked_out(const Assembly& assembly, const std::string& name) {
@@ -336,7 +336,7 @@ void define_symbol(Assembly& assembly, std::size_t order, const Statement& state
     const auto [existing, inserted] = assembly.symbols.try_emplace(statement.label, definition);
     if (!inserted) {
         add_error(assembly, order, statement.location,
-                  "duplicate label '" + statement.label + "' (first defined at " +
+                  "duplicate label " + quoted_excerpt(statement.label) + " (first defined at " +
                       where(existing->second.location) + ")");
     }
 }
@@ -416,12 +416,11 @@ bool statement_size(Assembly& assembly, std::size_t index, std::uint32_t address
     if (names_undefined_opcode(operation)) {
         size = 1;
         add_error(assembly, index, statement.location,
-                  "'" + operation +
-                      "' marks an undefined opcode but not as the unassembler "
-                      "writes it (use DB)");
+                  quoted_excerpt(operation) +
+                      " marks an undefined opcode but not as the unassembler writes it (use DB)");
         return false;
     }
-    add_error(assembly, index, statement.location, "unknown mnemonic '" + operation + "'");
+    add_error(assembly, index, statement.location, "unknown mnemonic " + quoted_excerpt(operation));
     return false;
 }
 

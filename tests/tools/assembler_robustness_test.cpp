@@ -145,6 +145,18 @@ TEST(AssemblerRobustness, ThousandsOfOverlappingBlocksAreEachOneError) {
                                         "&000A-&0013 (big.asm:1)"}));
 }
 
+// An EQU's failure is reported on every line that uses it: its message quotes a long name cut
+// short, or 20,000 lines would copy a megabyte each.
+TEST(AssemblerRobustness, MessagesQuoteLongTextsCutShort) {
+    std::string text = "A EQU " + std::string(1'000'000, 'n') + "\n";
+    for (int line = 0; line < 20000; ++line)
+        text += "LIA A\n";
+    const AssemblyResult result = assemble_alone(text);
+    EXPECT_EQ(result.error_count, 20001u);
+    EXPECT_EQ(format_error(result.errors[1]),
+              "big.asm:2: undefined label '" + std::string(kExcerptLength, 'n') + "...'");
+}
+
 // A byte-order mark that an editor put at the start of a file is no text, in the main source
 // as in an included one; elsewhere it is still an error.
 TEST(AssemblerRobustness, ByteOrderMarksStartingAFileAreSkipped) {
