@@ -1,10 +1,12 @@
 #include "machine/dap_session.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "machine/dap_arguments.h"
 #include "machine/dap_inspect.h"
 #include "machine/debugger.h"
+#include "machine/source_map.h"
 #include "machine/stack_walk.h"
 #include "tools/hex_text.h"
 
@@ -46,6 +48,11 @@ const json& arguments_of(const json& request) {
     static const json kNone = json::object();
     const json* arguments = json_field(request, "arguments");
     return arguments ? *arguments : kNone;
+}
+
+// A place in a source as the protocol names it.
+json source_of(const SourcePlace& place) {
+    return {{"name", place.file.filename().string()}, {"path", place.file.string()}};
 }
 
 bool same_watchpoint(const Watchpoint& a, const Watchpoint& b) {
@@ -172,6 +179,7 @@ DapOutput DapSession::finish_launch(Emulator* emulator, Display* display,
     }
     emulator_ = emulator;
     display_ = display;
+    load_debug_information(out);
     // The history records what the machine did before each stop; the machine waits for the
     // client's breakpoints before its first instruction.
     emulator_->debugger.attached = true;
@@ -181,6 +189,31 @@ DapOutput DapSession::finish_launch(Emulator* emulator, Display* display,
     reply(launch_request_, out);
     out.messages.push_back(event("initialized"));
     return out;
+}
+
+void DapSession::load_debug_information(DapOutput& out) {
+    Emulator& emulator = *emulator_;
+    std::vector<std::string> failures;
+    if (!launch_arguments_.debug_info.empty()) {
+        emulator.debug_info.clear();
+        for (const std::string& file : launch_arguments_.debug_info) {
+            const DebugInfoStatus status = load_debug_info_file(emulator, file);
+            if (!status.ok()) failures.push_back(status.path + ": " + status.reason);
+        }
+    } else if (emulator.debug_info.empty()) {
+        failures = load_debug_info_folder(emulator, ".").failures;
+    }
+    for (const std::string& failure : failures) {
+        out.messages.push_back(output_event("warning: debug information " + failure, "stderr"));
+    }
+    std::string loaded = "debug information:";
+    for (const DebugInfo& info : emulator.debug_info) {
+        loaded += ' ';
+        loaded += std::to_string(info.files.size()) + " source file(s) of " +
+                  info.folder.lexically_normal().parent_path().string();
+    }
+    if (emulator.debug_info.empty()) loaded += " none; breakpoints go on instructions only";
+    out.messages.push_back(output_event(loaded));
 }
 
 DapOutput DapSession::poll() {
@@ -344,9 +377,22 @@ void DapSession::set_breakpoints(const json& request, DapOutput& out) {
     std::vector<std::uint16_t> addresses;
     for (const json& breakpoint : array_argument(arguments, "breakpoints")) {
         const auto line = integer_argument(breakpoint, "line");
-        json result = {{"verified", false}};
-        if (line) result["line"] = *line;
-        result["message"] = "no debug information for this file";
+        const auto code = line && *line > 0 && *line < std::numeric_limits<int>::max()
+                              ? code_at_or_after(*emulator_, *path, static_cast<int>(*line))
+                              : std::nullopt;
+        if (!code) {
+            results.push_back(
+                {{"verified", false},
+                 {"line", line.value_or(0)},
+                 {"message", emulator_->debug_info.empty() ? "no debug information loaded"
+                                                           : "no code at or after this line"}});
+            continue;
+        }
+        addresses.insert(addresses.end(), code->addresses.begin(), code->addresses.end());
+        json result = {{"verified", true}, {"line", code->line}, {"source", {{"path", *path}}}};
+        if (!code->addresses.empty()) {
+            result["instructionReference"] = memory_reference(code->addresses.front());
+        }
         results.push_back(std::move(result));
     }
     std::erase_if(source_breakpoints_, [&](const auto& entry) { return entry.first == *path; });
@@ -427,20 +473,28 @@ void DapSession::threads(const json& request, DapOutput& out) {
 
 void DapSession::stack_trace(const json& request, DapOutput& out) {
     const Emulator& emulator = *emulator_;
-    const auto frame = [&](int id, std::uint16_t address) {
+    // A caller's frame shows the call: the line of the byte before its return address.
+    const auto frame = [&](int id, std::uint16_t address, std::uint16_t line_address) {
         std::string name = describe_address(emulator.symbols, address);
         if (name.empty()) name = hex4(address);
-        return json{{"id", id},
-                    {"name", name},
-                    {"line", 0},
-                    {"column", 0},
-                    {"instructionPointerReference", memory_reference(address)}};
+        json entry = {{"id", id},
+                      {"name", name},
+                      {"line", 0},
+                      {"column", 0},
+                      {"instructionPointerReference", memory_reference(address)}};
+        if (const auto place = source_place(emulator, line_address)) {
+            entry["source"] = source_of(*place);
+            entry["line"] = place->line;
+            entry["column"] = 1;
+        }
+        return entry;
     };
     json frames = json::array();
-    frames.push_back(frame(1, emulator.cpu.pc));
+    frames.push_back(frame(1, emulator.cpu.pc, emulator.cpu.pc));
     for (const StackSlot& slot : stack_slots(emulator)) {
         if (!slot.return_address) continue;
-        frames.push_back(frame(static_cast<int>(frames.size()) + 1, slot.value));
+        frames.push_back(frame(static_cast<int>(frames.size()) + 1, slot.value,
+                               static_cast<std::uint16_t>(slot.value - 1)));
     }
     const std::int64_t total = static_cast<std::int64_t>(frames.size());
     const json& arguments = arguments_of(request);
@@ -504,12 +558,21 @@ void DapSession::write_memory(const json& request, DapOutput& out) {
 }
 
 void DapSession::disassemble(const json& request, DapOutput& out) {
-    const DapResult result = disassemble_body(*emulator_, arguments_of(request));
-    if (result.ok()) {
-        reply(request, out, result.body);
-    } else {
+    DapResult result = disassemble_body(*emulator_, arguments_of(request));
+    if (!result.ok()) {
         refuse(request, out, result.error);
+        return;
     }
+    for (json& instruction : result.body["instructions"]) {
+        const auto address =
+            parse_address({}, instruction["address"].get<std::string>(), PlainDigits::kAsDecimal);
+        if (!address || instruction.contains("presentationHint")) continue;
+        if (const auto place = source_place(*emulator_, *address)) {
+            instruction["location"] = source_of(*place);
+            instruction["line"] = place->line;
+        }
+    }
+    reply(request, out, result.body);
 }
 
 void DapSession::continue_(const json& request, DapOutput& out) {

@@ -69,6 +69,8 @@ class DapSession {
     void reply(const nlohmann::json& request, DapOutput& out, nlohmann::json body = nullptr);
     void refuse(const nlohmann::json& request, DapOutput& out, const std::string& error);
     void report_stop(DapOutput& out);
+    // The launch's debug information files, or else the machine folder's.
+    void load_debug_information(DapOutput& out);
     bool require_paused(const nlohmann::json& request, DapOutput& out);
     void apply_breakpoints();
     void apply_watchpoints();

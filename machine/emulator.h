@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bus/bus.h"
 #include "cpu/state.h"
 #include "machine/debugger.h"
+#include "tools/debug_info.h"
 #include "tools/symbols.h"
 
 namespace tolvan {
@@ -61,6 +63,8 @@ struct Emulator {
     SliceProgress slice;
     Debugger debugger;
     Symbols symbols;
+    // What leads the debugger from an address to its source line and back (source_map.h).
+    std::vector<DebugInfo> debug_info;
 };
 
 }  // namespace tolvan

@@ -237,6 +237,15 @@ std::optional<std::uint32_t> find_source_file(const DebugInfo& info,
     for (std::uint32_t file = 0; file < info.files.size(); ++file) {
         if (resolved(source_file_path(info, file)) == wanted) return file;
     }
+    // The copy beside the debug information, which an editor may have open even while the
+    // recorded place still holds the source (the demo folder's copies of the firmware).
+    if (info.folder.empty()) return std::nullopt;
+    for (std::uint32_t file = 0; file < info.files.size(); ++file) {
+        const std::filesystem::path stored(info.files[file]);
+        const std::filesystem::path beside =
+            info.folder / (stored.is_absolute() ? stored.filename() : stored);
+        if (resolved(beside) == wanted) return file;
+    }
     return std::nullopt;
 }
 

@@ -84,7 +84,8 @@ std::vector<std::uint16_t> addresses_of_line(const DebugInfo& info, std::uint32_
 // information was read from.
 std::filesystem::path source_file_path(const DebugInfo& info, std::uint32_t file);
 
-// The index of the source file that `path` names (compared after resolving both), if any.
+// The index of the source file that `path` names (compared after resolving both), if any: at
+// the place source_file_path gives, or else as the copy beside the debug information.
 std::optional<std::uint32_t> find_source_file(const DebugInfo& info,
                                               const std::filesystem::path& path);
 
