@@ -7,10 +7,14 @@ const { test } = require('node:test');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { spawn } = require('node:child_process');
 const { DebugClient } = require('@vscode/debugadapter-testsupport');
 
 const tolvan = process.env.TOLVAN_BINARY;
 if (!tolvan) throw new Error('TOLVAN_BINARY must name the tolvan program');
+if (!process.env.TOLVAN_FIRMWARE_SOURCE_DIR) {
+  throw new Error('TOLVAN_FIRMWARE_SOURCE_DIR must name the demo firmware\'s sources');
+}
 
 // The demo's working folder goes under a scratch HOME, apart from the user's.
 function scratchHome() {
@@ -26,6 +30,22 @@ async function startClient(home) {
   client.defaultTimeout = 60000;
   await client.start();
   return client;
+}
+
+const firmwareDir = process.env.TOLVAN_FIRMWARE_SOURCE_DIR;
+
+// The first line of a source that matches, counted from 1.
+function lineOf(file, pattern) {
+  return fs.readFileSync(file, 'utf8').split('\n').findIndex((text) => pattern.test(text)) + 1;
+}
+
+// Where a line's code starts, as the debug information that the demo folder received says.
+function addressOfLine(home, file, line) {
+  const demo = path.join(home, 'data', 'tolvan', 'demo');
+  const info = JSON.parse(fs.readFileSync(path.join(demo, 'TOLVAN.debug.json'), 'utf8'));
+  const index = info.files.findIndex((name) => path.basename(name) === file);
+  const run = info.lines.find(([, , fileIndex, runLine]) => fileIndex === index && runLine === line);
+  return run[0];
 }
 
 async function evaluateAddress(client, expression) {
@@ -60,33 +80,49 @@ test('a debugging session on the demo firmware', async () => {
     ]);
     assert.equal((await stoppedAtEntry).body.reason, 'entry');
 
-    // A breakpoint on a routine of the main loop, by the address that its label names.
-    const render = await evaluateAddress(client, 'render');
-    const set = await client.customRequest('setInstructionBreakpoints', {
-      breakpoints: [{ instructionReference: '0x' + render.toString(16) }],
-    });
+    // A breakpoint on a line of the firmware's source: the main loop's call of render.
+    const source = path.join(firmwareDir, 'main.asm');
+    const line = lineOf(source, /^\s+CALL\s+render\b/);
+    const lineAddress = addressOfLine(home, 'main.asm', line);
+    const set = await client.setBreakpointsRequest({ source: { path: source }, breakpoints: [{ line }] });
     assert.equal(set.body.breakpoints[0].verified, true);
+    assert.equal(set.body.breakpoints[0].line, line);
     let stopped = client.waitForEvent('stopped');
     await client.continueRequest({ threadId: 1 });
-    assert.equal((await stopped).body.reason, 'instruction breakpoint');
-    const trace = await client.stackTraceRequest({ threadId: 1 });
-    assert.equal(parseInt(trace.body.stackFrames[0].instructionPointerReference, 16), render);
-    assert.equal(trace.body.stackFrames[0].name, 'render');
-    // render is called from the main loop: its return address is the caller's frame.
-    assert.match(trace.body.stackFrames[1].name, /^main_idle\+\d+$/);
-    assert.equal(parseInt((await registers(client)).PC, 16), render);
+    assert.equal((await stopped).body.reason, 'breakpoint');
+    let trace = await client.stackTraceRequest({ threadId: 1 });
+    assert.equal(trace.body.stackFrames[0].source.path, source);
+    assert.equal(trace.body.stackFrames[0].line, line);
+    assert.equal(parseInt((await registers(client)).PC, 16), lineAddress);
 
-    // Stepping over the first instruction of render moves PC by its length.
-    const first = await client.disassembleRequest({
-      memoryReference: '0x' + render.toString(16), instructionCount: 2, resolveSymbols: true,
-    });
-    const [here, after] = first.body.instructions;
-    assert.equal(parseInt(here.address, 16), render);
-    assert.equal(parseInt(after.address, 16), render + here.instructionBytes.split(' ').length);
+    // Over the call: the next line, at the address after the call's three bytes.
     stopped = client.waitForEvent('stopped');
     await client.nextRequest({ threadId: 1 });
     assert.equal((await stopped).body.reason, 'step');
-    assert.equal(parseInt((await registers(client)).PC, 16), parseInt(after.address, 16));
+    trace = await client.stackTraceRequest({ threadId: 1 });
+    assert.equal(trace.body.stackFrames[0].line, line + 1);
+    assert.equal(parseInt((await registers(client)).PC, 16), lineAddress + 3);
+    await client.setBreakpointsRequest({ source: { path: source }, breakpoints: [] });
+
+    // Into a routine: its first line, and the caller's frame on the line of the call.
+    const render = await evaluateAddress(client, 'render');
+    await client.customRequest('setInstructionBreakpoints', {
+      breakpoints: [{ instructionReference: '0x' + render.toString(16) }],
+    });
+    stopped = client.waitForEvent('stopped');
+    await client.continueRequest({ threadId: 1 });
+    assert.equal((await stopped).body.reason, 'instruction breakpoint');
+    trace = await client.stackTraceRequest({ threadId: 1 });
+    assert.equal(trace.body.stackFrames[0].name, 'render');
+    assert.equal(trace.body.stackFrames[1].source.path, source);
+    assert.equal(trace.body.stackFrames[1].line, line);
+
+    // The disassembly names the source line of each instruction.
+    const listing = await client.disassembleRequest({
+      memoryReference: '0x' + lineAddress.toString(16), instructionOffset: -1, instructionCount: 3,
+    });
+    assert.deepEqual(listing.body.instructions.map((i) => i.line), [line - 1, line, line + 1]);
+    assert.equal(listing.body.instructions[1].instruction, 'CALL  render');
 
     // Memory: what is written reads back, the ROM's first bytes are its jump to cold_start.
     const written = Buffer.from([0x12, 0x34, 0x56]);
@@ -130,4 +166,26 @@ test('a debugging session on the demo firmware', async () => {
     if (client._adapterProcess.exitCode === null) await client.stop();
     fs.rmSync(home, { recursive: true, force: true });
   }
+});
+
+// Raw bytes on the adapter's input: a body that is not JSON is answered, and the session goes
+// on; a header that cannot be followed ends it, and the adapter exits by itself.
+test('malformed input', async () => {
+  const home = scratchHome();
+  const adapter = spawn(tolvan, ['--dap'], { env: { ...process.env, HOME: home } });
+  let output = '';
+  adapter.stdout.on('data', (data) => { output += data; });
+  const frame = (text) => `Content-Length: ${Buffer.byteLength(text)}\r\n\r\n${text}`;
+  adapter.stdin.write(frame('{"seq": 1, "type": "request", "command": '));
+  adapter.stdin.write(frame('{"seq": 2, "type": "request", "command": "threads"}'));
+  adapter.stdin.write('Content-Length: twelve\r\n\r\n{}');
+  const code = await exitCode(adapter);
+  const messages = output.split(/Content-Length: \d+\r\n\r\n/).filter(Boolean).map(JSON.parse);
+  assert.equal(code, 0);
+  assert.equal(messages[0].success, false);
+  assert.match(messages[0].message, /invalid JSON/);
+  assert.equal(messages[1].command, 'threads');
+  assert.equal(messages[1].success, true);
+  assert.equal(messages.at(-1).event, 'terminated');
+  fs.rmSync(home, { recursive: true, force: true });
 });
