@@ -4,6 +4,8 @@
 #include <cctype>
 #include <limits>
 
+#include "machine/debugger.h"
+
 namespace tolvan {
 
 namespace {
@@ -81,6 +83,18 @@ std::optional<LineCode> code_at_or_after(const Emulator& emulator,
         }
     }
     return best;
+}
+
+StopInfo step_line(Emulator& emulator, Display& display) {
+    const auto start = source_place(emulator, emulator.cpu.pc);
+    StopInfo stop = step_into(emulator, display);
+    for (int steps = 1; start && steps < kMaxLineSteps && stop.reason == StopReason::kStep;
+         ++steps) {
+        const auto place = source_place(emulator, emulator.cpu.pc);
+        if (!place || place->line != start->line || place->file != start->file) break;
+        stop = step_into(emulator, display);
+    }
+    return stop;
 }
 
 }  // namespace tolvan

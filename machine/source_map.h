@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/display.h"
 #include "machine/emulator.h"
 
 namespace tolvan {
@@ -43,5 +44,11 @@ struct LineCode {
 };
 std::optional<LineCode> code_at_or_after(const Emulator& emulator,
                                          const std::filesystem::path& file, int line);
+
+// Steps instructions (as step_into does) until PC reaches another source line, or a place no
+// line emitted, or the debugger stops for something else; at most kMaxLineSteps, so that a
+// line that loops on itself ends too. Returns the stop.
+inline constexpr int kMaxLineSteps = 10000;
+StopInfo step_line(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

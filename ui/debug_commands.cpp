@@ -17,7 +17,15 @@ constexpr DebugCommandItem kCommands[] = {
      QKeyCombination(Qt::ControlModifier, Qt::Key_F10),
      "Run to cursor: run until the line under the cursor"},
     {DebugCommand::kToggleBreakpoint, "Toggle &breakpoint", QKeyCombination(Qt::Key_F9),
-     "Set or clear a breakpoint on the line under the cursor"},
+     "Set or clear a breakpoint on the line under the cursor (in the source, on its code)"},
+    {DebugCommand::kStepLine, "Step &line", QKeyCombination(Qt::ControlModifier, Qt::Key_F11),
+     "Step line: run until the next source line"},
+    {DebugCommand::kShowUnassembly, "Un&assembly of the source line",
+     QKeyCombination(Qt::ControlModifier, Qt::Key_U),
+     "Show the unassembly of the source line under the cursor"},
+    {DebugCommand::kShowSource, "Source of the &instruction",
+     QKeyCombination(Qt::ControlModifier, Qt::Key_L),
+     "Show the source line of the instruction under the cursor"},
 };
 
 }  // namespace

@@ -17,6 +17,9 @@ enum class DebugCommand : std::uint8_t {
     kStepOut,
     kRunToCursor,
     kToggleBreakpoint,
+    kStepLine,
+    kShowUnassembly,
+    kShowSource,
 };
 
 struct DebugCommandItem {

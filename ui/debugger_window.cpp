@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "machine/debugger.h"
+#include "machine/source_map.h"
 #include "tools/labelled_instruction.h"
 #include "ui/breakpoint_view.h"
 #include "ui/code_view.h"
@@ -21,6 +22,7 @@
 #include "ui/memory_view.h"
 #include "ui/preferences.h"
 #include "ui/register_view.h"
+#include "ui/source_view.h"
 #include "ui/stack_view.h"
 
 namespace tolvan {
@@ -31,10 +33,11 @@ namespace {
 // to cost the machine nothing.
 constexpr qint64 kRunningRefreshMs = 250;
 constexpr int kMessageMs = 5000;
-constexpr int kDefaultWidth = 1000;
+constexpr int kDefaultWidth = 1400;
 constexpr int kDefaultHeight = 760;
 // Wide enough for the two columns of registers and a row of the internal RAM.
 constexpr int kRightPaneWidth = 400;
+constexpr int kSourcePaneWidth = 460;
 // The memory and the history get about half the height: enough rows to read a routine's past.
 constexpr int kBottomPaneHeight = 330;
 
@@ -106,8 +109,16 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
         breakpoints_->add_watchpoint(watchpoint);
         refresh(false);
     });
-    connect(breakpoints_, &BreakpointView::changed, code_, [this] { code_->show_pc(); });
+    connect(breakpoints_, &BreakpointView::changed, code_, [this] {
+        code_->show_pc();
+        source_->show_breakpoints();
+    });
     connect(code_, &CodeView::breakpoints_changed, breakpoints_, &BreakpointView::show_values);
+    connect(code_, &CodeView::breakpoints_changed, source_, &SourceView::show_breakpoints);
+    connect(source_, &SourceView::breakpoints_changed, this, [this] {
+        breakpoints_->show_values();
+        code_->update();
+    });
     connect(breakpoints_, &BreakpointView::go_to_code, this, [this](std::uint16_t address) {
         code_->go_to(address);
         code_->setFocus();
@@ -132,6 +143,11 @@ void DebuggerWindow::build_panes() {
     stack_ = new StackView(emulator_, this);
     breakpoints_ = new BreakpointView(emulator_, this);
     history_ = new HistoryView(emulator_, this);
+    source_ = new SourceView(emulator_, this);
+    QDockWidget* source = add_pane(tr("Source"), "SourcePane", source_, Qt::LeftDockWidgetArea);
+    connect(source_, &SourceView::file_shown, source, [source](const QString& name) {
+        source->setWindowTitle(name.isEmpty() ? tr("Source") : tr("Source: %1").arg(name));
+    });
     QDockWidget* registers =
         add_pane(tr("Registers"), "RegistersPane", registers_, Qt::RightDockWidgetArea);
     QDockWidget* stack = add_pane(tr("Stack"), "StackPane", stack_, Qt::RightDockWidgetArea);
@@ -144,7 +160,7 @@ void DebuggerWindow::build_panes() {
     tabifyDockWidget(stack, breakpoints);
     stack->raise();
     splitDockWidget(memory, history, Qt::Horizontal);
-    resizeDocks({registers}, {kRightPaneWidth}, Qt::Horizontal);
+    resizeDocks({registers, source}, {kRightPaneWidth, kSourcePaneWidth}, Qt::Horizontal);
     resizeDocks({memory}, {kBottomPaneHeight}, Qt::Vertical);
     resize(kDefaultWidth, kDefaultHeight);
 }
@@ -283,6 +299,7 @@ void DebuggerWindow::refresh(bool at_stop) {
     registers_->show_values(at_stop);
     registers_->set_editable(paused);
     code_->show_pc();
+    source_->show_pc();
     if (at_stop) follow_in_memory();
     memory_->set_editable(paused);
     memory_->show_values();
@@ -341,7 +358,30 @@ void DebuggerWindow::run_command(DebugCommand command) {
             if (const auto cursor = code_->cursor()) run_to(emulator_, *cursor);
             break;
         case DebugCommand::kToggleBreakpoint:
-            if (const auto cursor = code_->cursor()) code_->toggle_breakpoint(*cursor);
+            if (source_->hasFocus()) {
+                source_->toggle_breakpoint(source_->textCursor().blockNumber() + 1);
+            } else if (const auto cursor = code_->cursor()) {
+                code_->toggle_breakpoint(*cursor);
+            }
+            return;
+        case DebugCommand::kStepLine:
+            step_line(emulator_, display_);
+            emit lcd_changed();
+            break;
+        case DebugCommand::kShowUnassembly:
+            if (const auto address = source_->cursor_address()) {
+                code_->go_to(*address);
+                code_->setFocus();
+            } else {
+                statusBar()->showMessage(tr("No code at or after this line"), kMessageMs);
+            }
+            return;
+        case DebugCommand::kShowSource:
+            if (const auto cursor = code_->cursor(); cursor && source_->go_to_address(*cursor)) {
+                source_->setFocus();
+            } else {
+                statusBar()->showMessage(tr("No source line for this instruction"), kMessageMs);
+            }
             return;
     }
     refresh(emulator_.debugger.stop_count != seen_stop_count_);

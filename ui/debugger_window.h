@@ -31,6 +31,7 @@ class CodeView;
 class HistoryView;
 class MemoryView;
 class RegisterView;
+class SourceView;
 class StackView;
 
 // Which register the memory view keeps in sight at every stop.
@@ -51,6 +52,7 @@ class DebuggerWindow : public QMainWindow {
 
     QAction* command_action(DebugCommand command) const { return actions_.at(command); }
     CodeView* code_view() const { return code_; }
+    SourceView* source_view() const { return source_; }
     RegisterView* register_view() const { return registers_; }
     MemoryView* memory_view() const { return memory_; }
     BreakpointView* breakpoint_view() const { return breakpoints_; }
@@ -87,6 +89,7 @@ class DebuggerWindow : public QMainWindow {
     Display& display_;
     std::map<DebugCommand, QAction*> actions_;
     CodeView* code_ = nullptr;
+    SourceView* source_ = nullptr;
     RegisterView* registers_ = nullptr;
     StackView* stack_ = nullptr;
     MemoryView* memory_ = nullptr;

@@ -21,6 +21,7 @@
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
 #include "machine/slice.h"
+#include "machine/source_map.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
 #include "ui/debugger_window.h"
@@ -82,6 +83,7 @@ constexpr MenuItem kToolsMenu[] = {
     {MenuCommand::kUnassemble, "&Unassemble"},
     {MenuCommand::kDebugger, "&Debugger"},
     {MenuCommand::kLoadSymbols, "Load s&ymbols..."},
+    {MenuCommand::kLoadDebugInfo, "Load debug information..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {
@@ -98,7 +100,8 @@ constexpr int kFrameOverhang = 2;
 constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
 // Spelled out: not every desktop's standard Quit key is Ctrl+Q.
 constexpr QKeyCombination kExitShortcut(Qt::ControlModifier, Qt::Key_Q);
-constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
+constexpr const char* kSymbolFilesError =
+    "Some symbol files or debug information could not be read";
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { kNone, kRamSize, kZoom };
@@ -561,6 +564,9 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::kDebugger:
             open_debugger();
             break;
+        case MenuCommand::kLoadDebugInfo:
+            load_debug_info();
+            break;
         case MenuCommand::kLoadSymbols:
             load_symbols();
             break;
@@ -622,9 +628,13 @@ void MainWindow::note_done(const QString& text, const std::string& file_name) {
 void MainWindow::load_symbols_beside_roms() {
     const SymbolFolderStatus status =
         load_symbol_files(*emulator_, std::filesystem::current_path());
-    if (status.ok()) return;
+    const DebugInfoFolderStatus debug_info =
+        load_debug_info_folder(*emulator_, std::filesystem::current_path());
+    std::vector<std::string> failures = status.failures;
+    failures.insert(failures.end(), debug_info.failures.begin(), debug_info.failures.end());
+    if (failures.empty()) return;
     std::string detail;
-    for (const std::string& failure : status.failures) {
+    for (const std::string& failure : failures) {
         if (!detail.empty()) detail += '\n';
         detail += failure;
     }
@@ -647,6 +657,22 @@ void MainWindow::load_symbols() {
         show_error_box(this, tr("Cannot load the symbols").toStdString(),
                        describe_symbol_file_status(file, status));
     }
+}
+
+void MainWindow::load_debug_info() {
+    QFileDialog box(this, tr("Load debug information"), QString(),
+                    tr("Debug information (*.json);;All files (*)"));
+    box.setObjectName(QStringLiteral("LoadDebugInfoBox"));
+    box.setFileMode(QFileDialog::ExistingFile);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return;
+    const std::filesystem::path file = box.selectedFiles().front().toStdString();
+    const DebugInfoStatus status = load_debug_info_file(*emulator_, file);
+    if (!status.ok()) {
+        show_error_box(this, tr("Cannot load the debug information").toStdString(),
+                       status.path + ": " + status.reason);
+        return;
+    }
+    if (debugger_window_) debugger_window_->refresh(false);
 }
 
 void MainWindow::change_ram_size_confirmed(MenuCommand command) {

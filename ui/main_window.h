@@ -117,7 +117,10 @@ class MainWindow : public QMainWindow {
     // window manager has framed the window.
     QMargins frame_margins() const;
     void load_symbols();
-    // The *.sym files of the current directory, where the ROM images are.
+    // Tools, Load debug information...: another file, beside those of the machine folder.
+    void load_debug_info();
+    // The *.sym files and the debug information of the current directory, where the ROM images
+    // are.
     void load_symbols_beside_roms();
     void show_reported_error();
     void shut_down();

@@ -27,6 +27,7 @@ enum class MenuCommand : int {
     kUnassemble = 600,
     kDebugger = 601,
     kLoadSymbols = 602,
+    kLoadDebugInfo = 603,
     kZoom1 = 701,
     kZoom2 = 702,
     kZoom3 = 703,
