@@ -84,7 +84,9 @@ state.</li>
 <li>The tape's LOAD and SAVE files and the Unassemble listing, by the names their boxes give,
 relative to the machine folder.</li>
 <li>Symbol files (<code>*.sym</code>, <code>NAME HHHH</code> per line) beside the ROM images are
-read at every start; Tools, Load symbols... adds another.</li>
+read at every start; Tools, Load symbols... adds another. So is the debug information of
+<code>tolvan-asm --debug-info</code> (<code>*.json</code>), which shows your source in the
+debugger; Tools, Load debug information... adds another.</li>
 <li>The window's size and place, the debugger's layout and the machine folder last chosen:
 <code>~/.config/tolvan/tolvan.conf</code>.</li>
 </ul>
