@@ -106,7 +106,8 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
         breakpoints_->add_watchpoint(watchpoint);
         refresh(false);
     });
-    connect(breakpoints_, &BreakpointView::changed, code_, [this] { code_->show_pc(); });
+    // The margin's dots, where the view is.
+    connect(breakpoints_, &BreakpointView::changed, code_, qOverload<>(&QWidget::update));
     connect(code_, &CodeView::breakpoints_changed, breakpoints_, &BreakpointView::show_values);
     connect(breakpoints_, &BreakpointView::go_to_code, this, [this](std::uint16_t address) {
         code_->go_to(address);
