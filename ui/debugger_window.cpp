@@ -109,10 +109,9 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
         breakpoints_->add_watchpoint(watchpoint);
         refresh(false);
     });
-    connect(breakpoints_, &BreakpointView::changed, code_, [this] {
-        code_->show_pc();
-        source_->show_breakpoints();
-    });
+    // The margins' dots, where the views are.
+    connect(breakpoints_, &BreakpointView::changed, code_, qOverload<>(&QWidget::update));
+    connect(breakpoints_, &BreakpointView::changed, source_, &SourceView::show_breakpoints);
     connect(code_, &CodeView::breakpoints_changed, breakpoints_, &BreakpointView::show_values);
     connect(code_, &CodeView::breakpoints_changed, source_, &SourceView::show_breakpoints);
     connect(source_, &SourceView::breakpoints_changed, this, [this] {

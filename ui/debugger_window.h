@@ -34,6 +34,10 @@ class RegisterView;
 class SourceView;
 class StackView;
 
+// Narrower than this, the code and the registers no longer show side by side: the window then
+// rather opens over the calculator than beside it.
+inline constexpr int kDebuggerNarrowestWidth = 720;
+
 // Which register the memory view keeps in sight at every stop.
 enum class MemoryFollow : std::uint8_t { kNone, kX, kY, kDP };
 

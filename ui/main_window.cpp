@@ -148,7 +148,7 @@ MainWindow::MainWindow(QWidget* parent)
     const WindowPreferences preferences = load_window_preferences();
     client_view_->set_zoom(preferences.zoom);
     show_zoom_mark();
-    restore_place(preferences.position);
+    restore_place(preferences.position, preferences.frame);
     status_note_ = new StatusNote(client_view_);
     focus_return_ = new FocusReturn(this);
     QApplication::instance()->installEventFilter(focus_return_);
@@ -278,7 +278,11 @@ void MainWindow::build_menu() {
             }
             if (item.command == MenuCommand::kPasteText) action->setShortcut(QKeySequence::Paste);
             if (item.command == MenuCommand::kDebugger) action->setShortcut(kDebuggerShortcut);
-            if (item.command == MenuCommand::kExit) action->setShortcut(kExitShortcut);
+            if (item.command == MenuCommand::kExit) {
+                action->setShortcut(kExitShortcut);
+                // From the debugger's and the help's windows too.
+                action->setShortcutContext(Qt::ApplicationShortcut);
+            }
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
@@ -349,14 +353,16 @@ QMargins MainWindow::frame_margins() const {
             frame.right() - inside.right(), frame.bottom() - inside.bottom()};
 }
 
-void MainWindow::restore_place(std::optional<QPoint> client_position) {
+void MainWindow::restore_place(std::optional<QPoint> client_position, const QMargins& frame) {
     if (!client_position) return;
     adjustSize();
-    const Rect wanted{client_position->x(), client_position->y(), width(), height()};
+    const Rect wanted{client_position->x() - frame.left(), client_position->y() - frame.top(),
+                      width() + frame.left() + frame.right(),
+                      height() + frame.top() + frame.bottom()};
     const Rect kept = keep_on_screens(wanted, available_areas());
     // The client area's place, as it was saved: the window manager adds its frame around it
     // (static gravity), so that the window comes back exactly where it was.
-    setGeometry(kept.left, kept.top, width(), height());
+    setGeometry(kept.left + frame.left(), kept.top + frame.top(), width(), height());
 }
 
 void MainWindow::fit_zoom_to_screen() {
@@ -410,7 +416,7 @@ void MainWindow::show_zoom_mark() {
 void MainWindow::save_preferences() {
     // Only a convenience: the window works the same without them, so a word on the terminal
     // is enough.
-    if (!save_window_preferences({client_view_->zoom(), geometry().topLeft()})) {
+    if (!save_window_preferences({client_view_->zoom(), geometry().topLeft(), frame_margins()})) {
         qWarning("tolvan: cannot keep the window's size and place in %s",
                  qPrintable(window_preferences_file()));
     }
@@ -606,9 +612,9 @@ void MainWindow::place_debugger() {
     const int frame_width = frame.left() + frame.right();
     const int frame_height = frame.top() + frame.bottom();
     const QSize wanted = debugger_window_->size();
-    const Rect placed =
-        place_beside(to_rect(frameGeometry()), wanted.width() + frame_width,
-                     wanted.height() + frame_height, to_rect(here->availableGeometry()));
+    const Rect placed = place_beside(
+        to_rect(frameGeometry()), wanted.width() + frame_width, wanted.height() + frame_height,
+        to_rect(here->availableGeometry()), kDebuggerNarrowestWidth + frame_width);
     debugger_window_->setGeometry(placed.left + frame.left(), placed.top + frame.top(),
                                   placed.width - frame_width, placed.height - frame_height);
 }

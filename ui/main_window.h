@@ -106,7 +106,7 @@ class MainWindow : public QMainWindow {
     // A short word that a command worked, naming its file.
     void note_done(const QString& text, const std::string& file_name);
     // Puts the client area back where it was saved, on a screen present.
-    void restore_place(std::optional<QPoint> client_position);
+    void restore_place(std::optional<QPoint> client_position, const QMargins& frame);
     // Sizes that do not fit the screen the window is on cannot be chosen; a size that no longer
     // fits after a move gives way to the largest that does.
     void fit_zoom_to_screen();

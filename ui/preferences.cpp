@@ -8,6 +8,10 @@ namespace {
 
 const QString kZoomKey = QStringLiteral("window/zoom");
 const QString kPositionKey = QStringLiteral("window/position");
+const QString kFrameKey = QStringLiteral("window/frame");
+constexpr int kFrameSides = 4;
+// Larger than any window manager's title bar: anything else is not a frame.
+constexpr int kLargestFrameSide = 200;
 const QString kMachineFolderKey = QStringLiteral("machine/folder");
 const QString kDebuggerSizeKey = QStringLiteral("debugger/size");
 const QString kDebuggerPanesKey = QStringLiteral("debugger/panes");
@@ -29,6 +33,16 @@ WindowPreferences load_window_preferences() {
     if (valid && zoom >= kSmallestZoom && zoom <= kLargestZoom) preferences.zoom = zoom;
     const QVariant position = settings.value(kPositionKey);
     if (position.typeId() == QMetaType::QPoint) preferences.position = position.toPoint();
+    const QVariantList frame = settings.value(kFrameKey).toList();
+    if (frame.size() == kFrameSides) {
+        int sides[kFrameSides] = {};
+        for (int n = 0; n < kFrameSides; ++n) {
+            bool number = false;
+            sides[n] = frame[n].toInt(&number);
+            if (!number || sides[n] < 0 || sides[n] > kLargestFrameSide) return preferences;
+        }
+        preferences.frame = QMargins(sides[0], sides[1], sides[2], sides[3]);
+    }
     return preferences;
 }
 
@@ -36,6 +50,9 @@ bool save_window_preferences(const WindowPreferences& preferences) {
     QSettings settings = user_settings();
     settings.setValue(kZoomKey, preferences.zoom);
     if (preferences.position) settings.setValue(kPositionKey, *preferences.position);
+    const QMargins& frame = preferences.frame;
+    settings.setValue(kFrameKey,
+                      QVariantList{frame.left(), frame.top(), frame.right(), frame.bottom()});
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

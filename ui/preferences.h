@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMargins>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -20,6 +21,9 @@ struct WindowPreferences {
     // The client area's top-left corner, inside the frame: the place that the window is put
     // back at, so that it never creeps by the frame's size. None before the first close.
     std::optional<QPoint> position;
+    // The frame around it when it was saved (title bar and borders), which the window manager
+    // adds again only once the window shows: what the restored place is checked with.
+    QMargins frame;
 };
 
 struct DebuggerLayout {

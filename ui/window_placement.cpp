@@ -34,15 +34,20 @@ Rect clamp_into(Rect frame, const Rect& area) {
 
 }  // namespace
 
-Rect place_beside(const Rect& anchor, int wanted_width, int wanted_height, const Rect& available) {
-    const int width = std::min(wanted_width, available.width);
+Rect place_beside(const Rect& anchor, int wanted_width, int wanted_height, const Rect& available,
+                  int narrowest) {
+    int width = std::min(wanted_width, available.width);
     const int height = std::min(wanted_height, available.height);
-    const int room_right = available.left + available.width - (anchor.left + anchor.width);
-    const int room_left = anchor.left - available.left;
+    const int room_right =
+        available.left + available.width - (anchor.left + anchor.width) - kBesideGap;
+    const int room_left = anchor.left - available.left - kBesideGap;
+    // Narrower beside the anchor rather than over it, down to the narrowest width.
+    const int room = std::max(room_right, room_left);
+    if (room < width && room >= std::min(narrowest, width)) width = room;
     int left = 0;
-    if (room_right >= width + kBesideGap) {
+    if (room_right >= width) {
         left = anchor.left + anchor.width + kBesideGap;
-    } else if (room_left >= width + kBesideGap) {
+    } else if (room_left >= width) {
         left = anchor.left - kBesideGap - width;
     } else if (room_right >= room_left) {
         left = available.left + available.width - width;

@@ -13,9 +13,11 @@ namespace tolvan {
 inline constexpr int kBesideGap = 8;
 
 // The window `wanted_width` x `wanted_height` beside `anchor` within `available` (the usable
-// area of the anchor's screen): to its right when there is room, else to its left, else over it
-// on the side with more room. Never larger than the available area, and always inside it.
-Rect place_beside(const Rect& anchor, int wanted_width, int wanted_height, const Rect& available);
+// area of the anchor's screen): to its right when there is room, else to its left, made
+// narrower (down to `narrowest`) to fit beside it, else over it on the side with more room.
+// Never larger than the available area, and always inside it.
+Rect place_beside(const Rect& anchor, int wanted_width, int wanted_height, const Rect& available,
+                  int narrowest);
 
 // The frame moved onto the screen it overlaps most (or the nearest, when it overlaps none), as
 // little as needed to lie wholly inside that screen's available area; a frame larger than the

@@ -70,7 +70,8 @@ inline QApplication& application() {
             [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
                 if (message.contains(QStringLiteral("propagateSizeHints")) ||
                     message.contains(QStringLiteral("XDG_RUNTIME_DIR")) ||
-                    message.contains(QStringLiteral("does not support raise"))) {
+                    message.contains(QStringLiteral("does not support raise")) ||
+                    message.contains(QStringLiteral("does not support grabbing"))) {
                     return;
                 }
                 if (type != QtDebugMsg) {
