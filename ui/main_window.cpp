@@ -83,7 +83,7 @@ constexpr MenuItem kToolsMenu[] = {
     {MenuCommand::kUnassemble, "&Unassemble"},
     {MenuCommand::kDebugger, "&Debugger"},
     {MenuCommand::kLoadSymbols, "Load s&ymbols..."},
-    {MenuCommand::kLoadDebugInfo, "Load debug information..."},
+    {MenuCommand::kLoadDebugInfo, "Load debug &information..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {

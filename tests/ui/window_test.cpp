@@ -125,7 +125,8 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {0, nullptr},
                  {600, "&Unassemble"},
                  {601, "&Debugger"},
-                 {602, "Load s&ymbols..."}});
+                 {602, "Load s&ymbols..."},
+                 {603, "Load debug &information..."}});
     EXPECT_EQ(w.command_action(MenuCommand::kDebugger)->shortcut(), QKeySequence("Ctrl+D"));
     EXPECT_EQ(w.command_action(MenuCommand::kExit)->shortcut(), QKeySequence("Ctrl+Q"));
     expect_menu(menus[4]->menu(), "&Help",
