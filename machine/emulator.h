@@ -32,11 +32,6 @@ struct MachineControl {
     // confirmation.
     bool slice_busy = false;
     std::string ram_file_name;
-    std::string error_text;
-    // Which file and the system's reason ("TOLVAN.RAM: Permission denied"), shown below the
-    // error text; empty when there is nothing to add.
-    std::string error_detail;
-    bool error_flag = false;
 };
 
 struct UnassemblerSettings {
