@@ -53,7 +53,8 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
 
 Failures run_unassembler(const Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
-    const Symbols* symbols = has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
+    const Symbols* symbols =
+        settings.use_symbols && has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
     const WriteStatus status =
         write_unassembly(emulator.bus.memory, settings.from, settings.to, settings.more_information,
                          settings.file_name, symbols);

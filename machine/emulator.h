@@ -39,6 +39,9 @@ struct UnassemblerSettings {
     std::uint16_t to = 0;
     std::string file_name;
     bool more_information = false;  // source format instead of a listing
+    // Labels of the loaded symbol files in place of the addresses they name; off for the plain
+    // listing. Not kept in Tolvan.ini.
+    bool use_symbols = true;
 };
 
 // What one execution slice leaves for the next.
