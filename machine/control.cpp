@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/atomic_file.h"
+#include "base/number_text.h"
 #include "base/regular_file.h"
 #include "machine/configuration.h"
 
@@ -73,8 +74,8 @@ Failures check_ram_image(const std::string& file_name) {
         return failure(kRamReadError, describe_failure(file_name, {image.error_number}));
     }
     if (image.bytes.size() < kRamImageSize) {
-        return failure(kRamReadError, file_name + ": " + std::to_string(image.bytes.size()) +
-                                          " bytes instead of " + std::to_string(kRamImageSize));
+        return failure(kRamReadError, file_name + ": " + counted(image.bytes.size(), "byte") +
+                                          " instead of " + std::to_string(kRamImageSize));
     }
     return {};
 }

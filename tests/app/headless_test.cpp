@@ -417,11 +417,15 @@ TEST_F(HeadlessTest, MissingOrShortRomsAreWarnedAbout) {
                            "TOLVANH.ROM: missing; 32768 bytes (0x8000) expected, addresses "
                            "0x8000-0xFFFF"}));
     roms.write();
-    testing::write_file("TOLVANL.ROM", "short");
-    result = run("--state");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, rom_warning({"TOLVANL.ROM: only 5 bytes; 8192 bytes (0x2000) expected, "
-                                       "addresses 0x0000-0x1FFF"}));
+    for (const auto& [contents, found] :
+         {std::pair{"short", "only 5 bytes"}, {"s", "only 1 byte"}}) {
+        testing::write_file("TOLVANL.ROM", contents);
+        result = run("--state");
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err,
+                  rom_warning({std::string("TOLVANL.ROM: ") + found +
+                               "; 8192 bytes (0x2000) expected, addresses 0x0000-0x1FFF"}));
+    }
 }
 
 TEST_F(HeadlessTest, ReadOnlyRamImageAndConfigurationAreReportedAndKept) {
