@@ -14,6 +14,7 @@
 #include "machine/commands.h"
 #include "machine/debugger.h"
 #include "machine/demo_firmware.h"
+#include "machine/rom_check.h"
 #include "machine/slice.h"
 #include "resources/artwork.h"
 
@@ -90,16 +91,21 @@ bool WindowlessAdapter::launch(const LaunchArguments& arguments) {
     machine.display.case_bitmap = make_case_bitmap();
     machine.display.pixel_bitmap = make_pixel_bitmap();
     draw_case(machine.display);
-    start_machine(*machine.emulator);
+    const PowerOnResult power_on = start_machine(*machine.emulator);
     DapOutput loaded;
     const SymbolFolderStatus symbols = load_symbol_files(*machine.emulator, ".");
     for (const std::string& failure : symbols.failures) {
-        loaded.messages.push_back(session_.output_event("warning: " + failure + "; not loaded"));
+        loaded.messages.push_back(
+            session_.output_event("warning: " + failure + "; not loaded", "stderr"));
     }
-    if (machine.emulator->control.power_on_status != PowerOnStatus::kOk) {
+    if (power_on.roms != PowerOnStatus::kOk) {
         loaded.messages.push_back(
             session_.output_event("warning: no instruction runs: ROM images missing or short in " +
-                                  entered.folder->path.string()));
+                                      entered.folder->path.string(),
+                                  "stderr"));
+        for (const RomImageProblem& problem : rom_image_problems(entered.folder->path)) {
+            loaded.messages.push_back(session_.output_event("  " + describe_problem(problem)));
+        }
     }
     if (!send(loaded)) return false;
     return send(session_.finish_launch(machine.emulator.get(), &machine.display, {}));
@@ -130,7 +136,8 @@ int WindowlessAdapter::run() {
             if (!handle_messages()) return kExitOk;
         }
         if (running && session_.machine_runs()) {
-            static_cast<void>(run_slice(*machine_->emulator, machine_->display));
+            const SliceResult slice = run_slice(*machine_->emulator, machine_->display);
+            if (!send(session_.failures_output(slice.failures))) return kExitOk;
             if (!send(session_.poll())) return kExitOk;
         }
     }

@@ -222,6 +222,16 @@ DapOutput DapSession::poll() {
     return out;
 }
 
+DapOutput DapSession::failures_output(const Failures& failures) {
+    DapOutput out;
+    for (const Failure& failure : failures.list) {
+        std::string text = failure.message;
+        if (!failure.detail.empty()) text += ": " + failure.detail;
+        out.messages.push_back(output_event(text, "stderr"));
+    }
+    return out;
+}
+
 DapOutput DapSession::machine_ended() {
     DapOutput out;
     if (!terminated_) {
@@ -595,7 +605,14 @@ void DapSession::next(const json& request, DapOutput& out) {
 void DapSession::step_in(const json& request, DapOutput& out) {
     if (!require_paused(request, out)) return;
     reply(request, out);
-    static_cast<void>(step_into(*emulator_, *display_));
+    // A source line is one instruction in assembler, but a line that loops on itself runs
+    // until it leaves; the disassembly view asks for one instruction.
+    const bool instruction = string_argument(arguments_of(request), "granularity") == "instruction";
+    const StepResult step =
+        instruction ? step_into(*emulator_, *display_) : step_line(*emulator_, *display_);
+    for (nlohmann::json& message : failures_output(step.failures).messages) {
+        out.messages.push_back(std::move(message));
+    }
 }
 
 void DapSession::step_out_(const json& request, DapOutput& out) {

@@ -47,6 +47,9 @@ class DapSession {
     DapOutput finish_launch(Emulator* emulator, Display* display, const std::string& error);
     // After each slice: the stopped event when the machine stopped since the last call.
     DapOutput poll();
+    // What a slice or a step could not do (a tape SAVE that could not be written), for the
+    // client's console.
+    DapOutput failures_output(const Failures& failures);
     // The machine went away without the client asking (its window was closed).
     DapOutput machine_ended();
     // Whether the front end should run slices: launched, configured and not paused.

@@ -85,16 +85,18 @@ std::optional<LineCode> code_at_or_after(const Emulator& emulator,
     return best;
 }
 
-StopInfo step_line(Emulator& emulator, Display& display) {
+StepResult step_line(Emulator& emulator, Display& display) {
     const auto start = source_place(emulator, emulator.cpu.pc);
-    StopInfo stop = step_into(emulator, display);
-    for (int steps = 1; start && steps < kMaxLineSteps && stop.reason == StopReason::kStep;
+    StepResult result = step_into(emulator, display);
+    for (int steps = 1; start && steps < kMaxLineSteps && result.stop.reason == StopReason::kStep;
          ++steps) {
         const auto place = source_place(emulator, emulator.cpu.pc);
         if (!place || place->line != start->line || place->file != start->file) break;
-        stop = step_into(emulator, display);
+        StepResult next = step_into(emulator, display);
+        result.stop = next.stop;
+        result.failures.add(std::move(next.failures));
     }
-    return stop;
+    return result;
 }
 
 }  // namespace tolvan

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/debugger.h"
 #include "machine/display.h"
 #include "machine/emulator.h"
 
@@ -47,8 +48,8 @@ std::optional<LineCode> code_at_or_after(const Emulator& emulator,
 
 // Steps instructions (as step_into does) until PC reaches another source line, or a place no
 // line emitted, or the debugger stops for something else; at most kMaxLineSteps, so that a
-// line that loops on itself ends too. Returns the stop.
+// line that loops on itself ends too. Returns the stop, and what the steps failed to write.
 inline constexpr int kMaxLineSteps = 10000;
-StopInfo step_line(Emulator& emulator, Display& display);
+StepResult step_line(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

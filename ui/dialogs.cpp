@@ -269,6 +269,11 @@ void show_error_box(QWidget* owner, const std::string& text, const std::string& 
     run(dialog);
 }
 
+void show_failures(QWidget* owner, const Failures& failures) {
+    for (const Failure& failure : failures.list)
+        show_error_box(owner, failure.message, failure.detail);
+}
+
 void edit_file_names(QWidget* owner, Emulator& emulator) {
     QDialog dialog(owner);
     Ui::CONFIGFILESBOX form;
@@ -282,7 +287,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kFileNames);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kFileNames));
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -315,7 +320,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
         timer_limit_512ms_from_field(text_of(form.timer512_edit)).value_or(cpu.timer_limit_512ms);
     cpu.timer_limit_2ms =
         timing_from_field(text_of(form.timer2_edit)).value_or(cpu.timer_limit_2ms);
-    save_configuration_reporting(emulator, ConfigurationKeys::kTiming);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kTiming));
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -342,7 +347,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.to = address_from_field(text_of(form.to_edit), symbols).value_or(settings.to);
     settings.more_information = form.more_information_check->isChecked();
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kUnassembler);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kUnassembler));
     return true;
 }
 
