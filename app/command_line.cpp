@@ -60,8 +60,9 @@ constexpr Option kOptions[] = {
     {.name = "--dap",
      .stage = Stage::kProgram,
      .choose = [](CommandLine& line, const std::vector<std::string>&) { line.dap = true; },
-     .help = "be a debug adapter for an editor: the Debug Adapter Protocol on standard input "
-             "and output; the launch request chooses the folder"},
+     .help = "be an editor's debug adapter: the Debug Adapter\n"
+             "Protocol on standard input and output; its launch\n"
+             "request chooses the folder"},
     {.name = "--help",
      .short_name = "-h",
      .stage = Stage::kProgram,
@@ -511,6 +512,7 @@ ReadActions read_actions(const std::vector<ActionText>& texts, const Symbols& sy
 std::string help_text() {
     return "Usage: tolvan [-C DIR | --demo]                       open the window\n"
            "       tolvan [-C DIR | --demo] --headless [ACTIONS]  run without a window\n"
+           "       tolvan --dap                                   debug from an editor\n"
            "       tolvan --help | --version\n"
            "\n" +
            help_entries(Stage::kProgram) +
