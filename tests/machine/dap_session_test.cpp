@@ -61,7 +61,7 @@ class Session {
     // Slices until the session reports a stop, if it has not yet; the stop's reason.
     std::string run_to_stop() {
         for (int n = 0; n < 100 && stop_.empty(); ++n) {
-            if (session_.machine_runs()) run_slice(*emulator_, display_);
+            if (session_.machine_runs()) static_cast<void>(run_slice(*emulator_, display_));
             noted(session_.poll());
         }
         return std::exchange(stop_, "");
