@@ -21,6 +21,8 @@
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
 #include "machine/slice.h"
+#include "machine/state_description.h"
+#include "machine/state_json.h"
 #include "resources/artwork.h"
 #include "tools/hex_text.h"
 
@@ -176,14 +178,9 @@ class TraceFile {
                            std::uint8_t opcode) {
         auto& trace = *static_cast<TraceFile*>(context);
         if (!trace.file_) return;
-        const Cpu& cpu = emulator.cpu;
-        const int written = std::fprintf(
-            trace.file_.get(),
-            "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
-            "R=%02X DP=%04X F=%02X T=%d\n",
-            address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
-            cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL), register_pair(cpu, kRegisterYL),
-            cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags, cpu.cycle_cost);
+        const int written =
+            std::fprintf(trace.file_.get(), "%04X %02X %s T=%d\n", address, opcode,
+                         registers_text(emulator.cpu).c_str(), emulator.cpu.cycle_cost);
         if (written < 0) trace.fail(errno);
     }
 
@@ -209,55 +206,6 @@ class TraceFile {
     FileHandle file_;
     int failure_ = 0;
 };
-
-std::string state_json(const Emulator& emulator) {
-    const Cpu& cpu = emulator.cpu;
-    const Bus& bus = emulator.bus;
-    std::string iram;
-    char hex[3];
-    for (std::uint8_t byte : cpu.iram) {
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        iram += hex;
-    }
-    const std::pair<const char*, long long> fields[] = {
-        {"pc", cpu.pc},
-        {"dp", cpu.dp},
-        {"p", cpu.p},
-        {"q", cpu.q},
-        {"r", cpu.r},
-        {"flags", cpu.flags},
-        {"cycle_cost", cpu.cycle_cost},
-        {"case_counter", cpu.case_counter},
-        {"counter_512ms", cpu.counter_512ms},
-        {"counter_2ms", cpu.counter_2ms},
-        {"elapsed_512ms", cpu.elapsed_512ms},
-        {"elapsed_2ms", cpu.elapsed_2ms},
-        {"max_horloge512", cpu.timer_limit_512ms},
-        {"max_horloge002", cpu.timer_limit_2ms},
-        {"max_delay", cpu.max_delay},
-        {"ram_size", bus.memory.ram_size},
-        {"power_on_status", static_cast<std::int32_t>(emulator.control.power_on_status)},
-        {"lcd_redraw", bus.memory.lcd_redraw},
-        {"key_strobe", bus.memory.key_strobe},
-        {"port_a", bus.ports.port_a},
-        {"port_b", bus.ports.port_b},
-        {"port_c", bus.ports.port_c},
-        {"port_f", bus.ports.port_f},
-        {"refresh_request", bus.ports.refresh_request},
-    };
-    std::string json = "{";
-    for (const auto& [key, value] : fields) {
-        json += '"';
-        json += key;
-        json += "\": ";
-        json += std::to_string(value);
-        json += ", ";
-    }
-    json += "\"iram\": \"";
-    json += iram;
-    json += "\"}";
-    return json;
-}
 
 class HeadlessSession {
   public:

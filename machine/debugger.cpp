@@ -6,6 +6,7 @@
 #include "cpu/opcode_table.h"
 #include "machine/emulator.h"
 #include "machine/slice.h"
+#include "machine/state_description.h"
 #include "tools/unassembler.h"
 
 namespace tolvan {
@@ -218,16 +219,6 @@ std::string_view region_name(std::uint16_t address) {
 
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder) {
     return read_symbol_folder(folder, emulator.symbols);
-}
-
-std::string registers_text(const Cpu& cpu) {
-    char text[96];
-    std::snprintf(text, sizeof text,
-                  "A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X R=%02X DP=%04X F=%02X",
-                  cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
-                  cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL),
-                  register_pair(cpu, kRegisterYL), cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags);
-    return text;
 }
 
 std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,

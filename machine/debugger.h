@@ -122,8 +122,6 @@ std::string_view region_name(std::uint16_t address);
 // as read_symbol_folder does.
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder);
 
-// "A=02 B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=00 R=5C DP=0000 F=00", as the trace shows them.
-std::string registers_text(const Cpu& cpu);
 // One entry of the history: the instruction as the listing shows it (labels included when
 // there are symbols), then the registers before it.
 std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
