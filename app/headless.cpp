@@ -1,5 +1,6 @@
 #include "app/headless.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -345,22 +346,14 @@ void HeadlessSession::peek(std::uint16_t from, std::uint16_t to) {
     }
 }
 
+// Slices of the steps left: a display switched on ends a slice but not the run.
 void HeadlessSession::run_steps(long long count) {
-    Emulator& emulator = *emulator_;
-    if (emulator.control.power_on_status != PowerOnStatus::kOk) return;
-    const StepObserver step_observer = observer();
-    const bool debugged = debugging(emulator.debugger);
-    // A display switched on is served as a slice serves it, without stopping the run, so that
-    // no request is left for the next slice to stop on.
-    for (long long n = 0; n < count; ++n) {
-        if (debugged) {
-            if (debugged_step(emulator, step_observer)) break;
-        } else {
-            observed_step(emulator, step_observer);
-        }
-        serve_refresh_request(emulator, display_);
+    while (count > 0) {
+        const int limit = static_cast<int>(std::min<long long>(count, kStepsPerSlice));
+        const SliceResult result = run_slice(*emulator_, display_, {observer(), {}, limit});
+        count -= result.steps;
+        if (result.stopped || result.steps == 0) break;
     }
-    report_tape_failure(emulator);
 }
 
 // Without its ROM images the machine stands still; the window shows that over its face, and a

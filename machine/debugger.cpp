@@ -126,6 +126,12 @@ std::vector<HistoryEntry> history(const Debugger& debugger) {
     return entries;
 }
 
+void allocate_history(Debugger& debugger) {
+    if (debugger.history_ring.size() == kHistorySize) return;
+    debugger.history_ring.assign(kHistorySize, HistoryEntry{});
+    clear_history(debugger);
+}
+
 void clear_history(Debugger& debugger) {
     debugger.history_next = 0;
     debugger.history_count = 0;
@@ -144,6 +150,10 @@ bool is_paused(const Emulator& emulator) {
 void pause(Emulator& emulator) {
     if (is_paused(emulator)) return;
     stop_at(emulator, StopReason::kPause);
+}
+
+void mark_stop(Emulator& emulator, StopInfo info) {
+    stop(emulator.debugger, info);
 }
 
 void resume(Emulator& emulator) {
@@ -236,10 +246,7 @@ std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
 
 DebuggedRun::DebuggedRun(Emulator& emulator) : emulator_(emulator) {
     Debugger& debugger = emulator.debugger;
-    if (debugger.history_ring.size() != kHistorySize) {
-        debugger.history_ring.assign(kHistorySize, HistoryEntry{});
-        clear_history(debugger);
-    }
+    allocate_history(debugger);
     debugger.data_watch.hit = {};
     if (debugger.watchpoints.empty()) return;
     debugger.data_watch.watchpoints = &debugger.watchpoints;
@@ -270,8 +277,9 @@ bool stop_before_step(Emulator& emulator) {
     return false;
 }
 
-void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu) {
-    debugger.history_ring[debugger.history_next] = {pc, opcode, cpu};
+void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu,
+                    std::uint64_t moment) {
+    debugger.history_ring[debugger.history_next] = {pc, opcode, cpu, moment};
     debugger.history_next = (debugger.history_next + 1) % kHistorySize;
     debugger.history_count = std::min(debugger.history_count + 1, kHistorySize);
 }

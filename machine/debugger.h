@@ -33,6 +33,12 @@ enum class StopReason : std::uint8_t {
     kStepOver,
     kStepOut,
     kRunTo,
+    // Reached by going back through the history.
+    kStepBack,
+    kStepBackOver,
+    kHistoryStart,  // a reverse continue that found nothing earlier
+    kLastWrite,     // before the instruction that last wrote the watched address
+    kTravel,        // a moment chosen in the history or on the timeline
 };
 
 struct StopInfo {
@@ -49,6 +55,9 @@ struct HistoryEntry {
     std::uint16_t pc = 0;
     std::uint8_t opcode = 0;
     Cpu cpu;  // the state before the instruction
+    // The moment before the instruction, on the timeline of the machine's history (see
+    // history.h): selecting the entry takes the machine back there.
+    std::uint64_t moment = 0;
 };
 
 inline constexpr std::size_t kHistorySize = 1000;
@@ -88,6 +97,7 @@ void clear_breakpoints(Debugger& debugger);
 void add_watchpoint(Debugger& debugger, Watchpoint watchpoint);
 void clear_watchpoints(Debugger& debugger);
 std::vector<HistoryEntry> history(const Debugger& debugger);  // oldest first
+void allocate_history(Debugger& debugger);
 void clear_history(Debugger& debugger);
 
 // Whether the slice must run its debugged loop: attached, or anything set, or not Running.
@@ -96,6 +106,9 @@ bool debugging(const Debugger& debugger);
 bool is_paused(const Emulator& emulator);
 // Stops before the next instruction.
 void pause(Emulator& emulator);
+// Paused where the machine is now, for this reason: a stop that a command made without running
+// (one that took the machine back through its history).
+void mark_stop(Emulator& emulator, StopInfo info);
 // Slices run again, until a breakpoint or watchpoint.
 void resume(Emulator& emulator);
 // Exactly one instruction now, as a slice would run it (key scan at the release address,
@@ -144,7 +157,8 @@ class DebuggedRun {
 // target, undefined opcode), and after one (watchpoint, step over, step out). A stop sets the
 // mode to Paused and records last_stop.
 bool stop_before_step(Emulator& emulator);
-void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu);
+void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu,
+                    std::uint64_t moment);
 bool stop_after_step(Emulator& emulator, std::uint16_t address, std::uint8_t opcode);
 
 }  // namespace tolvan

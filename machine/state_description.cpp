@@ -225,9 +225,37 @@ constexpr std::array kTapeScalars = {
     member<&Tape::shift_register>({.name = "tape_shift_register"}),
     member<&Tape::bit_counter>({.name = "tape_bit_counter"}),
     member<&Tape::start_flag>({.name = "tape_start_flag"}),
+    member<&Tape::load_open>({.name = "load_file_open"}),
+    member<&Tape::load_position>({.name = "load_file_position"}),
+};
+
+// The LOAD file's bytes as the firmware's load routine opened it: a state goes on with the same
+// LOAD, whatever the file holds by then.
+constexpr BytesField<Tape> kLoadBytes{{.name = "load_file_bytes"},
+                                      [](const Tape& tape, std::vector<std::uint8_t>& out) {
+                                          out.insert(out.end(), tape.load_bytes.begin(),
+                                                     tape.load_bytes.end());
+                                      },
+                                      [](Tape& tape, std::span<const std::uint8_t> bytes) {
+                                          if (bytes.size() > kMaxLoadFileSize) return false;
+                                          tape.load_bytes.assign(bytes.begin(), bytes.end());
+                                          return true;
+                                      },
+                                      false};
+
+constexpr std::array kTapeBytes = {kLoadBytes};
+
+constexpr std::array kExecutedScalars = {
+    member<&RunCount::instructions>({.name = "instructions"}),
+    member<&RunCount::cycles>({.name = "cycles"}),
+};
+
+constexpr std::array kScreenBytes = {
+    byte_array<&Screen::cells>({.name = "lcd_shown"}, false),
 };
 
 // A delay that the window's deadline cut short: whether there is one, then the sum it reached.
+// It paces the window and changes nothing of the machine, so no state keeps it.
 constexpr std::array kSliceScalars = {
     ScalarField<SliceProgress>{{.name = "delay_unfinished"},
                                1,
@@ -243,7 +271,7 @@ constexpr std::array kSliceScalars = {
                                    }
                                }},
     ScalarField<SliceProgress>{
-        {.name = "delay_sum"},
+        {.name = "delay_sum", .role = FieldRole::kHost},
         8,
         true,
         [](const SliceProgress& slice) { return slice.unfinished_delay.value_or(0); },
@@ -263,9 +291,11 @@ const StateComponent<Cpu> kCpuState{kCpuScalars, kCpuBytes};
 const StateComponent<AddressSpace> kMemoryState{kMemoryScalars, kMemoryBytes};
 const StateComponent<Ports> kPortState{kPortScalars, {}};
 const StateComponent<Keyboard> kKeyboardState{kKeyboardScalars, kKeyboardBytes};
-const StateComponent<Tape> kTapeState{kTapeScalars, {}};
+const StateComponent<Tape> kTapeState{kTapeScalars, kTapeBytes};
 const StateComponent<SliceProgress> kSliceState{kSliceScalars, {}};
 const StateComponent<MachineControl> kControlState{kControlScalars, {}};
+const StateComponent<RunCount> kExecutedState{kExecutedScalars, {}};
+const StateComponent<Screen> kScreenState{{}, kScreenBytes};
 
 std::string registers_text(const Cpu& cpu) {
     std::string text;

@@ -71,6 +71,11 @@ struct BytesField {
     bool printed = false;
 };
 
+template <class Field>
+concept is_scalar_field = requires(const Field& field) {
+    field.is_signed;
+};
+
 template <class Owner>
 struct StateComponent {
     std::span<const ScalarField<Owner>> scalars;
@@ -84,6 +89,8 @@ extern const StateComponent<Keyboard> kKeyboardState;
 extern const StateComponent<Tape> kTapeState;
 extern const StateComponent<SliceProgress> kSliceState;
 extern const StateComponent<MachineControl> kControlState;
+extern const StateComponent<RunCount> kExecutedState;
+extern const StateComponent<Screen> kScreenState;
 
 // Calls visit(component, object) for each component of the machine with the object it
 // describes, in the order of state files and of --state. Works on a const Emulator too.
@@ -97,6 +104,8 @@ void for_each_state_component(E& emulator, Visit&& visit) {
     visit(kTapeState, emulator.bus.tape);
     visit(kSliceState, emulator.slice);
     visit(kControlState, emulator.control);
+    visit(kExecutedState, emulator.executed);
+    visit(kScreenState, emulator.screen);
 }
 
 // The register text of the trace, the history and the debugger's stops: "A=02 B=00 I=00 J=00
