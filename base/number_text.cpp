@@ -24,4 +24,12 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t
     return parse_digits(text, base, maximum);
 }
 
+std::string counted(std::uint64_t count, std::string_view noun) {
+    std::string text = std::to_string(count);
+    text += ' ';
+    text += noun;
+    if (count != 1) text += 's';
+    return text;
+}
+
 }  // namespace tolvan

@@ -1,9 +1,10 @@
-// Numbers written as text: digits alone, and as the command lines take them (decimal, or
-// hexadecimal after "0x").
+// Numbers written as text: digits alone, as the command lines take them (decimal, or
+// hexadecimal after "0x"), and counts in words.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tolvan {
@@ -20,5 +21,8 @@ inline constexpr int kHexadecimal = 16;
 // spaces, junk).
 [[nodiscard]] std::optional<std::uint32_t> parse_unsigned(std::string_view text,
                                                           std::uint32_t maximum);
+
+// "1 instruction", "2 instructions": a count and its noun, plural made with an s.
+std::string counted(std::uint64_t count, std::string_view noun);
 
 }  // namespace tolvan

@@ -8,20 +8,22 @@
 
 namespace tolvan {
 
-void start_machine(Emulator& emulator) {
+PowerOnResult start_machine(Emulator& emulator) {
     emulator.bus.keyboard.key_down = false;
     emulator.bus.keyboard.scan_pass_counter = 0;
-    emulator.control.error_flag = false;
-    // A missing or short RAM image at window creation is a first run: the firmware starts cold,
-    // as its status (PC 0) already says.
-    [[maybe_unused]] const PowerOnStatus status = power_on(emulator);
-    if (!emulator.control.error_flag) after_load_reset(emulator);
+    const PowerOnResult result = power_on(emulator);
+    // Whatever power-on found: a missing or short RAM image is a first run, which the firmware's
+    // cold start at PC 0 handles, and missing ROM images are for the caller to show; the reset
+    // prepares the machine for when it runs.
+    after_load_reset(emulator);
     record_new_state(emulator);
+    return result;
 }
 
-void load_ram(Emulator& emulator) {
-    if (!check_ram_image(emulator, configured_ram_file_name())) return;
-    start_machine(emulator);
+LoadRamResult load_ram(Emulator& emulator) {
+    Failures failures = check_ram_image(configured_ram_file_name());
+    if (!failures) return {std::move(failures), std::nullopt};
+    return {{}, start_machine(emulator)};
 }
 
 void simple_reset(Emulator& emulator) {
@@ -51,31 +53,29 @@ void change_speed(Emulator& emulator, std::int32_t max_delay, std::int32_t timer
     enter_input(emulator, {InputKind::kTimerLimits, timer_limit_512ms, timer_limit_2ms, {}, {}});
 }
 
-void save_state(Emulator& emulator, const std::string& path) {
+Failures save_state(const Emulator& emulator, const std::string& path) {
     const WriteStatus status = save_state_file(emulator, path);
-    if (!status) report_error(emulator, kStateSaveError, describe_failure(path, status));
+    if (status) return {};
+    return failure(kStateSaveError, describe_failure(path, status));
 }
 
-void load_state(Emulator& emulator, const std::string& path) {
+Failures load_state(Emulator& emulator, const std::string& path) {
     const StateFileStatus status = load_state_file(emulator, path);
-    if (!status) {
-        report_error(emulator, kStateLoadError, describe_state_file_status(path, status));
-        return;
-    }
+    if (!status) return failure(kStateLoadError, describe_state_file_status(path, status));
     record_new_state(emulator);
+    return {};
 }
 
-void run_unassembler(Emulator& emulator) {
+Failures run_unassembler(const Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
-    const Symbols* symbols = has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
+    const Symbols* symbols =
+        settings.use_symbols && has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
     const WriteStatus status =
         write_unassembly(emulator.bus.memory, settings.from, settings.to, settings.more_information,
                          settings.file_name, symbols);
-    if (!status.ok()) {
-        report_error(emulator,
-                     is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,
-                     describe_failure(settings.file_name, status));
-    }
+    if (status.ok()) return {};
+    return failure(is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,
+                   describe_failure(settings.file_name, status));
 }
 
 }  // namespace tolvan

@@ -36,11 +36,6 @@ struct MachineControl {
     // confirmation.
     bool slice_busy = false;
     std::string ram_file_name;
-    std::string error_text;
-    // Which file and the system's reason ("TOLVAN.RAM: Permission denied"), shown below the
-    // error text; empty when there is nothing to add.
-    std::string error_detail;
-    bool error_flag = false;
     // The SHA-256 digests of the ROM images as power-on loaded them (lower-case hexadecimal): a
     // state file belongs to the images that it names.
     std::string low_rom_sha256;
@@ -52,6 +47,9 @@ struct UnassemblerSettings {
     std::uint16_t to = 0;
     std::string file_name;
     bool more_information = false;  // source format instead of a listing
+    // Labels of the loaded symbol files in place of the addresses they name; off for the plain
+    // listing. Not kept in Tolvan.ini.
+    bool use_symbols = true;
 };
 
 // What one execution slice leaves for the next.

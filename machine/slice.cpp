@@ -45,8 +45,8 @@ class SinglePass {
     std::int64_t resumed_passes_ = 0;
 };
 
-// Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a
-// headless slice.
+// Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a slice
+// given no clock.
 class WholeDelay {
   public:
     bool after_step(const Cpu& cpu) { return finish(cpu, 0); }
@@ -60,7 +60,8 @@ class WholeDelay {
     std::int64_t passes_ = 0;
 };
 
-// A replay of the history: the delay changes no emulated state, so none is made.
+// No pass at all: a slice without a window, and a replay of the history. The delay changes
+// nothing that the machine can see.
 struct NoDelay {
     static bool after_step(const Cpu&) { return true; }
     static bool finish(const Cpu&, std::int64_t) { return true; }
@@ -252,28 +253,32 @@ SliceResult run_steps(Emulator& emulator, Display* display, Delay delay, Watch& 
 }
 
 template <class Watch>
-SliceResult run_watched(Emulator& emulator, Display* display, const SliceClock& clock, Watch& watch,
-                        int step_limit) {
+SliceResult run_watched(Emulator& emulator, Display* display, const SliceOptions& options,
+                        Watch& watch, int step_limit) {
+    if (options.delay == DelayLoop::kSkip) {
+        return run_steps(emulator, display, NoDelay{}, watch, step_limit);
+    }
     const std::int32_t max_delay = emulator.cpu.max_delay;
     if (max_delay == 0) return run_steps(emulator, display, SinglePass{}, watch, step_limit);
-    if (max_delay < 0 || !clock.now) {
+    if (max_delay < 0 || !options.clock.now) {
         return run_steps(emulator, display, WholeDelay{}, watch, step_limit);
     }
-    return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch, step_limit);
+    return run_steps(emulator, display, ClockedDelay(options.clock, emulator.slice), watch,
+                     step_limit);
 }
 
 SliceResult run_chosen_steps(Emulator& emulator, Display* display, const SliceOptions& options,
                              int step_limit, bool debugged) {
     if (debugged) [[unlikely]] {
         Debugged watch(emulator, options.observer);
-        return run_watched(emulator, display, options.clock, watch, step_limit);
+        return run_watched(emulator, display, options, watch, step_limit);
     }
     if (options.observer.after_step) {
         Observed watch(options.observer);
-        return run_watched(emulator, display, options.clock, watch, step_limit);
+        return run_watched(emulator, display, options, watch, step_limit);
     }
     Unwatched watch;
-    return run_watched(emulator, display, options.clock, watch, step_limit);
+    return run_watched(emulator, display, options, watch, step_limit);
 }
 
 TimePoint read_steady_clock(void*) {
@@ -288,12 +293,10 @@ SliceResult run_guarded(Emulator& emulator, Display* display, const SliceOptions
     if (control.slice_busy || control.power_on_status != PowerOnStatus::kOk) return {};
     control.slice_busy = true;
     begin_live_change(emulator);
-    const SliceResult result =
-        run_chosen_steps(emulator, display, options, options.step_limit, debugged);
+    SliceResult result = run_chosen_steps(emulator, display, options, options.step_limit, debugged);
     end_live_steps(emulator, result);
     control.slice_busy = false;
-    // A tape SAVE that failed during the slice is reported once, after it.
-    report_tape_failure(emulator);
+    result.failures = take_tape_failure(emulator.bus.tape);
     return result;
 }
 
@@ -330,7 +333,7 @@ RunCount replay_steps(Emulator& emulator, std::uint64_t count, const StepProbe* 
 }
 
 SliceResult run_single_step(Emulator& emulator, Display& display) {
-    return run_guarded(emulator, &display, {{}, {}, 1}, true);
+    return run_guarded(emulator, &display, {{}, {}, DelayLoop::kRun, 1}, true);
 }
 
 }  // namespace tolvan

@@ -8,6 +8,7 @@
 
 #include "machine/display.h"
 #include "machine/emulator.h"
+#include "machine/failures.h"
 
 namespace tolvan {
 
@@ -37,9 +38,16 @@ struct SliceClock {
 // The host's steady clock.
 SliceClock wall_clock();
 
+// Whether the steps spend host time in the delay loop. Its passes change nothing that the
+// emulated machine can see (the timers count cycle costs, not passes): they only slow the machine
+// down for the one who watches it in the window. A run without a window skips them, so that a
+// large MaxDelay costs it nothing; MaxDelay itself is kept and saved all the same.
+enum class DelayLoop : std::uint8_t { kRun, kSkip };
+
 struct SliceOptions {
     StepObserver observer;
     SliceClock clock;
+    DelayLoop delay = DelayLoop::kRun;
     // Fewer for the last part of a headless --steps N.
     int step_limit = kStepsPerSlice;
 };
@@ -53,6 +61,8 @@ struct SliceResult {
     bool drew_lcd = false;
     // The debugger stopped the slice (breakpoint, watchpoint, end of a step).
     bool stopped = false;
+    // What failed during the slice (a tape SAVE that could not be written), told once.
+    Failures failures;
 };
 
 // One execution slice. With a clock, a slice that reaches the end of its period stops, within
@@ -62,7 +72,8 @@ struct SliceResult {
 // Under the debugger (see debugging()) a slice checks around each step for breakpoints,
 // watchpoints and the end of a step over or out, records the history, and stops there; while
 // the debugger is paused it runs no step at all.
-SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options = {});
+[[nodiscard]] SliceResult run_slice(Emulator& emulator, Display& display,
+                                    const SliceOptions& options = {});
 
 // Called around each step that the history replays, to look for a moment in it.
 struct StepProbe {
@@ -80,6 +91,6 @@ RunCount replay_steps(Emulator& emulator, std::uint64_t count, const StepProbe* 
 // One instruction step as a slice runs it (key scan, timers, delay loop, display refresh),
 // under the debugger; for its Step command. Nothing runs while another slice is running or the
 // ROM images are missing.
-SliceResult run_single_step(Emulator& emulator, Display& display);
+[[nodiscard]] SliceResult run_single_step(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

@@ -108,8 +108,8 @@ Script random_program(std::uint32_t seed, const std::string& state_file) {
         [](Emulator& e) { static_cast<void>(edit_field(e, "register_x", 0x2800)); },
         [](Emulator& e) { static_cast<void>(edit_field(e, "stack_pointer", 0x40)); },
         [](Emulator& e) { request_lcd_redraw(e); },
-        [state_file](Emulator& e) { save_state(e, state_file); },
-        [state_file](Emulator& e) { load_state(e, state_file); },
+        [state_file](Emulator& e) { EXPECT_TRUE(save_state(e, state_file)); },
+        [state_file](Emulator& e) { EXPECT_TRUE(load_state(e, state_file)); },
     };
     const std::size_t save = inputs.size() - 2;
     const std::size_t load = inputs.size() - 1;
@@ -152,7 +152,7 @@ Script demo_session() {
     Script script;
     script.start = [copy_images](Emulator& emulator) {
         copy_images();
-        start_machine(emulator);
+        EXPECT_EQ(start_machine(emulator).roms, PowerOnStatus::kOk);
     };
     const auto type = [](const std::string& text) {
         return [text](Emulator& e) {
@@ -171,10 +171,10 @@ Script demo_session() {
         {2 * kSecond, type("12+34\n")},
         {6 * kSecond, type("LOAD\n")},
         {14 * kSecond, [](Emulator&) { testing::write_file("lines.txt", "99-98\r\n"); }},
-        {15 * kSecond, [](Emulator& e) { save_state(e, "demo.sta"); }},
+        {15 * kSecond, [](Emulator& e) { EXPECT_TRUE(save_state(e, "demo.sta")); }},
         {16 * kSecond, type("5-3\n")},
         {20 * kSecond, [](Emulator& e) { simple_reset(e); }},
-        {22 * kSecond, [](Emulator& e) { load_state(e, "demo.sta"); }},
+        {22 * kSecond, [](Emulator& e) { EXPECT_TRUE(load_state(e, "demo.sta")); }},
         {23 * kSecond, type("7+8\n")},
     };
     script.end = 28 * kSecond;

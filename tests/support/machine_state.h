@@ -56,7 +56,7 @@ inline bool run_to_moment(Emulator& emulator, Display& display, std::uint64_t mo
     while (emulator.history.now.instructions < moment) {
         const auto left = moment - emulator.history.now.instructions;
         const int limit = static_cast<int>(std::min<std::uint64_t>(left, kStepsPerSlice));
-        if (run_slice(emulator, display, {{}, {}, limit}).steps == 0) return false;
+        if (run_slice(emulator, display, {{}, {}, DelayLoop::kRun, limit}).steps == 0) return false;
     }
     return true;
 }
