@@ -13,6 +13,7 @@
 #include "machine/inputs.h"
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
+#include "machine/time_travel.h"
 #include "resources/artwork.h"
 #include "tools/hex_text.h"
 
@@ -28,6 +29,8 @@ std::string_view stop_reason_text(StopReason reason) {
     switch (reason) {
         case StopReason::kRunTo:
             return "reached the --until address";
+        case StopReason::kReverseRunTo:
+            return "reached the --reverse-until address";
         case StopReason::kWatchpoint:
             return "watched write";
         case StopReason::kBreakpoint:
@@ -177,6 +180,57 @@ Failures HeadlessSession::load_ram() {
     LoadRamResult result = tolvan::load_ram(*emulator_);
     if (result.started) warn_about_roms(result.started->roms);
     return std::move(result.failures);
+}
+
+void HeadlessSession::show_lcd() {
+    draw_lcd(display_, emulator_->screen.cells);
+}
+
+void HeadlessSession::miss(const std::string& what) {
+    err_ << "tolvan: " << what << "\n";
+    missed_target_ = true;
+}
+
+Failures HeadlessSession::save_state(const std::string& path) {
+    return tolvan::save_state(*emulator_, path);
+}
+
+Failures HeadlessSession::load_state(const std::string& path) {
+    Failures failures = tolvan::load_state(*emulator_, path);
+    if (failures) show_lcd();
+    return failures;
+}
+
+Failures HeadlessSession::back(std::uint64_t count) {
+    const History& history = emulator_->history;
+    const std::uint64_t now = history.now.instructions;
+    const std::uint64_t available = now - history_start(history).instructions;
+    if (count > available) {
+        miss("--back " + std::to_string(count) + ": the history holds only " +
+             counted(available, "instruction") + "; back to its start");
+    }
+    if (travel_to(*emulator_, now - std::min(count, available))) show_lcd();
+    return {};
+}
+
+Failures HeadlessSession::reverse_until(std::uint16_t address) {
+    if (reverse_run_to(*emulator_, address)) {
+        show_lcd();
+    } else {
+        miss("--reverse-until " + named_address(address) + ": not in the history");
+    }
+    return {};
+}
+
+Failures HeadlessSession::last_write(std::uint16_t address) {
+    const auto write = find_last_write(*emulator_, address);
+    if (!write) {
+        miss("--last-write " + named_address(address) + ": no write in the history");
+        return {};
+    }
+    out_ << "last write to " << named_address(address) << ": instruction " << write->instructions
+         << " at " << named_address(write->pc) << " wrote " << hex2(write->value) << "\n";
+    return {};
 }
 
 bool HeadlessSession::typing_slice(Failures& failures) {

@@ -37,6 +37,7 @@ enum class StopReason : std::uint8_t {
     // Reached by going back through the history.
     kStepBack,
     kStepBackOver,
+    kReverseRunTo,
     kHistoryStart,  // a reverse continue that found nothing earlier
     kLastWrite,     // before the instruction that last wrote the watched address
     kTravel,        // a moment chosen in the history or on the timeline

@@ -288,6 +288,8 @@ void stop_there(Emulator& emulator, StopInfo info) {
 }
 
 bool travel_and_stop(Emulator& emulator, std::uint64_t moment, StopInfo info) {
+    // A debugger's stop shows the instructions that led there.
+    allocate_history(emulator.debugger);
     if (!travel_to(emulator, moment)) return false;
     stop_there(emulator, info);
     return true;
@@ -305,7 +307,7 @@ bool travel_to(Emulator& emulator, std::uint64_t moment) {
     History& history = emulator.history;
     if (!holds(history, moment)) return false;
     Debugger& debugger = emulator.debugger;
-    if (!debugger.attached) {
+    if (!debugger.attached && debugger.history_ring.empty()) {
         move_to(emulator, moment);
         return true;
     }
@@ -368,7 +370,7 @@ bool reverse_run_to(Emulator& emulator, std::uint16_t address) {
     PcAt matcher;
     matcher.address = address;
     if (!search_back(emulator, emulator.history.now.instructions, matcher)) return false;
-    return travel_and_stop(emulator, matcher.match, {StopReason::kRunTo, 0, 0, 0, false});
+    return travel_and_stop(emulator, matcher.match, {StopReason::kReverseRunTo, 0, 0, 0, false});
 }
 
 std::optional<LastWrite> find_last_write(const Emulator& emulator, std::uint16_t address) {

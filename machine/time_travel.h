@@ -15,9 +15,9 @@
 
 namespace tolvan {
 
-// The machine at the moment, and the debugger's history of the instructions that led there;
-// false, and nothing changed, when the history does not hold it (see history_start and
-// History::end).
+// The machine at the moment, and the debugger's history of the instructions that led there
+// (when the debugger keeps one); false, and nothing changed, when the history does not hold it
+// (see history_start and History::end).
 [[nodiscard]] bool travel_to(Emulator& emulator, std::uint64_t moment);
 
 // The debugger's commands. Each leaves the debugger paused at the moment reached, with the

@@ -76,6 +76,8 @@ const char* reason_text(StopReason reason) {
             return "step back";
         case StopReason::kStepBackOver:
             return "step back over";
+        case StopReason::kReverseRunTo:
+            return "reverse run to cursor";
         case StopReason::kHistoryStart:
             return "start of the history";
         case StopReason::kLastWrite:
