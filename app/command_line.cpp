@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "app/headless_session.h"
-#include "app/state_json.h"
 #include "base/number_text.h"
 #include "machine/commands.h"
 #include "machine/configuration.h"
 #include "machine/debugger.h"
 #include "machine/display.h"
 #include "machine/key_mapping.h"
+#include "machine/state_json.h"
 
 namespace tolvan {
 
@@ -122,6 +122,16 @@ constexpr Option kOptions[] = {
      .perform = [](HeadlessSession& session,
                    const Values&) { return save_ram_image(session.emulator()); },
      .help = "the menu commands of the same names"},
+    {.name = "--save-state",
+     .values = {{kFile}},
+     .perform = [](HeadlessSession& session,
+                   const Values& values) { return session.save_state(values.text(0)); },
+     .help = "write the whole machine into a state file"},
+    {.name = "--load-state",
+     .values = {{kFile}},
+     .perform = [](HeadlessSession& session,
+                   const Values& values) { return session.load_state(values.text(0)); },
+     .help = "go on from a state file saved from the same ROM images"},
     {.name = "--ram-size",
      .values = {{{"4|8|16", ValueKind::kRamSize}}},
      .perform =
@@ -198,6 +208,23 @@ constexpr Option kOptions[] = {
              return done();
          },
      .help = "from here on, a run stops after an instruction that\nwrites to FROM-TO"},
+    {.name = "--back",
+     .values = {{{"N", ValueKind::kCount}}},
+     .perform = [](HeadlessSession& session,
+                   const Values& values) { return session.back(values.number(0)); },
+     .help = "take the machine back N instructions in its history"},
+    {.name = "--reverse-until",
+     .values = {{{"ADDRESS", ValueKind::kAddress}}},
+     .perform = [](HeadlessSession& session,
+                   const Values& values) { return session.reverse_until(values.address(0)); },
+     .help = "take the machine back to the most recent earlier moment\n"
+             "when PC was at ADDRESS"},
+    {.name = "--last-write",
+     .values = {{{"ADDRESS", ValueKind::kAddress}}},
+     .perform = [](HeadlessSession& session,
+                   const Values& values) { return session.last_write(values.address(0)); },
+     .help = "print the instruction count, PC and value of the last\n"
+             "write to ADDRESS in the history"},
     {.name = "--peek",
      .values = {{kFrom, kTo}},
      .perform =
@@ -528,8 +555,11 @@ std::string help_text() {
            "hexadecimal after &, a label, or label+N / label-N.\n"
            "A headless run spends no time in the delay loop: MaxDelay in Tolvan.ini slows\n"
            "only the window, and is read, kept and saved as before.\n"
+           "The history keeps the last 10 minutes of emulated time or more; --back,\n"
+           "--reverse-until and --last-write look only there.\n"
            "Exit status: 0 done, 1 an error was reported, 2 wrong usage, 3 an --until\n"
-           "address was not reached.\n";
+           "address was not reached, or --back, --reverse-until or --last-write went past\n"
+           "the start of the history.\n";
 }
 
 std::string usage_error(std::string_view problem) {

@@ -21,7 +21,8 @@ namespace tolvan {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitReportedError = 1;
 inline constexpr int kExitUsage = 2;
-// A run after --until ended before PC reached the address.
+// A run after --until ended before PC reached the address, or a moment that --back,
+// --reverse-until or --last-write looked for lies before the start of the history.
 inline constexpr int kExitNotReached = 3;
 
 class HeadlessSession;

@@ -1,5 +1,6 @@
 #include "app/headless_session.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <string_view>
@@ -9,8 +10,10 @@
 #include "base/png.h"
 #include "machine/commands.h"
 #include "machine/debugger.h"
+#include "machine/inputs.h"
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
+#include "machine/time_travel.h"
 #include "resources/artwork.h"
 #include "tools/hex_text.h"
 
@@ -26,6 +29,8 @@ std::string_view stop_reason_text(StopReason reason) {
     switch (reason) {
         case StopReason::kRunTo:
             return "reached the --until address";
+        case StopReason::kReverseRunTo:
+            return "reached the --reverse-until address";
         case StopReason::kWatchpoint:
             return "watched write";
         case StopReason::kBreakpoint:
@@ -101,22 +106,18 @@ Failures HeadlessSession::run_slices(std::uint64_t count) {
     return failures;
 }
 
+// Slices of the steps left: a display switched on ends a slice but not the run.
 Failures HeadlessSession::run_steps(std::uint64_t count) {
-    Emulator& emulator = *emulator_;
-    if (emulator.control.power_on_status != PowerOnStatus::kOk) return {};
-    const StepObserver step_observer = observer();
-    const bool debugged = debugging(emulator.debugger);
-    // A display switched on is served as a slice serves it, without stopping the run, so that
-    // no request is left for the next slice to stop on.
-    for (std::uint64_t n = 0; n < count; ++n) {
-        if (debugged) {
-            if (debugged_step(emulator, step_observer, DelayLoop::kSkip)) break;
-        } else {
-            observed_step(emulator, step_observer, DelayLoop::kSkip);
-        }
-        serve_refresh_request(emulator, display_);
+    Failures failures;
+    while (count > 0) {
+        const int limit = static_cast<int>(std::min<std::uint64_t>(count, kStepsPerSlice));
+        SliceResult result =
+            run_slice(*emulator_, display_, {observer(), {}, DelayLoop::kSkip, limit});
+        failures.add(std::move(result.failures));
+        count -= static_cast<std::uint64_t>(result.steps);
+        if (result.stopped || result.steps == 0) break;
     }
-    return take_tape_failure(emulator.bus.tape);
+    return failures;
 }
 
 void HeadlessSession::report_stop() {
@@ -155,11 +156,11 @@ void HeadlessSession::print_bytes(std::uint16_t from, std::uint16_t to) {
 
 void HeadlessSession::poke(std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
     for (const std::uint8_t byte : bytes)
-        debug_write_byte(*emulator_, address++, byte);
+        tolvan::poke(*emulator_, address++, byte);
 }
 
 Failures HeadlessSession::press(KeyCode key) {
-    if (queue_key(emulator_->bus.keyboard, key)) return {};
+    if (press_key(*emulator_, key)) return {};
     return failure("tolvan: --press: " + counted(kKeyQueueCapacity, "key") + " wait already");
 }
 
@@ -181,6 +182,57 @@ Failures HeadlessSession::load_ram() {
     return std::move(result.failures);
 }
 
+void HeadlessSession::show_lcd() {
+    draw_lcd(display_, emulator_->screen.cells);
+}
+
+void HeadlessSession::miss(const std::string& what) {
+    err_ << "tolvan: " << what << "\n";
+    missed_target_ = true;
+}
+
+Failures HeadlessSession::save_state(const std::string& path) {
+    return tolvan::save_state(*emulator_, path);
+}
+
+Failures HeadlessSession::load_state(const std::string& path) {
+    Failures failures = tolvan::load_state(*emulator_, path);
+    if (failures) show_lcd();
+    return failures;
+}
+
+Failures HeadlessSession::back(std::uint64_t count) {
+    const History& history = emulator_->history;
+    const std::uint64_t now = history.now.instructions;
+    const std::uint64_t available = now - history_start(history).instructions;
+    if (count > available) {
+        miss("--back " + std::to_string(count) + ": the history holds only " +
+             counted(available, "instruction") + "; back to its start");
+    }
+    if (travel_to(*emulator_, now - std::min(count, available))) show_lcd();
+    return {};
+}
+
+Failures HeadlessSession::reverse_until(std::uint16_t address) {
+    if (reverse_run_to(*emulator_, address)) {
+        show_lcd();
+    } else {
+        miss("--reverse-until " + named_address(address) + ": not in the history");
+    }
+    return {};
+}
+
+Failures HeadlessSession::last_write(std::uint16_t address) {
+    const auto write = find_last_write(*emulator_, address);
+    if (!write) {
+        miss("--last-write " + named_address(address) + ": no write in the history");
+        return {};
+    }
+    out_ << "last write to " << named_address(address) << ": instruction " << write->instructions
+         << " at " << named_address(write->pc) << " wrote " << hex2(write->value) << "\n";
+    return {};
+}
+
 bool HeadlessSession::typing_slice(Failures& failures) {
     const std::size_t before = outstanding_keys(emulator_->bus.keyboard);
     SliceResult result = slice();
@@ -196,7 +248,7 @@ Failures HeadlessSession::type(const std::string& text) {
     stalled_slices_ = 0;
     for (const KeyCode key : keys_for_text(text).keys) {
         // A text longer than the queue waits for room.
-        while (!queue_key(keyboard, key)) {
+        while (!press_key(*emulator_, key)) {
             if (!typing_slice(failures)) return failures;
         }
     }

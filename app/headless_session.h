@@ -41,6 +41,16 @@ class HeadlessSession {
     Failures type(const std::string& text);
     // Load RAM, with the warning of the window's missing-images panel if the images are missing.
     Failures load_ram();
+    Failures save_state(const std::string& path);
+    Failures load_state(const std::string& path);
+    // The machine `count` instructions earlier in its history; as far back as the history goes
+    // when that is less, and then the run's exit status says so.
+    Failures back(std::uint64_t count);
+    // The most recent earlier moment at which PC was at the address; none sets the exit status.
+    Failures reverse_until(std::uint16_t address);
+    // Prints the instruction count, PC and value of the last write to the address; none sets
+    // the exit status.
+    Failures last_write(std::uint16_t address);
     // The previous file survives a failed write: the picture replaces it only once complete.
     Failures write_screenshot(const std::string& path);
     // Ends the trace so far, then traces into the file from here on.
@@ -53,7 +63,7 @@ class HeadlessSession {
     void report_stop();
     // What the trace lost since the last call.
     Failures take_trace_failure() { return trace_.take_failure(); }
-    // Whether every --until was reached.
+    // Whether every target (--until, --back, --reverse-until, --last-write) was reached.
     bool all_reached() const { return !missed_target_; }
     // Ends the trace.
     Failures finish();
@@ -69,6 +79,9 @@ class HeadlessSession {
     bool typing_slice(Failures& failures);
     StepObserver observer() { return trace_.active() ? trace_.observer() : StepObserver{}; }
     std::string named_address(std::uint16_t address) const;
+    // The LCD as the machine now shows it, after it was put back to another moment.
+    void show_lcd();
+    void miss(const std::string& what);
 
     std::ostream& out_;
     std::ostream& err_;

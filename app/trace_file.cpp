@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "machine/state_description.h"
+
 namespace tolvan {
 
 WriteStatus TraceFile::open(const std::string& name) {
@@ -16,14 +18,8 @@ void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_
                            std::uint8_t opcode) {
     auto& trace = *static_cast<TraceFile*>(context);
     if (!trace.file_) return;
-    const Cpu& cpu = emulator.cpu;
-    const int written = std::fprintf(
-        trace.file_.get(),
-        "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
-        "R=%02X DP=%04X F=%02X T=%d\n",
-        address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
-        cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL), register_pair(cpu, kRegisterYL),
-        cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags, cpu.cycle_cost);
+    const int written = std::fprintf(trace.file_.get(), "%04X %02X %s T=%d\n", address, opcode,
+                                     registers_text(emulator.cpu).c_str(), emulator.cpu.cycle_cost);
     if (written < 0) trace.fail(errno);
 }
 

@@ -47,7 +47,7 @@ void store_data_byte(AddressSpace& memory, std::uint16_t address, std::uint8_t v
 // Every write while watched. A ROM write changes nothing, but a watch still sees it.
 [[gnu::noinline]] void write_watched_data_byte(AddressSpace& memory, std::uint16_t address,
                                                std::uint8_t value) {
-    note_access(*memory.watch, address, true);
+    note_access(*memory.watch, address, true, value);
     if (in_rom(address)) return;
     store_data_byte(memory, address, value);
 }
@@ -60,12 +60,12 @@ void check_watched_accesses(const AddressSpace& memory) {
     watch.access_count = 0;
     if (watch.hit.hit || !watch.watchpoints) return;
     for (std::size_t n = 0; n < count; ++n) {
-        const auto [address, write] = watch.accesses[n];
+        const auto [address, write, value] = watch.accesses[n];
         const std::uint16_t cell = reached_cell(memory, address);
         for (const Watchpoint& watchpoint : *watch.watchpoints) {
             if (!(write ? watchpoint.writes : watchpoint.reads)) continue;
             if (covers(watchpoint, address) || covers(watchpoint, cell)) {
-                watch.hit = {true, address, write};
+                watch.hit = {true, address, write, value};
                 return;
             }
         }

@@ -23,12 +23,14 @@ struct WatchHit {
     bool hit = false;
     std::uint16_t address = 0;
     bool write = false;
+    std::uint8_t value = 0;  // what a write wrote
 };
 
 // One data access of the instruction being watched.
 struct WatchedAccess {
     std::uint16_t address = 0;
     bool write = false;
+    std::uint8_t value = 0;  // what a write wrote
 };
 
 // The most data accesses one instruction makes is 512 (a block of 256 bytes, each read and
@@ -46,9 +48,10 @@ struct DataWatch {
 };
 
 // Notes one access of the current instruction.
-inline void note_access(DataWatch& watch, std::uint16_t address, bool write) {
+inline void note_access(DataWatch& watch, std::uint16_t address, bool write,
+                        std::uint8_t value = 0) {
     if (watch.access_count < watch.accesses.size()) {
-        watch.accesses[watch.access_count++] = {address, write};
+        watch.accesses[watch.access_count++] = {address, write, value};
     }
 }
 

@@ -10,9 +10,14 @@ namespace {
 constexpr int kBitsPerTapeByte = 9;  // start bit and eight data bits
 
 int read_load_byte(Tape& tape) {
-    if (!tape.load_file) return kTapeEndOfFile;
-    const int c = std::fgetc(tape.load_file.get());
-    return c == EOF ? kTapeEndOfFile : c;
+    if (!tape.load_open || tape.load_position >= tape.load_bytes.size()) return kTapeEndOfFile;
+    return tape.load_bytes[tape.load_position++];
+}
+
+void close_load_file(Tape& tape) {
+    tape.load_open = false;
+    tape.load_bytes.clear();
+    tape.load_position = 0;
 }
 
 void fail_save(Tape& tape, int error_number, std::uint8_t value) {
@@ -64,6 +69,7 @@ void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f) {
 }
 
 void tape_emit_byte(Tape& tape, std::uint8_t value) {
+    if (tape.replay.take_load) return;
     if (tape.save_failed) {
         if (value == kTapeEndOfFile) tape.save_failed = false;
         return;
@@ -77,14 +83,26 @@ void tape_emit_byte(Tape& tape, std::uint8_t value) {
     if (!written) fail_save(tape, errno, value);
 }
 
-void tape_load_open(Tape& tape) {
-    if (!tape.load_file) tape.load_file = open_regular_file_for_reading(tape.load_file_name).file;
+bool tape_load_open(Tape& tape) {
+    if (tape.load_open) return false;
+    ++tape.load_opens;
+    tape.load_position = 0;
+    if (tape.replay.take_load) {
+        tape.load_open = tape.replay.take_load(tape.replay.context, tape.load_bytes);
+    } else {
+        // A file that cannot be read delivers the end mark at once, as one that is not there.
+        ReadFile file = read_regular_file(tape.load_file_name, kMaxLoadFileSize);
+        tape.load_open = file.error_number == 0;
+        tape.load_bytes.assign(file.bytes.begin(), file.bytes.end());
+    }
+    if (!tape.load_open) tape.load_bytes.clear();
+    return true;
 }
 
 std::uint8_t tape_load_byte(Tape& tape) {
     int c = read_load_byte(tape);
     if (c == kLineFeed) c = read_load_byte(tape);
-    if (c == kTapeEndOfFile) tape.load_file.reset();
+    if (c == kTapeEndOfFile) close_load_file(tape);
     return static_cast<std::uint8_t>(c);
 }
 

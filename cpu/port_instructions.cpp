@@ -60,7 +60,7 @@ void inb(Cpu& cpu, Bus& bus) {
     bus.ports.port_b |= kPortBTapeEnable;
     if (cpu.pc == kTapeLoadStartAddress) {
         bus.ports.port_b |= kPortBLoadStart;
-        tape_load_open(bus.tape);
+        if (tape_load_open(bus.tape)) bus.slice_stop = true;
     }
     if (cpu.pc == kTapeLoadByteAddress) deliver_tape_byte(cpu, bus);
     load_a_with_zero_flag(cpu, bus.ports.port_b);
@@ -79,7 +79,10 @@ void outb(Cpu& cpu, Bus& bus) {
 
 void outc(Cpu& cpu, Bus& bus) {
     bus.ports.port_c = latch_port(cpu, kPortCByte);
-    if (bus.ports.port_c & kPortCDisplayOn) bus.ports.refresh_request = true;
+    if (bus.ports.port_c & kPortCDisplayOn) {
+        bus.ports.refresh_request = true;
+        bus.slice_stop = true;
+    }
     if (bus.ports.port_c & kPortCTimerReset) {
         cpu.counter_512ms = cpu.counter_2ms = 0;
         cpu.elapsed_512ms = cpu.elapsed_2ms = 0;

@@ -2,17 +2,11 @@
 
 #include "machine/configuration.h"
 #include "machine/control.h"
+#include "machine/inputs.h"
+#include "machine/state_file.h"
 #include "tools/unassembler.h"
 
 namespace tolvan {
-
-namespace {
-void restart_at_zero(Emulator& emulator) {
-    emulator.cpu.pc = 0;
-    clear_pending_key(emulator.bus.keyboard);
-    emulator.bus.memory.lcd_redraw = true;
-}
-}  // namespace
 
 PowerOnResult start_machine(Emulator& emulator) {
     emulator.bus.keyboard.key_down = false;
@@ -22,6 +16,7 @@ PowerOnResult start_machine(Emulator& emulator) {
     // cold start at PC 0 handles, and missing ROM images are for the caller to show; the reset
     // prepares the machine for when it runs.
     after_load_reset(emulator);
+    record_new_state(emulator);
     return result;
 }
 
@@ -32,23 +27,43 @@ LoadRamResult load_ram(Emulator& emulator) {
 }
 
 void simple_reset(Emulator& emulator) {
-    emulator.cpu.pc = kWarmStartAddress;
-    press_break(emulator);
+    enter_input(emulator, {InputKind::kSimpleReset, 0, 0, {}, {}});
 }
 
 void all_reset(Emulator& emulator) {
-    restart_at_zero(emulator);
+    enter_input(emulator, {InputKind::kAllReset, 0, 0, {}, {}});
 }
 
 void press_break(Emulator& emulator) {
-    post_break(emulator.bus.keyboard);
-    emulator.bus.memory.lcd_redraw = true;
+    enter_input(emulator, {InputKind::kBreak, 0, 0, {}, {}});
 }
 
 void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
-    if (kilobytes == emulator.bus.memory.ram_size) return;
-    emulator.bus.memory.ram_size = kilobytes;
-    restart_at_zero(emulator);
+    enter_input(emulator, {InputKind::kRamSize, kilobytes, 0, {}, {}});
+}
+
+void change_speed(Emulator& emulator, std::int32_t max_delay, std::int32_t timer_limit_512ms,
+                  std::int32_t timer_limit_2ms) {
+    Cpu& cpu = emulator.cpu;
+    // The delay paces the emulator and changes nothing that the machine sees.
+    cpu.max_delay = max_delay;
+    if (cpu.timer_limit_512ms == timer_limit_512ms && cpu.timer_limit_2ms == timer_limit_2ms) {
+        return;
+    }
+    enter_input(emulator, {InputKind::kTimerLimits, timer_limit_512ms, timer_limit_2ms, {}, {}});
+}
+
+Failures save_state(const Emulator& emulator, const std::string& path) {
+    const WriteStatus status = save_state_file(emulator, path);
+    if (status) return {};
+    return failure(kStateSaveError, describe_failure(path, status));
+}
+
+Failures load_state(Emulator& emulator, const std::string& path) {
+    const StateFileStatus status = load_state_file(emulator, path);
+    if (!status) return failure(kStateLoadError, describe_state_file_status(path, status));
+    record_new_state(emulator);
+    return {};
 }
 
 Failures run_unassembler(const Emulator& emulator) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "machine/control.h"
 #include "machine/emulator.h"
@@ -14,7 +15,8 @@ namespace tolvan {
 inline constexpr std::uint16_t kWarmStartAddress = 0x0018;
 
 // What window creation and Load RAM do: clear the key-down flag and the scan-pass counter, power
-// on and make the after-load reset. Returns what power-on found of the files.
+// on and make the after-load reset; the history takes the machine as a new state. Returns what
+// power-on found of the files.
 PowerOnResult start_machine(Emulator& emulator);
 
 struct [[nodiscard]] LoadRamResult {
@@ -34,6 +36,18 @@ void all_reset(Emulator& emulator);
 void press_break(Emulator& emulator);
 // A confirmed change of the RAM size option; memory is untouched and the firmware restarts.
 void change_ram_size(Emulator& emulator, std::int8_t kilobytes);
+// The speed box: the delay that sets the speed, and the timer limits (a change that the
+// history logs).
+void change_speed(Emulator& emulator, std::int32_t max_delay, std::int32_t timer_limit_512ms,
+                  std::int32_t timer_limit_2ms);
+
+inline constexpr const char* kStateSaveError = "Cannot save the state";
+inline constexpr const char* kStateLoadError = "Cannot load the state";
+// The whole machine into a state file; fails with the file and the system's reason.
+Failures save_state(const Emulator& emulator, const std::string& path);
+// The machine from a state file, as a new moment of its history; a file that cannot be loaded
+// (unreadable, damaged, from a later version or from other ROM images) changes nothing.
+Failures load_state(Emulator& emulator, const std::string& path);
 // Unassemble: the range that the unassembler settings name, into their file; fails when the file
 // cannot be opened or written in full.
 Failures run_unassembler(const Emulator& emulator);

@@ -1,27 +1,22 @@
 #include "machine/configuration.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
+
+#include "machine/state_description.h"
 
 namespace tolvan {
 
 namespace {
 
-constexpr std::string_view kSectionRam = "Ram";
-constexpr std::string_view kSectionRegisters = "Registres";
-constexpr std::string_view kSectionInternalRam = "Ram Interne";
 constexpr std::string_view kSectionClock = "Horloge";
+// The sections of the fields that the state description places in Tolvan.ini, in the order of a
+// new file.
+constexpr std::string_view kStateSections[] = {"Ram", "Registres", "Ram Interne", kSectionClock};
 constexpr std::string_view kSectionFiles = "Fichiers";
 constexpr std::string_view kSectionTools = "Tools";
 
-constexpr std::string_view kKeyRamSize = "Ko";
-constexpr std::string_view kKeyPc = "PC";
-constexpr std::string_view kKeyDp = "DP";
-constexpr std::string_view kKeyP = "P";
-constexpr std::string_view kKeyQ = "Q";
-constexpr std::string_view kKeyR = "R";
-constexpr std::string_view kKeyMaxHorloge512 = "MaxHorloge512";
-constexpr std::string_view kKeyMaxHorloge002 = "MaxHorloge002";
-constexpr std::string_view kKeyMaxDelay = "MaxDelay";
 constexpr std::string_view kKeyRamFile = "FileRAM";
 constexpr std::string_view kKeyLoadFile = "FileLOAD";
 constexpr std::string_view kKeySaveFile = "FileSAVE";
@@ -30,7 +25,6 @@ constexpr std::string_view kKeyUnassembleStart = "unassemble_start";
 constexpr std::string_view kKeyUnassembleStop = "unassemble_stop";
 
 constexpr std::string_view kDefaultZero = "0";
-constexpr std::string_view kDefaultRamSize = "16";
 constexpr std::string_view kDefaultRamFile = "TOLVAN.RAM";
 constexpr std::string_view kDefaultTapeFile = "exemple.bas";
 constexpr std::string_view kDefaultUnassembleFile = "demo.asm";
@@ -39,9 +33,6 @@ constexpr std::string_view kDefaultUnassembleStop = "256";
 constexpr std::int32_t kMinTimerLimit512ms = 1000;
 constexpr std::int32_t kMinTimerLimit2ms = 1;
 constexpr std::int32_t kMinMaxDelay = 0;
-
-// Cells 0x60-0x7F are scratch space that the firmware sets up again; they are not kept.
-constexpr int kKeptInternalRamCells = 0x60;
 
 constexpr std::uint32_t kDecimalBase = 10;
 
@@ -60,33 +51,36 @@ Field read_field(const IniFile& file, std::string_view section, std::string_view
     return static_cast<Field>(read_number(file, section, key, fallback));
 }
 
-void read_registers(Cpu& cpu, const IniFile& file) {
-    cpu.pc = read_field<std::uint16_t>(file, kSectionRegisters, kKeyPc, kDefaultZero);
-    cpu.dp = read_field<std::uint16_t>(file, kSectionRegisters, kKeyDp, kDefaultZero);
-    cpu.p = read_field<std::uint8_t>(file, kSectionRegisters, kKeyP, kDefaultZero);
-    cpu.q = read_field<std::uint8_t>(file, kSectionRegisters, kKeyQ, kDefaultZero);
-    cpu.r = read_field<std::uint8_t>(file, kSectionRegisters, kKeyR, kDefaultZero);
-}
-
-void read_internal_ram(Cpu& cpu, const IniFile& file) {
-    for (int cell = 0; cell < kKeptInternalRamCells; ++cell) {
-        cpu.iram[cell] =
-            read_field<std::uint8_t>(file, kSectionInternalRam, std::to_string(cell), kDefaultZero);
+// The fields of the state description that Tolvan.ini keeps: the RAM size option, the
+// registers, the internal RAM and the timing values.
+template <class Owner>
+void read_kept_fields(const StateComponent<Owner>& component, Owner& owner, const IniFile& file) {
+    for (const auto& field : component.scalars) {
+        const IniPlace& ini = field.info.ini;
+        if (!ini.section.empty()) {
+            field.set(owner, parse_profile_int(file.get(ini.section, ini.key, ini.fallback)));
+        }
     }
-    for (int cell = kKeptInternalRamCells; cell < kInternalRamSize; ++cell)
-        cpu.iram[cell] = 0;
+    for (const auto& field : component.bytes) {
+        const IniPlace& ini = field.info.ini;
+        if (ini.section.empty()) continue;
+        // The cells past those kept read as 0.
+        std::vector<std::uint8_t> cells;
+        field.get(owner, cells);
+        std::ranges::fill(cells, 0);
+        for (std::size_t cell = 0; cell < ini.cells && cell < cells.size(); ++cell) {
+            const std::string key = std::to_string(cell);
+            cells[cell] = static_cast<std::uint8_t>(
+                parse_profile_int(file.get(ini.section, key, ini.fallback)));
+        }
+        static_cast<void>(field.set(owner, cells));  // the length it gave
+    }
 }
 
-void read_timing(Cpu& cpu, const IniFile& file) {
-    cpu.timer_limit_512ms = read_number(file, kSectionClock, kKeyMaxHorloge512,
-                                        std::to_string(kDefaultTimerLimit512ms));
+void apply_timing_checks(Cpu& cpu) {
     if (cpu.timer_limit_512ms < kMinTimerLimit512ms)
         cpu.timer_limit_512ms = kDefaultTimerLimit512ms;
-    cpu.timer_limit_2ms =
-        read_number(file, kSectionClock, kKeyMaxHorloge002, std::to_string(kDefaultTimerLimit2ms));
     if (cpu.timer_limit_2ms < kMinTimerLimit2ms) cpu.timer_limit_2ms = kDefaultTimerLimit2ms;
-    cpu.max_delay =
-        read_number(file, kSectionClock, kKeyMaxDelay, std::to_string(kDefaultMaxDelay));
     if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
 }
 
@@ -112,24 +106,28 @@ void write_number(IniFile& file, std::string_view section, std::string_view key,
     file.set(section, key, std::to_string(static_cast<long long>(value)));
 }
 
-void write_registers(const Cpu& cpu, IniFile& file) {
-    write_number(file, kSectionRegisters, kKeyPc, cpu.pc);
-    write_number(file, kSectionRegisters, kKeyDp, cpu.dp);
-    write_number(file, kSectionRegisters, kKeyP, cpu.p);
-    write_number(file, kSectionRegisters, kKeyQ, cpu.q);
-    write_number(file, kSectionRegisters, kKeyR, cpu.r);
-}
-
-void write_internal_ram(const Cpu& cpu, IniFile& file) {
-    for (int cell = 0; cell < kKeptInternalRamCells; ++cell) {
-        write_number(file, kSectionInternalRam, std::to_string(cell), cpu.iram[cell]);
+template <class Owner>
+void write_kept_fields(const StateComponent<Owner>& component, const Owner& owner,
+                       std::string_view section, IniFile& file) {
+    for (const auto& field : component.scalars) {
+        if (field.info.ini.section == section) {
+            write_number(file, section, field.info.ini.key, field.get(owner));
+        }
+    }
+    for (const auto& field : component.bytes) {
+        if (field.info.ini.section != section) continue;
+        std::vector<std::uint8_t> cells;
+        field.get(owner, cells);
+        for (std::size_t cell = 0; cell < field.info.ini.cells && cell < cells.size(); ++cell)
+            write_number(file, section, std::to_string(cell), cells[cell]);
     }
 }
 
-void write_timing(const Cpu& cpu, IniFile& file) {
-    write_number(file, kSectionClock, kKeyMaxHorloge512, cpu.timer_limit_512ms);
-    write_number(file, kSectionClock, kKeyMaxHorloge002, cpu.timer_limit_2ms);
-    write_number(file, kSectionClock, kKeyMaxDelay, cpu.max_delay);
+// The description's fields of one section, in the description's order.
+void write_section(const Emulator& emulator, std::string_view section, IniFile& file) {
+    for_each_state_component(emulator, [&](const auto& component, const auto& owner) {
+        write_kept_fields(component, owner, section, file);
+    });
 }
 
 void write_file_names(const Emulator& emulator, IniFile& file) {
@@ -162,11 +160,10 @@ std::int32_t parse_profile_int(std::string_view text) {
 }
 
 void read_configuration(Emulator& emulator, const IniFile& file) {
-    emulator.bus.memory.ram_size =
-        read_field<std::int8_t>(file, kSectionRam, kKeyRamSize, kDefaultRamSize);
-    read_registers(emulator.cpu, file);
-    read_internal_ram(emulator.cpu, file);
-    read_timing(emulator.cpu, file);
+    for_each_state_component(emulator, [&file](const auto& component, auto& owner) {
+        read_kept_fields(component, owner, file);
+    });
+    apply_timing_checks(emulator.cpu);
     read_file_names(emulator, file);
     read_unassembler_range(emulator.unassembler, file);
 }
@@ -174,10 +171,8 @@ void read_configuration(Emulator& emulator, const IniFile& file) {
 void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
     switch (keys) {
         case ConfigurationKeys::kEverything:
-            write_number(file, kSectionRam, kKeyRamSize, emulator.bus.memory.ram_size);
-            write_registers(emulator.cpu, file);
-            write_internal_ram(emulator.cpu, file);
-            write_timing(emulator.cpu, file);
+            for (const std::string_view section : kStateSections)
+                write_section(emulator, section, file);
             write_file_names(emulator, file);
             write_unassembler(emulator.unassembler, file);
             break;
@@ -185,7 +180,7 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
             write_file_names(emulator, file);
             break;
         case ConfigurationKeys::kTiming:
-            write_timing(emulator.cpu, file);
+            write_section(emulator, kSectionClock, file);
             break;
         case ConfigurationKeys::kUnassembler:
             write_unassembler(emulator.unassembler, file);

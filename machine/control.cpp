@@ -5,6 +5,7 @@
 #include "base/atomic_file.h"
 #include "base/number_text.h"
 #include "base/regular_file.h"
+#include "base/sha256.h"
 #include "machine/configuration.h"
 
 namespace tolvan {
@@ -23,6 +24,10 @@ namespace {
     return read < size ? short_code : PowerOnStatus::kOk;
 }
 
+std::string image_digest(const AddressSpace& memory, std::uint16_t start, std::size_t size) {
+    return sha256_hex({reinterpret_cast<const char*>(&memory.image[start]), size});
+}
+
 }  // namespace
 
 PowerOnResult power_on(Emulator& emulator) {
@@ -37,6 +42,9 @@ PowerOnResult power_on(Emulator& emulator) {
                         PowerOnStatus::kHighRomShort, PowerOnStatus::kHighRomMissing);
     if (high != PowerOnStatus::kOk) result.roms = high;
     emulator.control.power_on_status = result.roms;
+    emulator.control.low_rom_sha256 = image_digest(memory, 0x0000, kLowRomSize);
+    emulator.control.high_rom_sha256 = image_digest(memory, kHighRomStart, kHighRomSize);
+    emulator.executed = {};
     result.ram = load_image_file(emulator.control.ram_file_name.c_str(), memory, kRamImageStart,
                                  kRamImageSize, PowerOnStatus::kRamImageShort,
                                  PowerOnStatus::kRamImageMissing);

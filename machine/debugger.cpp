@@ -7,6 +7,7 @@
 #include "cpu/opcode_table.h"
 #include "machine/emulator.h"
 #include "machine/slice.h"
+#include "machine/state_description.h"
 #include "tools/unassembler.h"
 
 namespace tolvan {
@@ -126,6 +127,12 @@ std::vector<HistoryEntry> history(const Debugger& debugger) {
     return entries;
 }
 
+void allocate_history(Debugger& debugger) {
+    if (debugger.history_ring.size() == kHistorySize) return;
+    debugger.history_ring.assign(kHistorySize, HistoryEntry{});
+    clear_history(debugger);
+}
+
 void clear_history(Debugger& debugger) {
     debugger.history_next = 0;
     debugger.history_count = 0;
@@ -144,6 +151,10 @@ bool is_paused(const Emulator& emulator) {
 void pause(Emulator& emulator) {
     if (is_paused(emulator)) return;
     stop_at(emulator, StopReason::kPause);
+}
+
+void mark_stop(Emulator& emulator, StopInfo info) {
+    stop(emulator.debugger, info);
 }
 
 void resume(Emulator& emulator) {
@@ -221,16 +232,6 @@ SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::
     return read_symbol_folder(folder, emulator.symbols);
 }
 
-std::string registers_text(const Cpu& cpu) {
-    char text[96];
-    std::snprintf(text, sizeof text,
-                  "A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X R=%02X DP=%04X F=%02X",
-                  cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
-                  cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL),
-                  register_pair(cpu, kRegisterYL), cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags);
-    return text;
-}
-
 std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
                          const Symbols* symbols) {
     const auto byte_after = [&](int offset) {
@@ -246,10 +247,7 @@ std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
 
 DebuggedRun::DebuggedRun(Emulator& emulator) : emulator_(emulator) {
     Debugger& debugger = emulator.debugger;
-    if (debugger.history_ring.size() != kHistorySize) {
-        debugger.history_ring.assign(kHistorySize, HistoryEntry{});
-        clear_history(debugger);
-    }
+    allocate_history(debugger);
     debugger.data_watch.hit = {};
     if (debugger.watchpoints.empty()) return;
     debugger.data_watch.watchpoints = &debugger.watchpoints;
@@ -280,8 +278,9 @@ bool stop_before_step(Emulator& emulator) {
     return false;
 }
 
-void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu) {
-    debugger.history_ring[debugger.history_next] = {pc, opcode, cpu};
+void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu,
+                    std::uint64_t moment) {
+    debugger.history_ring[debugger.history_next] = {pc, opcode, cpu, moment};
     debugger.history_next = (debugger.history_next + 1) % kHistorySize;
     debugger.history_count = std::min(debugger.history_count + 1, kHistorySize);
 }

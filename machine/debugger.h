@@ -34,6 +34,13 @@ enum class StopReason : std::uint8_t {
     kStepOver,
     kStepOut,
     kRunTo,
+    // Reached by going back through the history.
+    kStepBack,
+    kStepBackOver,
+    kReverseRunTo,
+    kHistoryStart,  // a reverse continue that found nothing earlier
+    kLastWrite,     // before the instruction that last wrote the watched address
+    kTravel,        // a moment chosen in the history or on the timeline
 };
 
 struct StopInfo {
@@ -50,6 +57,9 @@ struct HistoryEntry {
     std::uint16_t pc = 0;
     std::uint8_t opcode = 0;
     Cpu cpu;  // the state before the instruction
+    // The moment before the instruction, on the timeline of the machine's history (see
+    // history.h): selecting the entry takes the machine back there.
+    std::uint64_t moment = 0;
 };
 
 inline constexpr std::size_t kHistorySize = 1000;
@@ -92,6 +102,7 @@ void clear_breakpoints(Debugger& debugger);
 void add_watchpoint(Debugger& debugger, Watchpoint watchpoint);
 void clear_watchpoints(Debugger& debugger);
 std::vector<HistoryEntry> history(const Debugger& debugger);  // oldest first
+void allocate_history(Debugger& debugger);
 void clear_history(Debugger& debugger);
 
 // Whether the slice must run its debugged loop: attached, or anything set, or not Running.
@@ -100,6 +111,9 @@ bool debugging(const Debugger& debugger);
 bool is_paused(const Emulator& emulator);
 // Stops before the next instruction.
 void pause(Emulator& emulator);
+// Paused where the machine is now, for this reason: a stop that a command made without running
+// (one that took the machine back through its history).
+void mark_stop(Emulator& emulator, StopInfo info);
 // Slices run again, until a breakpoint or watchpoint.
 void resume(Emulator& emulator);
 struct [[nodiscard]] StepResult {
@@ -131,8 +145,6 @@ std::string_view region_name(std::uint16_t address);
 // as read_symbol_folder does.
 SymbolFolderStatus load_symbol_files(Emulator& emulator, const std::filesystem::path& folder);
 
-// "A=02 B=00 I=00 J=00 X=0000 Y=0000 P=00 Q=00 R=5C DP=0000 F=00", as the trace shows them.
-std::string registers_text(const Cpu& cpu);
 // One entry of the history: the instruction as the listing shows it (labels included when
 // there are symbols), then the registers before it.
 std::string history_line(const HistoryEntry& entry, const AddressSpace& memory,
@@ -155,7 +167,8 @@ class DebuggedRun {
 // target, undefined opcode), and after one (watchpoint, step over, step out). A stop sets the
 // mode to Paused and records last_stop.
 bool stop_before_step(Emulator& emulator);
-void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu);
+void record_history(Debugger& debugger, std::uint16_t pc, std::uint8_t opcode, const Cpu& cpu,
+                    std::uint64_t moment);
 bool stop_after_step(Emulator& emulator, std::uint16_t address, std::uint8_t opcode);
 
 }  // namespace tolvan

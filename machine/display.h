@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/image.h"
@@ -29,7 +31,13 @@ struct Display {
 std::uint16_t lcd_column_address(int cell, int column);
 
 void draw_lcd_column(Display& display, int column_index, int offset, std::uint8_t column_byte);
-void draw_annunciators(Display& display, const AddressSpace& memory);
+// The drawn display area, 0x7000-0x707C: the LCD's dot columns and annunciators.
+inline constexpr std::size_t kDrawnDisplaySize = kDisplayDrawnEnd - kDisplayStart;
+using LcdCells = std::span<const std::uint8_t, kDrawnDisplaySize>;
+
+void draw_annunciators(Display& display, LcdCells cells);
+void draw_lcd(Display& display, LcdCells cells);
+// The LCD as the display area in memory holds it.
 void draw_lcd(Display& display, const AddressSpace& memory);
 void draw_case(Display& display);
 

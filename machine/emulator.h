@@ -2,6 +2,8 @@
 // many machines as it likes.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include "bus/bus.h"
 #include "cpu/state.h"
 #include "machine/debugger.h"
+#include "machine/display.h"
+#include "machine/history.h"
 #include "tools/debug_info.h"
 #include "tools/symbols.h"
 
@@ -34,6 +38,10 @@ struct MachineControl {
     // confirmation.
     bool slice_busy = false;
     std::string ram_file_name;
+    // The SHA-256 digests of the ROM images as power-on loaded them (lower-case hexadecimal): a
+    // state file belongs to the images that it names.
+    std::string low_rom_sha256;
+    std::string high_rom_sha256;
 };
 
 struct UnassemblerSettings {
@@ -53,12 +61,22 @@ struct SliceProgress {
     std::optional<std::int64_t> unfinished_delay;
 };
 
+// What the LCD shows: the drawn display area as the last display refresh drew it, which a
+// front end draws again when the machine is put back to an earlier state.
+struct Screen {
+    std::array<std::uint8_t, kDrawnDisplaySize> cells{};
+};
+
 struct Emulator {
     Cpu cpu;
     Bus bus;
     MachineControl control;
     UnassemblerSettings unassembler;
     SliceProgress slice;
+    // Since power-on.
+    RunCount executed;
+    Screen screen;
+    History history;
     Debugger debugger;
     Symbols symbols;
     // What leads the debugger from an address to its source line and back (source_map.h).

@@ -30,14 +30,11 @@ void count_scan_pass(Keyboard& keyboard) {
 // slice (the speed box runs between slices). Each kind continues a delay from a sum, counts its
 // passes and returns false when the slice must stop, the delay having been left unfinished.
 
-// MaxDelay 0: exactly one pass, whatever the cost, so what it adds does not matter.
+// MaxDelay 0: exactly one pass, whatever the cost. That pass is the addition of the step's cost
+// to the slice's count of cycles, which the loop makes for every step anyway.
 class SinglePass {
   public:
-    bool after_step(const Cpu& cpu) {
-        std::int64_t sum = 0;
-        delay_pass(sum, cpu.cycle_cost);
-        return true;
-    }
+    static bool after_step(const Cpu&) { return true; }
     bool finish(const Cpu& cpu, std::int64_t sum) {
         resumed_passes_ = delay_passes_up_to(sum, cpu.max_delay, delay_increment(cpu));
         return true;
@@ -63,7 +60,8 @@ class WholeDelay {
     std::int64_t passes_ = 0;
 };
 
-// No pass at all: a slice without a window.
+// No pass at all: a slice without a window, and a replay of the history. The delay changes
+// nothing that the machine can see.
 struct NoDelay {
     static bool after_step(const Cpu&) { return true; }
     static bool finish(const Cpu&, std::int64_t) { return true; }
@@ -141,18 +139,50 @@ class Observed {
     std::uint8_t opcode_ = 0;
 };
 
+// A replay looking for a moment in the history.
+class Probed {
+  public:
+    explicit Probed(const StepProbe& probe) : probe_(probe) {}
+    bool before_step(const Emulator& emulator) {
+        if (probe_.before_step) probe_.before_step(probe_.context, emulator);
+        return true;
+    }
+    bool after_step(const Emulator& emulator) {
+        if (probe_.after_step) probe_.after_step(probe_.context, emulator);
+        return false;
+    }
+
+  private:
+    const StepProbe& probe_;
+};
+
+// If the firmware has switched the display on: clears the request and, if a display byte
+// changed since the last drawing, keeps the display area as the LCD now shows it and draws it
+// (when there is a display: a replay has none). Returns whether it drew.
+bool serve_refresh_request(Emulator& emulator, Display* display) {
+    Bus& bus = emulator.bus;
+    if (!bus.ports.refresh_request) return false;
+    bus.ports.refresh_request = false;
+    const bool draw = bus.memory.lcd_redraw;
+    bus.memory.lcd_redraw = false;
+    if (!draw) return false;
+    std::copy_n(&bus.memory.image[kDisplayStart], kDrawnDisplaySize, emulator.screen.cells.begin());
+    if (display) draw_lcd(*display, emulator.screen.cells);
+    return true;
+}
+
 // Under the debugger: it stops before an instruction at a breakpoint or the run's target, and
 // after one that ends a step or touched a watched address; each instruction goes into the
 // history, and to the observer if there is one.
 class Debugged {
   public:
     Debugged(Emulator& emulator, const StepObserver& observer)
-        : run_(emulator), observer_(observer) {}
+        : run_(emulator), observer_(observer), moment_(emulator.history.now.instructions) {}
     bool before_step(Emulator& emulator) {
         if (stop_before_step(emulator)) return false;
         address_ = emulator.cpu.pc;
         opcode_ = read_program_byte(emulator.bus.memory, address_);
-        record_history(emulator.debugger, address_, opcode_, emulator.cpu);
+        record_history(emulator.debugger, address_, opcode_, emulator.cpu, moment_++);
         return true;
     }
     bool after_step(Emulator& emulator) {
@@ -164,12 +194,13 @@ class Debugged {
   private:
     const DebuggedRun run_;
     const StepObserver& observer_;
+    std::uint64_t moment_;
     std::uint16_t address_ = 0;
     std::uint8_t opcode_ = 0;
 };
 
 template <class Delay, class Watch>
-SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& watch,
+SliceResult run_steps(Emulator& emulator, Display* display, Delay delay, Watch& watch,
                       int step_limit) {
     Cpu& cpu = emulator.cpu;
     Bus& bus = emulator.bus;
@@ -182,6 +213,10 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& 
             return result;
         }
     }
+    // A refresh request that a loaded state holds is served after the first step, as if an
+    // instruction had just raised it.
+    bus.slice_stop = bus.ports.refresh_request;
+    std::uint64_t cycles = 0;
     int left = step_limit;
     while (left != 0) {
         if (!watch.before_step(emulator)) {
@@ -193,10 +228,12 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& 
         }
         execute_instruction(cpu, bus);
         advance_timers(cpu, limits);
+        cycles += static_cast<std::uint32_t>(cpu.cycle_cost);
         const bool go_on = delay.after_step(cpu);
         --left;
         const bool stop_here = watch.after_step(emulator);
-        if (bus.ports.refresh_request) [[unlikely]] {
+        if (bus.slice_stop) [[unlikely]] {
+            bus.slice_stop = false;
             result.drew_lcd = serve_refresh_request(emulator, display);
             result.stopped = stop_here;
             break;
@@ -208,12 +245,15 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& 
         if (!go_on) break;
     }
     result.steps = step_limit - left;
+    result.cycles = cycles;
     result.delay_passes = delay.passes(result.steps);
+    emulator.executed.instructions += static_cast<std::uint64_t>(result.steps);
+    emulator.executed.cycles += cycles;
     return result;
 }
 
 template <class Watch>
-SliceResult run_watched(Emulator& emulator, Display& display, const SliceOptions& options,
+SliceResult run_watched(Emulator& emulator, Display* display, const SliceOptions& options,
                         Watch& watch, int step_limit) {
     if (options.delay == DelayLoop::kSkip) {
         return run_steps(emulator, display, NoDelay{}, watch, step_limit);
@@ -227,7 +267,7 @@ SliceResult run_watched(Emulator& emulator, Display& display, const SliceOptions
                      step_limit);
 }
 
-SliceResult run_chosen_steps(Emulator& emulator, Display& display, const SliceOptions& options,
+SliceResult run_chosen_steps(Emulator& emulator, Display* display, const SliceOptions& options,
                              int step_limit, bool debugged) {
     if (debugged) [[unlikely]] {
         Debugged watch(emulator, options.observer);
@@ -241,28 +281,20 @@ SliceResult run_chosen_steps(Emulator& emulator, Display& display, const SliceOp
     return run_watched(emulator, display, options, watch, step_limit);
 }
 
-// One instruction with its timing, the delay loop's passes included or not.
-void step_with(Emulator& emulator, DelayLoop delay) {
-    if (delay == DelayLoop::kRun) {
-        step(emulator.cpu, emulator.bus);
-        return;
-    }
-    execute_instruction(emulator.cpu, emulator.bus);
-    advance_timers(emulator.cpu);
-}
-
 TimePoint read_steady_clock(void*) {
     return std::chrono::steady_clock::now();
 }
 
 // Runs up to step_limit steps, unless another slice is running or no firmware is loaded; under
 // the debugger when `debugged`.
-SliceResult run_guarded(Emulator& emulator, Display& display, const SliceOptions& options,
-                        int step_limit, bool debugged) {
+SliceResult run_guarded(Emulator& emulator, Display* display, const SliceOptions& options,
+                        bool debugged) {
     MachineControl& control = emulator.control;
     if (control.slice_busy || control.power_on_status != PowerOnStatus::kOk) return {};
     control.slice_busy = true;
-    SliceResult result = run_chosen_steps(emulator, display, options, step_limit, debugged);
+    begin_live_change(emulator);
+    SliceResult result = run_chosen_steps(emulator, display, options, options.step_limit, debugged);
+    end_live_steps(emulator, result);
     control.slice_busy = false;
     result.failures = take_tape_failure(emulator.bus.tape);
     return result;
@@ -274,41 +306,34 @@ SliceClock wall_clock() {
     return {&read_steady_clock, nullptr};
 }
 
-void observed_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay) {
-    if (!observer.after_step) {
-        step_with(emulator, delay);
-        return;
-    }
-    Observed watch(observer);
-    watch.before_step(emulator);
-    step_with(emulator, delay);
-    watch.after_step(emulator);
-}
-
-bool debugged_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay) {
-    Debugged watch(emulator, observer);
-    if (!watch.before_step(emulator)) return true;
-    step_with(emulator, delay);
-    return watch.after_step(emulator);
-}
-
-bool serve_refresh_request(Emulator& emulator, Display& display) {
-    Bus& bus = emulator.bus;
-    if (!bus.ports.refresh_request) return false;
-    bus.ports.refresh_request = false;
-    const bool draw = bus.memory.lcd_redraw;
-    if (draw) draw_lcd(display, bus.memory);
-    bus.memory.lcd_redraw = false;
-    return draw;
-}
-
 SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options) {
     if (is_paused(emulator)) return {};
-    return run_guarded(emulator, display, options, kStepsPerSlice, debugging(emulator.debugger));
+    return run_guarded(emulator, &display, options, debugging(emulator.debugger));
+}
+
+RunCount replay_steps(Emulator& emulator, std::uint64_t count, const StepProbe* probe) {
+    RunCount ran;
+    if (emulator.control.power_on_status != PowerOnStatus::kOk) return ran;
+    // A replay stops where a slice would, and goes on at once.
+    constexpr std::uint64_t kChunk = 1 << 20;
+    while (ran.instructions != count) {
+        const int limit = static_cast<int>(std::min(count - ran.instructions, kChunk));
+        SliceResult result;
+        if (probe) {
+            Probed watch(*probe);
+            result = run_steps(emulator, nullptr, NoDelay{}, watch, limit);
+        } else {
+            Unwatched watch;
+            result = run_steps(emulator, nullptr, NoDelay{}, watch, limit);
+        }
+        ran.instructions += static_cast<std::uint64_t>(result.steps);
+        ran.cycles += result.cycles;
+    }
+    return ran;
 }
 
 SliceResult run_single_step(Emulator& emulator, Display& display) {
-    return run_guarded(emulator, display, {}, 1, true);
+    return run_guarded(emulator, &display, {{}, {}, DelayLoop::kRun, 1}, true);
 }
 
 }  // namespace tolvan

@@ -48,10 +48,14 @@ struct SliceOptions {
     StepObserver observer;
     SliceClock clock;
     DelayLoop delay = DelayLoop::kRun;
+    // Fewer for the last part of a headless --steps N.
+    int step_limit = kStepsPerSlice;
 };
 
 struct SliceResult {
     int steps = 0;
+    // What the steps cost: the emulated time they took.
+    std::uint64_t cycles = 0;
     // Passes of the delay loop made in this slice, an unfinished delay's included.
     std::int64_t delay_passes = 0;
     bool drew_lcd = false;
@@ -60,17 +64,6 @@ struct SliceResult {
     // What failed during the slice (a tape SAVE that could not be written), told once.
     Failures failures;
 };
-
-// One instruction step, reported to the observer if there is one.
-void observed_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
-
-// The same under the debugger (no key scan, no refresh). Returns true when the debugger
-// stopped, before the instruction (which then has not run) or after it.
-bool debugged_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
-
-// If the firmware has switched the display on: clears the request and draws the LCD if a
-// display byte changed since the last drawing. Returns whether it drew.
-bool serve_refresh_request(Emulator& emulator, Display& display);
 
 // One execution slice. With a clock, a slice that reaches the end of its period stops, within
 // a step's delay loop if need be; the next slice finishes that delay first, so the machine
@@ -81,6 +74,19 @@ bool serve_refresh_request(Emulator& emulator, Display& display);
 // the debugger is paused it runs no step at all.
 [[nodiscard]] SliceResult run_slice(Emulator& emulator, Display& display,
                                     const SliceOptions& options = {});
+
+// Called around each step that the history replays, to look for a moment in it.
+struct StepProbe {
+    void (*before_step)(void* context, const Emulator& emulator) = nullptr;
+    void (*after_step)(void* context, const Emulator& emulator) = nullptr;
+    void* context = nullptr;
+};
+
+// For the history: exactly `count` steps as slices run them (key scans, timers, refresh
+// requests served, the shown LCD kept), at full speed, with no delay, debugger, drawing or
+// file written, and the probe called around each step if there is one.
+// Returns what ran: `count` steps, unless the machine has no ROM images to run.
+RunCount replay_steps(Emulator& emulator, std::uint64_t count, const StepProbe* probe = nullptr);
 
 // One instruction step as a slice runs it (key scan, timers, delay loop, display refresh),
 // under the debugger; for its Step command. Nothing runs while another slice is running or the

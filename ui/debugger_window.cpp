@@ -61,6 +61,18 @@ const char* reason_text(StopReason reason) {
             return "step out";
         case StopReason::kRunTo:
             return "run to cursor";
+        case StopReason::kStepBack:
+            return "step back";
+        case StopReason::kStepBackOver:
+            return "step back over";
+        case StopReason::kReverseRunTo:
+            return "reverse run to cursor";
+        case StopReason::kHistoryStart:
+            return "start of the history";
+        case StopReason::kLastWrite:
+            return "last write";
+        case StopReason::kTravel:
+            return "moved in the history";
     }
     return "";
 }

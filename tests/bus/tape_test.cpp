@@ -121,7 +121,7 @@ TEST_F(TapeTest, LoadDeliversLinesWithTheirStatusBits) {
     EXPECT_EQ(statuses[6], 0x40);
     EXPECT_EQ(statuses[13], 0x40);
     EXPECT_EQ(statuses[14], 0x80);
-    EXPECT_FALSE(emulator.bus.tape.load_file);
+    EXPECT_FALSE(emulator.bus.tape.load_open);
     EXPECT_EQ(load_byte().first, 0x1A) << "after the end, every byte is the end mark";
     execute_at(kLoadStart);
     EXPECT_EQ(load_byte().first, '1') << "a new LOAD starts again from the beginning";

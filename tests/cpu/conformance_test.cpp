@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "cpu/opcode_table.h"
 #include "cpu/step.h"
 #include "machine/emulator.h"
+#include "machine/state_description.h"
 
 namespace tolvan {
 namespace {
@@ -38,77 +40,66 @@ std::vector<ConformanceCase> load_all_cases() {
     return cases;
 }
 
-std::string iram_hex(const Cpu& cpu) {
-    std::string text;
-    char digits[3];
-    for (std::uint8_t byte : cpu.iram) {
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
+// The vectors name the fields of the processor, the address space and the ports by the keys of
+// the older --state printout.
+template <class Visit>
+void for_each_vector_component(Emulator& emulator, Visit&& visit) {
+    visit(kCpuState, emulator.cpu);
+    visit(kMemoryState, emulator.bus.memory);
+    visit(kPortState, emulator.bus.ports);
 }
 
 void apply_state(Emulator& emulator, const json& state) {
-    Cpu& cpu = emulator.cpu;
-    Bus& bus = emulator.bus;
-    cpu.pc = state.at("pc");
-    cpu.dp = state.at("dp");
-    cpu.p = state.at("p");
-    cpu.q = state.at("q");
-    cpu.r = state.at("r");
-    cpu.flags = state.at("flags");
-    cpu.cycle_cost = state.at("cycle_cost");
-    cpu.case_counter = state.at("case_counter");
-    cpu.counter_512ms = state.at("counter_512ms");
-    cpu.counter_2ms = state.at("counter_2ms");
-    cpu.elapsed_512ms = state.at("elapsed_512ms");
-    cpu.elapsed_2ms = state.at("elapsed_2ms");
-    cpu.timer_limit_512ms = state.at("max_horloge512");
-    cpu.timer_limit_2ms = state.at("max_horloge002");
-    cpu.max_delay = state.at("max_delay");
-    const std::string iram = state.at("iram");
-    for (int index = 0; index < kInternalRamSize; ++index) {
-        cpu.iram[index] =
-            static_cast<std::uint8_t>(std::stoi(iram.substr(2 * index, 2), nullptr, 16));
-    }
-    bus.memory.ram_size = static_cast<std::int8_t>(state.at("ram_size").get<int>());
-    bus.memory.lcd_redraw = state.at("lcd_redraw").get<int>() != 0;
-    bus.memory.key_strobe = state.at("key_strobe");
-    bus.ports.port_a = state.at("port_a");
-    bus.ports.port_b = state.at("port_b");
-    bus.ports.port_c = state.at("port_c");
-    bus.ports.port_f = state.at("port_f");
-    bus.ports.refresh_request = state.at("refresh_request").get<int>() != 0;
+    for_each_vector_component(emulator, [&state](const auto& component, auto& owner) {
+        for (const auto& field : component.scalars) {
+            if (!field.info.old_name.empty()) {
+                field.set(owner, state.at(std::string(field.info.old_name)).get<std::int64_t>());
+            }
+        }
+        for (const auto& field : component.bytes) {
+            if (field.info.old_name.empty()) continue;
+            const std::string hex = state.at(std::string(field.info.old_name));
+            std::vector<std::uint8_t> bytes;
+            for (std::size_t n = 0; n + 1 < hex.size(); n += 2)
+                bytes.push_back(
+                    static_cast<std::uint8_t>(std::stoi(hex.substr(n, 2), nullptr, 16)));
+            if (!field.set(owner, bytes)) throw std::runtime_error("bad " + hex);
+        }
+    });
     // The image is filled directly, not through the decoder: no side effects, ROM included.
     for (const json& cell : state.at("mem"))
-        bus.memory.image[cell.at(0).get<int>()] = cell.at(1);
+        emulator.bus.memory.image[cell.at(0).get<int>()] = cell.at(1);
 }
 
-// Every field as one text, so that a failure shows all differences at once.
-std::string describe(const Emulator& emulator, const json& expected_mem) {
-    const Cpu& cpu = emulator.cpu;
-    const Bus& bus = emulator.bus;
+// Every field that the vectors give, as one text, so that a failure shows all differences at
+// once; then the memory cells.
+std::string describe(Emulator& emulator, const json& expected_mem) {
     std::ostringstream out;
-    out << "pc=" << cpu.pc << " dp=" << cpu.dp << " p=" << +cpu.p << " q=" << +cpu.q
-        << " r=" << +cpu.r << " flags=" << +cpu.flags << " cycle_cost=" << cpu.cycle_cost
-        << " case_counter=" << +cpu.case_counter << " counter_512ms=" << cpu.counter_512ms
-        << " counter_2ms=" << cpu.counter_2ms << " elapsed_512ms=" << cpu.elapsed_512ms
-        << " elapsed_2ms=" << cpu.elapsed_2ms << " max_horloge512=" << cpu.timer_limit_512ms
-        << " max_horloge002=" << cpu.timer_limit_2ms << " max_delay=" << cpu.max_delay
-        << " ram_size=" << +bus.memory.ram_size << " lcd_redraw=" << bus.memory.lcd_redraw
-        << " key_strobe=" << +bus.memory.key_strobe << " port_a=" << +bus.ports.port_a
-        << " port_b=" << +bus.ports.port_b << " port_c=" << +bus.ports.port_c
-        << " port_f=" << +bus.ports.port_f << " refresh_request=" << bus.ports.refresh_request
-        << "\niram=" << iram_hex(cpu) << "\nmem:";
+    for_each_vector_component(emulator, [&out](const auto& component, const auto& owner) {
+        for (const auto& field : component.scalars) {
+            if (!field.info.old_name.empty())
+                out << field.info.old_name << "=" << field.get(owner) << " ";
+        }
+        for (const auto& field : component.bytes) {
+            if (field.info.old_name.empty()) continue;
+            std::vector<std::uint8_t> bytes;
+            field.get(owner, bytes);
+            out << "\n" << field.info.old_name << "=";
+            for (const std::uint8_t byte : bytes)
+                out << std::hex << std::setw(2) << std::setfill('0') << +byte << std::dec;
+        }
+    });
+    const AddressSpace& memory = emulator.bus.memory;
+    out << "\nmem:";
     std::vector<bool> listed(0x10000);
     for (const json& cell : expected_mem) {
         const int address = cell.at(0);
         listed[address] = true;
-        out << " " << address << "=" << +bus.memory.image[address];
+        out << " " << address << "=" << +memory.image[address];
     }
     for (int address = 0; address < 0x10000; ++address) {
-        if (!listed[address] && bus.memory.image[address] != 0) {
-            out << " unexpected " << address << "=" << +bus.memory.image[address];
+        if (!listed[address] && memory.image[address] != 0) {
+            out << " unexpected " << address << "=" << +memory.image[address];
         }
     }
     return out.str();

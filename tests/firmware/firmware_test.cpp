@@ -420,5 +420,60 @@ TEST_F(FirmwareTest, UntilStopsAtALabelOfTheSymbolFile) {
         << missed.err;
 }
 
+// The machine taken back without a window lands where a run forwards stops: --back N where
+// N fewer steps end, --reverse-until where --until stopped when nothing passed the address
+// since, and --last-write names the write that --watch-write stopped after.
+TEST_F(FirmwareTest, GoingBackLandsWhereARunForwardsStops) {
+    std::filesystem::copy_file(std::filesystem::path(kFirmwareDir) / kSymbolFile, kSymbolFile);
+    const auto tolvan = [](const std::string& actions) {
+        return testing::run_command(std::string(TOLVAN_BINARY) + " --headless" + actions);
+    };
+    const auto state_of = [](const std::string& out) {
+        return out.substr(out.rfind("{\"program_counter\""));
+    };
+    const std::string instructions = "\"instructions\": ";
+    const auto count_in = [&instructions](const std::string& out) {
+        const std::size_t at = out.rfind(instructions) + instructions.size();
+        return out.substr(at, out.find_first_of(",}", at) - at);
+    };
+    const testing::CommandOutput back = tolvan(" --press Digit1 --slices 7 --back 4321 --state");
+    ASSERT_EQ(back.status, 0) << back.err;
+    const testing::CommandOutput steps =
+        tolvan(" --press Digit1 --steps " + count_in(back.out) + " --state");
+    EXPECT_EQ(state_of(back.out), state_of(steps.out));
+    EXPECT_EQ(std::stoull(count_in(tolvan(" --press Digit1 --slices 7 --state").out)),
+              std::stoull(count_in(back.out)) + 4321);
+
+    const testing::CommandOutput until = tolvan(" --type 1 --until render --slices 9 --state");
+    const testing::CommandOutput reversed =
+        tolvan(" --type 1 --until render --slices 9 --steps 20 --reverse-until render --state");
+    ASSERT_EQ(reversed.status, 0) << reversed.err;
+    EXPECT_EQ(state_of(reversed.out), state_of(until.out));
+    EXPECT_NE(reversed.out.find("reached the --reverse-until address"), std::string::npos);
+
+    const testing::CommandOutput watched =
+        tolvan(" --type 12 --watch-write 0x7000-0x7000 --slices 9 --state --peek 0x7000 0x7000");
+    const std::size_t by = watched.out.find(" by the instruction at ");
+    ASSERT_NE(by, std::string::npos) << watched.out;
+    const std::string writer = watched.out.substr(by + 23, watched.out.find('\n', by) - by - 23);
+    const std::string count = count_in(watched.out);
+    const std::string value = watched.out.substr(watched.out.rfind("7000: ") + 6, 2);
+    const testing::CommandOutput last =
+        tolvan(" --type 12 --watch-write 0x7000-0x7000 --slices 9 --steps 3 --last-write DISPLAY");
+    EXPECT_NE(last.out.find("last write to 7000 (DISPLAY): instruction " + count + " at " + writer +
+                            " wrote " + value + "\n"),
+              std::string::npos)
+        << last.out << "\n"
+        << watched.out;
+
+    // Nothing earlier to go back to: the exit status says so, and the machine stays.
+    for (const char* missed : {" --slices 2 --last-write 0x6000", " --reverse-until enter_line",
+                               " --steps 10 --back 11"}) {
+        const testing::CommandOutput result = tolvan(missed);
+        EXPECT_EQ(result.status, kExitNotReached) << missed;
+        EXPECT_NE(result.err, "") << missed;
+    }
+}
+
 }  // namespace
 }  // namespace tolvan

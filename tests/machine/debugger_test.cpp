@@ -13,6 +13,7 @@
 
 #include "machine/emulator.h"
 #include "machine/slice.h"
+#include "machine/state_description.h"
 #include "tools/assembler.h"
 
 namespace tolvan {
