@@ -8,6 +8,7 @@
 #include "machine/debugger.h"
 #include "machine/source_map.h"
 #include "machine/stack_walk.h"
+#include "machine/time_travel.h"
 #include "tools/hex_text.h"
 
 namespace tolvan {
@@ -66,7 +67,7 @@ json capabilities() {
         {"supportsWriteMemoryRequest", true},       {"supportsDisassembleRequest", true},
         {"supportsInstructionBreakpoints", true},   {"supportsDataBreakpoints", true},
         {"supportsDataBreakpointBytes", true},      {"supportsSteppingGranularity", true},
-        {"supportsTerminateRequest", true},         {"supportsStepBack", false},
+        {"supportsTerminateRequest", true},         {"supportsStepBack", true},
     };
 }
 
@@ -95,6 +96,8 @@ const DapSession::Command DapSession::kCommands[] = {
     {"next", &DapSession::next, true},
     {"stepIn", &DapSession::step_in, true},
     {"stepOut", &DapSession::step_out_, true},
+    {"stepBack", &DapSession::step_back_, true},
+    {"reverseContinue", &DapSession::reverse_continue_, true},
     {"disconnect", &DapSession::disconnect, false},
     {"terminate", &DapSession::terminate, false},
 };
@@ -258,6 +261,10 @@ std::string DapSession::stop_reason(const StopInfo& stop) const {
             return "data breakpoint";
         case StopReason::kUndefinedOpcode:
             return "exception";
+        case StopReason::kReverseRunTo:
+        case StopReason::kLastWrite:
+        case StopReason::kTravel:
+            return "goto";
         default:
             return "step";
     }
@@ -279,6 +286,8 @@ void DapSession::report_stop(DapOutput& out) {
         body["description"] = std::string(stop.write ? "write to 0x" : "read of 0x") +
                               hex4(stop.data_address) + " by the instruction at 0x" +
                               hex4(stop.instruction_address);
+    } else if (stop.reason == StopReason::kHistoryStart) {
+        body["description"] = "the start of the recorded history";
     } else if (stop.reason == StopReason::kUndefinedOpcode) {
         body["description"] = "undefined opcode at 0x" + hex4(stop.pc);
     }
@@ -618,6 +627,26 @@ void DapSession::step_in(const json& request, DapOutput& out) {
 void DapSession::step_out_(const json& request, DapOutput& out) {
     if (!require_paused(request, out)) return;
     step_out(*emulator_);
+    reply(request, out);
+}
+
+void DapSession::step_back_(const json& request, DapOutput& out) {
+    if (!require_paused(request, out)) return;
+    // Back over a call as next goes over it; the disassembly view asks for one instruction.
+    const bool instruction = string_argument(arguments_of(request), "granularity") == "instruction";
+    if (!(instruction ? step_back(*emulator_) : step_back_over(*emulator_))) {
+        refuse(request, out, "the recorded history holds no earlier moment");
+        return;
+    }
+    reply(request, out);
+}
+
+void DapSession::reverse_continue_(const json& request, DapOutput& out) {
+    if (!require_paused(request, out)) return;
+    if (!reverse_continue(*emulator_)) {
+        refuse(request, out, "the recorded history holds no earlier moment");
+        return;
+    }
     reply(request, out);
 }
 

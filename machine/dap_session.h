@@ -101,6 +101,8 @@ class DapSession {
     void next(const nlohmann::json& request, DapOutput& out);
     void step_in(const nlohmann::json& request, DapOutput& out);
     void step_out_(const nlohmann::json& request, DapOutput& out);
+    void step_back_(const nlohmann::json& request, DapOutput& out);
+    void reverse_continue_(const nlohmann::json& request, DapOutput& out);
     void disconnect(const nlohmann::json& request, DapOutput& out);
     void terminate(const nlohmann::json& request, DapOutput& out);
 

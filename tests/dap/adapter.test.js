@@ -102,6 +102,19 @@ test('a debugging session on the demo firmware', async () => {
     trace = await client.stackTraceRequest({ threadId: 1 });
     assert.equal(trace.body.stackFrames[0].line, line + 1);
     assert.equal(parseInt((await registers(client)).PC, 16), lineAddress + 3);
+
+    // The time machine: a step back goes over the call again, to the line of the breakpoint.
+    stopped = client.waitForEvent('stopped');
+    await client.stepBackRequest({ threadId: 1 });
+    assert.equal((await stopped).body.reason, 'step');
+    trace = await client.stackTraceRequest({ threadId: 1 });
+    assert.equal(trace.body.stackFrames[0].line, line);
+    assert.equal(parseInt((await registers(client)).PC, 16), lineAddress);
+    // No breakpoint was hit before this one: a reverse continue goes back to the start.
+    stopped = client.waitForEvent('stopped');
+    await client.reverseContinueRequest({ threadId: 1 });
+    assert.equal((await stopped).body.description, 'the start of the recorded history');
+    assert.equal((await registers(client)).PC, '0x0000');
     await client.setBreakpointsRequest({ source: { path: source }, breakpoints: [] });
 
     // Into a routine: its first line, and the caller's frame on the line of the call.
