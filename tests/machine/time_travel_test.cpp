@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/machine_state.h"
 #include "support/scratch_directory.h"
+#include "tools/assembler.h"
 
 namespace tolvan {
 namespace {
@@ -195,6 +196,143 @@ TEST_F(TimeTravel, DemoFirmwareTakenBackIsTheMachineOfThatMoment) {
     const std::uint64_t open = load->at.instructions;
     std::mt19937 random(7);
     check_taking_back(script, random, 10, {open - 1, open, open + 1, open + 3000, open + 20000});
+}
+
+// A loop that calls a routine; both store A, and the loop counts it up.
+constexpr const char* kCallingLoop = R"(
+        ORG &8000
+start:  LIDP &2800
+loop:   INCA
+        CALL routine
+after:  LIDP &2800
+        STD
+        JRM loop
+routine: PUSH
+        LIDP &2810
+        STD
+        POP
+        RTN
+)";
+
+// The loop run forwards for a while, with the address of each instruction that ran, by moment.
+struct Recorded {
+    std::unique_ptr<Emulator> emulator = std::make_unique<Emulator>();
+    Symbols symbols;
+    std::vector<std::uint16_t> pcs;  // pcs[m]: the instruction run from moment m
+
+    explicit Recorded(std::uint64_t moments) {
+        const AssemblyResult result =
+            assemble_source(kCallingLoop, "loop.asm",
+                            [](const std::string&) { return std::optional<std::string>(); });
+        for (const auto& [address, byte] : result.bytes)
+            emulator->bus.memory.image[address] = byte;
+        symbols = assembly_symbols(result);
+        emulator->bus.memory.ram_size = kRamSize16K;
+        emulator->cpu.pc = at("start");
+        emulator->cpu.r = 0x5C;
+        emulator->cpu.timer_limit_512ms = 50000;
+        emulator->cpu.timer_limit_2ms = 20;
+        Display display = make_display();
+        const StepObserver observer{
+            [](void* context, const Emulator&, std::uint16_t address, std::uint8_t) {
+                static_cast<std::vector<std::uint16_t>*>(context)->push_back(address);
+            },
+            &pcs};
+        while (pcs.size() < moments) {
+            const int limit =
+                static_cast<int>(std::min<std::uint64_t>(moments - pcs.size(), 10000));
+            static_cast<void>(
+                run_slice(*emulator, display, {observer, {}, DelayLoop::kRun, limit}));
+        }
+    }
+    std::uint16_t at(const std::string& label) const { return *find_symbol(symbols, label); }
+    // The latest moment before `before` at which the instruction at the address ran next.
+    std::uint64_t latest(std::uint16_t address, std::uint64_t before) const {
+        while (pcs[--before] != address) {
+        }
+        return before;
+    }
+    std::uint64_t now() const { return emulator->history.now.instructions; }
+};
+
+TEST(ReverseDebugging, EachCommandLandsWhereTheRunForwardsWas) {
+    constexpr std::uint64_t kEnd = 300'000;  // some checkpoints, two whole ones
+    Recorded run(kEnd);
+    Emulator& emulator = *run.emulator;
+    const Debugger& debugger = emulator.debugger;
+
+    ASSERT_TRUE(step_back(emulator));
+    EXPECT_EQ(run.now(), kEnd - 1);
+    EXPECT_EQ(debugger.last_stop.reason, StopReason::kStepBack);
+
+    // Back over a call: from just after its return to just before the call.
+    const std::uint64_t returned = run.latest(run.at("after"), kEnd - 1);
+    ASSERT_TRUE(travel_to(emulator, returned));
+    ASSERT_TRUE(step_back_over(emulator));
+    EXPECT_EQ(run.now(), returned - 6);
+    EXPECT_EQ(emulator.cpu.pc, run.at("loop") + 1);
+    // An instruction that returned nothing is stepped back alone.
+    ASSERT_TRUE(step_back_over(emulator));
+    EXPECT_EQ(run.now(), returned - 7);
+
+    set_breakpoint(emulator.debugger, run.at("routine"), true);
+    ASSERT_TRUE(travel_to(emulator, kEnd));
+    ASSERT_TRUE(reverse_continue(emulator));
+    const std::uint64_t hit = run.latest(run.at("routine"), kEnd);
+    EXPECT_EQ(run.now(), hit);
+    EXPECT_EQ(debugger.last_stop.reason, StopReason::kBreakpoint);
+    ASSERT_TRUE(reverse_continue(emulator));
+    EXPECT_EQ(run.now(), run.latest(run.at("routine"), hit)) << "the one before";
+
+    // A watched write stops after the instruction that made it, as it does going forwards.
+    clear_breakpoints(emulator.debugger);
+    add_watchpoint(emulator.debugger, {0x2810, 0x2810, false, true});
+    ASSERT_TRUE(travel_to(emulator, kEnd));
+    ASSERT_TRUE(reverse_continue(emulator));
+    const std::uint64_t store = run.latest(run.at("routine") + 4, kEnd);
+    EXPECT_EQ(run.now(), store + 1);
+    EXPECT_EQ(debugger.last_stop.reason, StopReason::kWatchpoint);
+    EXPECT_EQ(debugger.last_stop.instruction_address, run.at("routine") + 4);
+
+    const auto last = find_last_write(emulator, 0x2800);
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->moment, run.latest(run.at("after") + 3, run.now()));
+    EXPECT_EQ(last->pc, run.at("after") + 3);
+    EXPECT_EQ(last->instructions, last->moment + 1);
+    ASSERT_TRUE(go_to_last_write(emulator, 0x2800));
+    EXPECT_EQ(last->value, emulator.cpu.iram[kRegisterA]) << "STD writes A";
+
+    // The debugger's history shows the instructions that led here, each at its moment.
+    const std::vector<HistoryEntry> entries = history(debugger);
+    ASSERT_EQ(entries.size(), kHistorySize);
+    for (const HistoryEntry& entry : entries)
+        EXPECT_EQ(entry.pc, run.pcs[entry.moment]);
+    EXPECT_EQ(entries.back().moment, run.now() - 1);
+
+    const std::uint64_t unmoved = run.now();
+    EXPECT_FALSE(reverse_run_to(emulator, 0x9000)) << "never there";
+    EXPECT_EQ(run.now(), unmoved);
+    clear_watchpoints(emulator.debugger);
+    ASSERT_TRUE(reverse_continue(emulator));
+    EXPECT_EQ(debugger.last_stop.reason, StopReason::kHistoryStart);
+    EXPECT_EQ(run.now(), 0u);
+    EXPECT_FALSE(step_back(emulator));
+}
+
+// The oldest checkpoints go once the rest still covers the length kept, and never so many that
+// less is left; what is gone cannot be gone back to.
+TEST(History, KeepsItsLengthAndNoMore) {
+    constexpr std::uint64_t kLength = 20 * kCyclesPerSecond;
+    Recorded run(0);
+    run.emulator->history.settings.length_cycles = kLength;
+    Display display = make_display();
+    ASSERT_TRUE(testing::run_to_moment(*run.emulator, display, 2'000'000));
+    const History& history = run.emulator->history;
+    const std::uint64_t kept = history.end.cycles - history_start(history).cycles;
+    EXPECT_GE(kept, kLength);
+    EXPECT_LT(kept, kLength + (kCheckpointsPerKeyframe + 1) * kCheckpointCycles);
+    EXPECT_FALSE(travel_to(*run.emulator, history_start(history).instructions - 1));
+    EXPECT_TRUE(travel_to(*run.emulator, history_start(history).instructions));
 }
 
 }  // namespace
