@@ -51,6 +51,12 @@ const json& arguments_of(const json& request) {
     return arguments ? *arguments : kNone;
 }
 
+// "/home/me/demo" for "/home/me/demo/." or "/home/me/demo/".
+std::string folder_name(const std::filesystem::path& folder) {
+    const std::filesystem::path normal = folder.lexically_normal();
+    return (normal.has_filename() ? normal : normal.parent_path()).string();
+}
+
 // A place in a source as the protocol names it.
 json source_of(const SourcePlace& place) {
     return {{"name", place.file.filename().string()}, {"path", place.file.string()}};
@@ -212,8 +218,8 @@ void DapSession::load_debug_information(DapOutput& out) {
     std::string loaded = "debug information:";
     for (const DebugInfo& info : emulator.debug_info) {
         loaded += ' ';
-        loaded += std::to_string(info.files.size()) + " source file(s) of " +
-                  info.folder.lexically_normal().parent_path().string();
+        loaded +=
+            std::to_string(info.files.size()) + " source file(s) of " + folder_name(info.folder);
     }
     if (emulator.debug_info.empty()) loaded += " none; breakpoints go on instructions only";
     out.messages.push_back(output_event(loaded));
