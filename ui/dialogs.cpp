@@ -20,6 +20,7 @@
 #include "machine/control.h"
 #include "resources/artwork.h"
 #include "ui/dialog_fields.h"
+#include "ui/preferences.h"
 #include "ui_about_box.h"
 #include "ui_all_reset_box.h"
 #include "ui_config_files_box.h"
@@ -269,6 +270,11 @@ void show_error_box(QWidget* owner, const std::string& text, const std::string& 
     run(dialog);
 }
 
+void show_failures(QWidget* owner, const Failures& failures) {
+    for (const Failure& failure : failures.list)
+        show_error_box(owner, failure.message, failure.detail);
+}
+
 void edit_file_names(QWidget* owner, Emulator& emulator) {
     QDialog dialog(owner);
     Ui::CONFIGFILESBOX form;
@@ -282,7 +288,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kFileNames);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kFileNames));
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -315,7 +321,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
         timer_limit_512ms_from_field(text_of(form.timer512_edit)).value_or(cpu.timer_limit_512ms);
     cpu.timer_limit_2ms =
         timing_from_field(text_of(form.timer2_edit)).value_or(cpu.timer_limit_2ms);
-    save_configuration_reporting(emulator, ConfigurationKeys::kTiming);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kTiming));
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -326,6 +332,9 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     form.from_edit->setText(field(settings.from));
     form.to_edit->setText(field(settings.to));
     form.file_edit->setText(field(settings.file_name));
+    // Kept with the window's preferences, not in Tolvan.ini: it is the user's taste, not the
+    // machine's state.
+    form.use_symbols_check->setChecked(load_unassemble_symbols_preference());
     const Symbols& symbols = emulator.symbols;
     form.from_edit->setValidator(new AddressValidator(symbols, &dialog));
     form.to_edit->setValidator(new AddressValidator(symbols, &dialog));
@@ -341,8 +350,13 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.from = address_from_field(text_of(form.from_edit), symbols).value_or(settings.from);
     settings.to = address_from_field(text_of(form.to_edit), symbols).value_or(settings.to);
     settings.more_information = form.more_information_check->isChecked();
+    settings.use_symbols = form.use_symbols_check->isChecked();
+    if (!save_unassemble_symbols_preference(settings.use_symbols)) {
+        qWarning("tolvan: cannot keep the Unassemble box's choice in %s",
+                 qPrintable(window_preferences_file()));
+    }
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kUnassembler);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kUnassembler));
     return true;
 }
 

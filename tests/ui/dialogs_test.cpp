@@ -295,6 +295,39 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
     EXPECT_EQ(emulator().unassembler.more_information, 0);
 }
 
+// "Use symbol names" starts on, gives the plain listing when off, and is remembered, unlike the
+// other check box; a label is taken in the address fields.
+TEST_F(Dialogs, UnassembleUsesSymbolNamesUnlessTurnedOffAndRemembersTheChoice) {
+    write_running_roms();
+    open_window();
+    add_symbol(emulator().symbols, "start", 0x0000);
+    add_symbol(emulator().symbols, "later", 0x0004);
+    const auto unassemble = [this](bool expected, bool wanted, const char* file) {
+        const auto box = when_dialog_opens("UNASSEMBLEBOX", [=, this](QDialog& d) {
+            auto* check = child<QCheckBox>(d, "use_symbols_check");
+            ASSERT_NE(check, nullptr);
+            EXPECT_EQ(check->isChecked(), expected);
+            check->setChecked(wanted);
+            const bool labels = has_symbols(emulator().symbols);
+            set_text(d, "from_edit", labels ? "start" : "0");
+            set_text(d, "to_edit", labels ? "later+2" : "6");
+            set_text(d, "file_edit", file);
+            click(d, "ok_button");
+        });
+        trigger(MenuCommand::kUnassemble);
+        ASSERT_TRUE(box->seen);
+    };
+    unassemble(true, true, "named.lst");
+    EXPECT_EQ(emulator().unassembler.to, 6);
+    EXPECT_NE(read_file("named.lst").find("later"), std::string::npos) << read_file("named.lst");
+    unassemble(true, false, "plain.lst");
+    EXPECT_EQ(read_file("plain.lst").find("later"), std::string::npos) << read_file("plain.lst");
+    EXPECT_EQ(read_file("Tolvan.ini").find("symbol"), std::string::npos) << "not the machine's";
+    close_window();
+    open_window();
+    unassemble(false, false, "plain.lst");
+}
+
 TEST_F(Dialogs, UnassembleCancelRunsNothing) {
     open_window();
     emulator().unassembler.file_name = "demo.asm";
@@ -325,7 +358,30 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(error->seen);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
-    EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+// Each failure of one command has its own box, in order: the settings that could not be kept,
+// then the listing that could not be written.
+TEST_F(Dialogs, TwoFailuresOfOneCommandShowTwoBoxes) {
+    open_window();
+    std::filesystem::create_directory("Tolvan.ini");
+    const auto settings = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        set_text(d, "file_edit", "no-such-directory/out.lst");
+        click(d, "ok_button");
+    });
+    std::vector<QString> shown;
+    std::function<void(QDialog&)> answer = [&](QDialog& d) {
+        shown.push_back(text_of(d, "error_text") + " / " + text_of(d, "error_detail"));
+        click(d, "ok_button");
+        if (shown.size() == 1) when_dialog_opens("ErrorBox", answer);
+    };
+    when_dialog_opens("ErrorBox", answer);
+    trigger(MenuCommand::kUnassemble);
+    EXPECT_TRUE(settings->seen);
+    EXPECT_EQ(shown, (std::vector<QString>{
+                         "Erreur pendant l'écriture de Tolvan.ini / Tolvan.ini: Is a directory",
+                         "Erreur d'ouverture du fichier unassemble / no-such-directory/out.lst: "
+                         "No such file or directory"}));
 }
 
 // Every text of the box shows whole, inside the box, and no two widgets overlap.
@@ -364,12 +420,10 @@ TEST_F(Dialogs, NoBoxClipsItsTexts) {
         {MenuCommand::kAbout, "AboutBox"},           {MenuCommand::kContent, "InfoBox"},
         {MenuCommand::kAllReset, "AllResetBox"},     {MenuCommand::kRam8, "MemoryBox"},
         {MenuCommand::kFileNames, "CONFIGFILESBOX"}, {MenuCommand::kChangeSpeed, "CONFIGUREBOX"},
-        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}, {MenuCommand::kBreak, "ErrorBox"},
+        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}, {MenuCommand::kSaveRam, "ErrorBox"},
     };
+    emulator().control.ram_file_name = "no-such-directory/TOLVAN.RAM";
     for (const auto& [command, name] : boxes) {
-        if (command == MenuCommand::kBreak) {
-            report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
-        }
         const auto box = when_dialog_opens(name, [](QDialog& d) {
             expect_no_clipped_text(d);
             d.reject();
@@ -436,18 +490,18 @@ TEST_F(Dialogs, MnemonicsAreUniqueInEachMenu) {
 
 TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
     open_window();
-    report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+    emulator().control.ram_file_name = "no-such-directory/TOLVAN.RAM";
     const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
         auto* text = child<QLabel>(d, "error_text");
         auto* detail = child<QLabel>(d, "error_detail");
         ASSERT_TRUE(text && detail);
         EXPECT_EQ(text->text().toStdString(), kRamWriteError);
-        EXPECT_EQ(detail->text(), "TOLVAN.RAM: Permission denied");
+        EXPECT_EQ(detail->text(), "no-such-directory/TOLVAN.RAM: No such file or directory");
         EXPECT_TRUE(detail->isVisible());
         EXPECT_GE(detail->y(), text->y() + text->height());
         click(d, "ok_button");
     });
-    trigger(MenuCommand::kBreak);
+    trigger(MenuCommand::kSaveRam);
     EXPECT_TRUE(error->seen);
 }
 

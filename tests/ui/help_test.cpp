@@ -26,7 +26,8 @@ TEST(Help, TheReadmeHoldsTheKeyTablesAsTheHelpShowsThem) {
     for (const HelpTable& table : {pc_key_table(), debugger_key_table()}) {
         const std::string expected = markdown_table(table);
         EXPECT_NE(text.find(expected), std::string::npos)
-            << "The README should hold, as it stands:\n" << expected;
+            << "The README should hold, as it stands:\n"
+            << expected;
     }
 }
 
