@@ -34,8 +34,6 @@ constexpr qint64 kRunningRefreshMs = 250;
 constexpr int kMessageMs = 5000;
 constexpr int kDefaultWidth = 1000;
 constexpr int kDefaultHeight = 760;
-// Wide enough for the two columns of registers and a row of the internal RAM.
-constexpr int kRightPaneWidth = 400;
 // The memory and the history get about half the height: enough rows to read a routine's past.
 constexpr int kBottomPaneHeight = 330;
 
@@ -145,8 +143,10 @@ void DebuggerWindow::build_panes() {
         add_pane(tr("History"), "HistoryPane", history_, Qt::BottomDockWidgetArea);
     tabifyDockWidget(stack, breakpoints);
     stack->raise();
-    splitDockWidget(memory, history, Qt::Horizontal);
-    resizeDocks({registers}, {kRightPaneWidth}, Qt::Horizontal);
+    // Each as wide as the code: a row of memory and a line of history are long.
+    tabifyDockWidget(memory, history);
+    memory->raise();
+    resizeDocks({registers}, {registers_->sizeHint().width()}, Qt::Horizontal);
     resizeDocks({memory}, {kBottomPaneHeight}, Qt::Vertical);
     resize(kDefaultWidth, kDefaultHeight);
 }
