@@ -36,8 +36,6 @@ constexpr qint64 kRunningRefreshMs = 250;
 constexpr int kMessageMs = 5000;
 constexpr int kDefaultWidth = 1400;
 constexpr int kDefaultHeight = 760;
-// Wide enough for the two columns of registers and a row of the internal RAM.
-constexpr int kRightPaneWidth = 400;
 constexpr int kSourcePaneWidth = 460;
 // The memory and the history get about half the height: enough rows to read a routine's past.
 constexpr int kBottomPaneHeight = 330;
@@ -171,8 +169,11 @@ void DebuggerWindow::build_panes() {
         add_pane(tr("History"), "HistoryPane", history_, Qt::BottomDockWidgetArea);
     tabifyDockWidget(stack, breakpoints);
     stack->raise();
-    splitDockWidget(memory, history, Qt::Horizontal);
-    resizeDocks({registers, source}, {kRightPaneWidth, kSourcePaneWidth}, Qt::Horizontal);
+    // Each as wide as the code: a row of memory and a line of history are long.
+    tabifyDockWidget(memory, history);
+    memory->raise();
+    resizeDocks({registers, source}, {registers_->sizeHint().width(), kSourcePaneWidth},
+                Qt::Horizontal);
     resizeDocks({memory}, {kBottomPaneHeight}, Qt::Vertical);
     resize(kDefaultWidth, kDefaultHeight);
 }

@@ -20,6 +20,7 @@
 #include "machine/control.h"
 #include "resources/artwork.h"
 #include "ui/dialog_fields.h"
+#include "ui/preferences.h"
 #include "ui_about_box.h"
 #include "ui_all_reset_box.h"
 #include "ui_config_files_box.h"
@@ -331,6 +332,9 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     form.from_edit->setText(field(settings.from));
     form.to_edit->setText(field(settings.to));
     form.file_edit->setText(field(settings.file_name));
+    // Kept with the window's preferences, not in Tolvan.ini: it is the user's taste, not the
+    // machine's state.
+    form.use_symbols_check->setChecked(load_unassemble_symbols_preference());
     const Symbols& symbols = emulator.symbols;
     form.from_edit->setValidator(new AddressValidator(symbols, &dialog));
     form.to_edit->setValidator(new AddressValidator(symbols, &dialog));
@@ -346,6 +350,11 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.from = address_from_field(text_of(form.from_edit), symbols).value_or(settings.from);
     settings.to = address_from_field(text_of(form.to_edit), symbols).value_or(settings.to);
     settings.more_information = form.more_information_check->isChecked();
+    settings.use_symbols = form.use_symbols_check->isChecked();
+    if (!save_unassemble_symbols_preference(settings.use_symbols)) {
+        qWarning("tolvan: cannot keep the Unassemble box's choice in %s",
+                 qPrintable(window_preferences_file()));
+    }
     settings.file_name = file_name_of(form.file_edit);
     show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kUnassembler));
     return true;

@@ -514,11 +514,7 @@ void MainWindow::run_command(MenuCommand command) {
             show_about_box(this);
             break;
         case MenuCommand::kSaveRam:
-            if (Failures failures = save_ram_image(e); failures.ok()) {
-                note_done(tr("RAM saved in %1"), e.control.ram_file_name);
-            } else {
-                show_failures(this, failures);
-            }
+            save_ram();
             break;
         case MenuCommand::kLoadRam:
             load_ram_image();
@@ -654,6 +650,12 @@ void MainWindow::load_ram_image() {
         note_done(tr("RAM loaded from %1"), emulator_->control.ram_file_name);
     }
     show_failures(this, result.failures);
+}
+
+void MainWindow::save_ram() {
+    const Failures failures = save_ram_image(*emulator_);
+    if (failures.ok()) note_done(tr("RAM saved in %1"), emulator_->control.ram_file_name);
+    show_failures(this, failures);
 }
 
 void MainWindow::load_symbols() {

@@ -125,6 +125,8 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] Failures load_symbols_beside_roms();
     // Load RAM, and what the new power-on changes in the window.
     void load_ram_image();
+    // Writes the RAM image and the configuration; a short note says so, an error box if not.
+    void save_ram();
     void shut_down();
     void update_rect(const Rect& rect);
     void save_preferences();

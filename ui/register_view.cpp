@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <algorithm>
 #include <optional>
 
 #include "machine/register_fields.h"
@@ -42,8 +43,8 @@ RegisterView::RegisterView(Emulator& emulator, QWidget* parent)
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setHorizontalHeaderLabels({tr("Register"), tr("Value"), tr("Register"), tr("Value")});
     verticalHeader()->hide();
-    horizontalHeader()->setStretchLastSection(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -65,6 +66,12 @@ RegisterView::RegisterView(Emulator& emulator, QWidget* parent)
     resizeColumnsToContents();
     resizeRowsToContents();
     // The whole table, always.
+    // Room for a timer's count (up to 10 digits), whatever the values are now.
+    const int value_width = fontMetrics().horizontalAdvance(QStringLiteral("0000000000"));
+    for (int column = 1; column < columnCount(); column += 2) {
+        setColumnWidth(column, std::max(columnWidth(column), value_width));
+    }
+    setMinimumWidth(horizontalHeader()->length() + 2 * frameWidth());
     setMinimumHeight(sizeHint().height());
     editable_ = true;
     set_editable(false);

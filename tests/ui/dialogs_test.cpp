@@ -295,6 +295,39 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
     EXPECT_EQ(emulator().unassembler.more_information, 0);
 }
 
+// "Use symbol names" starts on, gives the plain listing when off, and is remembered, unlike the
+// other check box; a label is taken in the address fields.
+TEST_F(Dialogs, UnassembleUsesSymbolNamesUnlessTurnedOffAndRemembersTheChoice) {
+    write_running_roms();
+    open_window();
+    add_symbol(emulator().symbols, "start", 0x0000);
+    add_symbol(emulator().symbols, "later", 0x0004);
+    const auto unassemble = [this](bool expected, bool wanted, const char* file) {
+        const auto box = when_dialog_opens("UNASSEMBLEBOX", [=, this](QDialog& d) {
+            auto* check = child<QCheckBox>(d, "use_symbols_check");
+            ASSERT_NE(check, nullptr);
+            EXPECT_EQ(check->isChecked(), expected);
+            check->setChecked(wanted);
+            const bool labels = has_symbols(emulator().symbols);
+            set_text(d, "from_edit", labels ? "start" : "0");
+            set_text(d, "to_edit", labels ? "later+2" : "6");
+            set_text(d, "file_edit", file);
+            click(d, "ok_button");
+        });
+        trigger(MenuCommand::kUnassemble);
+        ASSERT_TRUE(box->seen);
+    };
+    unassemble(true, true, "named.lst");
+    EXPECT_EQ(emulator().unassembler.to, 6);
+    EXPECT_NE(read_file("named.lst").find("later"), std::string::npos) << read_file("named.lst");
+    unassemble(true, false, "plain.lst");
+    EXPECT_EQ(read_file("plain.lst").find("later"), std::string::npos) << read_file("plain.lst");
+    EXPECT_EQ(read_file("Tolvan.ini").find("symbol"), std::string::npos) << "not the machine's";
+    close_window();
+    open_window();
+    unassemble(false, false, "plain.lst");
+}
+
 TEST_F(Dialogs, UnassembleCancelRunsNothing) {
     open_window();
     emulator().unassembler.file_name = "demo.asm";

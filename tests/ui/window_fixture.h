@@ -71,7 +71,8 @@ inline QApplication& application() {
                 if (message.contains(QStringLiteral("propagateSizeHints")) ||
                     message.contains(QStringLiteral("XDG_RUNTIME_DIR")) ||
                     message.contains(QStringLiteral("does not support raise")) ||
-                    message.contains(QStringLiteral("does not support grabbing"))) {
+                    message.contains(QStringLiteral("does not support grabbing")) ||
+                    message.contains(QStringLiteral("does not support QPlatformServices"))) {
                     return;
                 }
                 if (type != QtDebugMsg) {
