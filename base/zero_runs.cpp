@@ -1,6 +1,8 @@
 #include "base/zero_runs.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace tolvan {
 
@@ -50,28 +52,75 @@ class RunReader {
     std::size_t next_ = 0;
 };
 
+// The bytes exclusive-or the base, looked at without being made.
+class Difference {
+  public:
+    Difference(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> base)
+        : bytes_(bytes), base_(base) {}
+
+    std::uint8_t at(std::size_t n) const {
+        return base_.empty() ? bytes_[n] : static_cast<std::uint8_t>(bytes_[n] ^ base_[n]);
+    }
+
+    void append(std::size_t from, std::size_t to, std::vector<std::uint8_t>& out) const {
+        const std::size_t at = out.size();
+        out.insert(out.end(), bytes_.begin() + static_cast<long>(from),
+                   bytes_.begin() + static_cast<long>(to));
+        if (base_.empty()) return;
+        for (std::size_t n = from; n < to; ++n)
+            out[at + n - from] ^= base_[n];
+    }
+
+    // The first byte from `from` on that is not zero, or the end.
+    std::size_t next_nonzero(std::size_t from) const {
+        std::size_t n = from;
+        for (; n + sizeof(std::uint64_t) <= bytes_.size(); n += sizeof(std::uint64_t)) {
+            const std::uint64_t word = word_at(bytes_, n) ^ (base_.empty() ? 0 : word_at(base_, n));
+            if (word != 0) return n + static_cast<std::size_t>(std::countr_zero(word)) / 8;
+        }
+        while (n < bytes_.size() && at(n) == 0)
+            ++n;
+        return n;
+    }
+
+    // Where a literal run from `from` ends: at a zero run long enough to be worth a new pair
+    // (a shorter one costs more to end and start again than to copy), or at the end.
+    std::size_t literal_end(std::size_t from) const {
+        constexpr std::size_t kShortestRun = 3;
+        std::size_t zeros = 0;
+        for (std::size_t n = from; n < bytes_.size(); ++n) {
+            zeros = at(n) == 0 ? zeros + 1 : 0;
+            if (zeros == kShortestRun) return n + 1 - kShortestRun;
+        }
+        return bytes_.size();
+    }
+
+  private:
+    // Lowest address first, whatever the host: the position of the first difference follows.
+    static std::uint64_t word_at(std::span<const std::uint8_t> bytes, std::size_t n) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, &bytes[n], sizeof word);
+        if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+        return word;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    std::span<const std::uint8_t> base_;
+};
+
 }  // namespace
 
-void append_zero_runs(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out) {
-    // A zero run shorter than this costs more to end and start again than to copy.
-    constexpr std::size_t kShortestRun = 3;
+void append_zero_runs(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> base,
+                      std::vector<std::uint8_t>& out) {
+    const Difference difference{bytes, base};
     std::size_t n = 0;
     while (n < bytes.size()) {
-        const std::size_t zeros_start = n;
-        while (n < bytes.size() && bytes[n] == 0)
-            ++n;
-        const std::size_t literal_start = n;
-        while (n < bytes.size()) {
-            const std::size_t run_end = std::min(n + kShortestRun, bytes.size());
-            if (run_end - n == kShortestRun &&
-                std::all_of(&bytes[n], &bytes[0] + run_end, [](auto b) { return b == 0; })) {
-                break;
-            }
-            ++n;
-        }
-        append_length(literal_start - zeros_start, out);
-        append_length(n - literal_start, out);
-        out.insert(out.end(), &bytes[0] + literal_start, &bytes[0] + n);
+        const std::size_t literal_start = difference.next_nonzero(n);
+        const std::size_t literal_end = difference.literal_end(literal_start);
+        append_length(literal_start - n, out);
+        append_length(literal_end - literal_start, out);
+        difference.append(literal_start, literal_end, out);
+        n = literal_end;
     }
 }
 

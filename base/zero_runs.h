@@ -9,10 +9,12 @@
 
 namespace tolvan {
 
-// Appends the coded form of `bytes`: pairs of a zero run's length and a literal run's length
-// (each 7 bits a byte, lowest first, the top bit set on all but the last byte), each pair
-// followed by the literal bytes.
-void append_zero_runs(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out);
+// Appends the coded form of `bytes` exclusive-or `base` (of the same length; zeros when empty):
+// pairs of a zero run's length and a literal run's length (each 7 bits a byte, lowest first, the
+// top bit set on all but the last byte), each pair followed by the literal bytes. Equal stretches
+// are skipped eight bytes at a time.
+void append_zero_runs(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> base,
+                      std::vector<std::uint8_t>& out);
 
 // The bytes again, or nothing when the coded form is damaged or would give more than max_size.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> decode_zero_runs(

@@ -1,5 +1,5 @@
-// Emulated instructions per second through the real execution slice, MaxDelay 0, on three
-// programs assembled at start-up:
+// Emulated instructions per second through the real execution slice, MaxDelay 0, with the
+// history recording (and the loop once without it), on three programs assembled at start-up:
 // - Loop: a loop of about 30 distinct opcodes with data-dependent branches, memory traffic
 //   and a call; the host's branch predictor learns most of it.
 // - Run300 and Run4000: straight runs of 300 and 4,000 random instructions of the common
@@ -17,64 +17,16 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_program.h"
 #include "machine/emulator.h"
 #include "machine/slice.h"
-#include "tools/assembler.h"
 
 namespace tolvan {
 namespace {
 
-constexpr std::uint16_t kProgramStart = 0x8000;
-constexpr std::uint8_t kStackTop = 0x5C;
 // Every slice of these programs runs its full count: none of them switches the display on.
 constexpr int kInstructionsPerSlice = 10000;
 constexpr int kCheckSlices = 50;
-
-const char* const kLoopProgram = R"(
-        ORG &8000
-start:  LIDP &2800
-        LIA  &35
-        LIB  0
-        LP   8
-        ANIM 0
-loop:   SL
-        JRCP carried
-        ADIA &1D
-carried: STD
-        LDD
-        CALL twist
-        LIP  &10
-        LIQ  &20
-        LII  3
-        ADN
-        MVW
-        TSIA 4
-        JRZP clear
-        INCK
-clear:  EXAB
-        ORIA &40
-        SBIA 3
-        EXAB
-        LP   9
-        EXAM
-        LDM
-        ANIA 7
-        CPIA 3
-        JRNCP high
-        DECA
-high:   INCP
-        ADM
-        IX
-        DY
-        LIDL 0
-        JRM  loop
-twist:  PUSH
-        SWP
-        ORID 1
-        POP
-        RTN
-end:
-)";
 
 // A small deterministic generator, the same on every host.
 class Random {
@@ -158,43 +110,6 @@ std::string random_run(int count, std::uint32_t seed) {
     return text;
 }
 
-struct Program {
-    std::vector<std::pair<std::uint16_t, std::uint8_t>> bytes;
-    std::uint16_t end = 0;
-};
-
-Program assemble(const std::string& text) {
-    const AssemblyResult result = assemble_source(
-        text, "bench.asm", [](const std::string&) { return std::optional<std::string>(); });
-    Program program;
-    if (!result.ok()) return program;
-    for (const auto& [address, byte] : result.bytes)
-        program.bytes.emplace_back(address, byte);
-    program.end = static_cast<std::uint16_t>(result.symbols.at("end"));
-    return program;
-}
-
-std::unique_ptr<Emulator> load(const Program& program) {
-    auto emulator = std::make_unique<Emulator>();
-    for (const auto& [address, byte] : program.bytes)
-        emulator->bus.memory.image[address] = byte;
-    emulator->bus.memory.ram_size = kRamSize16K;
-    Cpu& cpu = emulator->cpu;
-    cpu.pc = kProgramStart;
-    cpu.r = kStackTop;
-    cpu.max_delay = 0;
-    cpu.timer_limit_512ms = 50000;
-    cpu.timer_limit_2ms = 20;
-    return emulator;
-}
-
-Display make_display() {
-    Display display;
-    display.case_bitmap = Image(kClientWidth, kClientHeight);
-    display.pixel_bitmap = Image(kPixelBitmapWidth, kPixelBitmapHeight);
-    return display;
-}
-
 // The processor state and RAM after a fixed number of slices, folded into one number.
 std::uint64_t state_check(const Program& program) {
     auto emulator = load(program);
@@ -218,12 +133,17 @@ std::uint64_t state_check(const Program& program) {
     return hash;
 }
 
-void run_program(benchmark::State& state, const Program& program) {
+// With the history recording, as the window and the headless program run, or without.
+enum class Recording : bool { kOn, kOff };
+
+void run_program(benchmark::State& state, const Program& program,
+                 Recording recording = Recording::kOn) {
     if (program.bytes.empty()) {
         state.SkipWithError("the program does not assemble");
         return;
     }
     auto emulator = load(program);
+    if (recording == Recording::kOff) emulator->history.settings.length_cycles = 0;
     Display display = make_display();
     for (auto _ : state)
         static_cast<void>(run_slice(*emulator, display));
@@ -248,6 +168,13 @@ void BM_SliceLoop(benchmark::State& state) {
     run_program(state, program);
 }
 BENCHMARK(BM_SliceLoop)->Unit(benchmark::kMicrosecond);
+
+// The same without the history: what recording costs is the difference.
+void BM_SliceLoopNotRecorded(benchmark::State& state) {
+    static const Program program = assemble(kLoopProgram);
+    run_program(state, program, Recording::kOff);
+}
+BENCHMARK(BM_SliceLoopNotRecorded)->Unit(benchmark::kMicrosecond);
 
 void BM_SliceRun300(benchmark::State& state) {
     static const Program program = assemble(random_run(300, 12345));

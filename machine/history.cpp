@@ -66,18 +66,16 @@ void drop_oldest(History& history) {
 
 void take_checkpoint(Emulator& emulator) {
     History& history = emulator.history;
-    const std::vector<std::uint8_t> state = encode_state(emulator);
+    std::vector<std::uint8_t>& state = history.state;
+    encode_state(emulator, state);
     Checkpoint checkpoint{history.now, history.next_input, 0, {}};
     const bool whole = history.reference.size() != state.size() || history.checkpoints.empty() ||
                        history.checkpoints.back().keyframe_distance + 1 >= kCheckpointsPerKeyframe;
     if (whole) {
-        append_zero_runs(state, checkpoint.coded);
-        history.reference = state;
+        append_zero_runs(state, {}, checkpoint.coded);
+        history.reference.swap(state);
     } else {
-        std::vector<std::uint8_t> difference(state.size());
-        std::ranges::transform(state, history.reference, difference.begin(),
-                               [](std::uint8_t a, std::uint8_t b) { return a ^ b; });
-        append_zero_runs(difference, checkpoint.coded);
+        append_zero_runs(state, history.reference, checkpoint.coded);
         checkpoint.keyframe_distance = history.checkpoints.back().keyframe_distance + 1;
     }
     checkpoint.coded.shrink_to_fit();
@@ -98,7 +96,7 @@ RunCount history_start(const History& history) {
 }
 
 std::size_t history_memory(const History& history) {
-    return history.memory + history.reference.capacity();
+    return history.memory + history.reference.capacity() + history.state.capacity();
 }
 
 void begin_live_change(Emulator& emulator) {

@@ -1,8 +1,8 @@
 // The recorded session. While the machine runs, the history keeps checkpoints of its state
-// (one a second of emulated time, each coded as its difference from the last whole one) and a
-// log of every input with the moment it took effect (see inputs.h). From the latest checkpoint
-// before a moment, replaying the steps and the logged inputs gives that moment again,
-// instruction for instruction: the time machine of time_travel.h stands on this.
+// (one every two seconds of emulated time, each coded as its difference from the last whole
+// one) and a log of every input with the moment it took effect (see inputs.h). From the latest
+// checkpoint before a moment, replaying the steps and the logged inputs gives that moment
+// again, instruction for instruction: the time machine of time_travel.h stands on this.
 //
 // Moments are counted on the history's own timeline: the instructions executed since the
 // history began, which a loaded state or Load RAM does not reset (the machine's own count,
@@ -34,9 +34,10 @@ struct RunCount {
 inline constexpr std::uint64_t kCyclesPerSecond = 97'656;
 inline constexpr int kDefaultHistoryMinutes = 10;
 inline constexpr std::size_t kDefaultHistoryMemory = std::size_t{64} << 20;
-// One checkpoint a second of emulated time, and a whole one every this many: restoring any of
-// them decodes two.
-inline constexpr std::uint64_t kCheckpointCycles = kCyclesPerSecond;
+// A checkpoint every two seconds of emulated time: often enough that a replay to any moment
+// takes a millisecond or so, seldom enough that recording costs the slices a few percent. A
+// whole one every this many: restoring any of them decodes two.
+inline constexpr std::uint64_t kCheckpointCycles = 2 * kCyclesPerSecond;
 inline constexpr std::size_t kCheckpointsPerKeyframe = 16;
 
 struct LoggedInput {
@@ -71,8 +72,10 @@ struct History {
     std::deque<LoggedInput> inputs;
     std::uint64_t first_input = 0;  // the index in the log of inputs.front()
     std::uint64_t next_input = 0;   // the index of the first input not made at `now`
-    // The coded state of the newest whole checkpoint, which the next ones are compared with.
+    // The coded state of the newest whole checkpoint, which the next ones are compared with,
+    // and room for the state of the next one.
     std::vector<std::uint8_t> reference;
+    std::vector<std::uint8_t> state;
     std::uint64_t next_checkpoint_cycles = 0;
     std::size_t memory = 0;
     // Opens of the LOAD file that the log holds, as the tape counts them.

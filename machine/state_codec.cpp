@@ -46,6 +46,12 @@ std::int64_t read_number(std::span<const std::uint8_t> bytes, bool is_signed) {
 
 std::vector<std::uint8_t> encode_state(const Emulator& emulator) {
     std::vector<std::uint8_t> out;
+    encode_state(emulator, out);
+    return out;
+}
+
+void encode_state(const Emulator& emulator, std::vector<std::uint8_t>& out) {
+    out.clear();
     for_each_machine_field(emulator, [&out](const auto& field, const auto& owner) {
         if constexpr (is_scalar_field<std::remove_cvref_t<decltype(field)>>) {
             append_number(field.get(owner), field.size, out);
@@ -58,7 +64,6 @@ std::vector<std::uint8_t> encode_state(const Emulator& emulator) {
                 out[length_at + n] = static_cast<std::uint8_t>(length >> (kBitsPerByte * n));
         }
     });
-    return out;
 }
 
 bool decode_state(Emulator& emulator, std::span<const std::uint8_t> bytes) {

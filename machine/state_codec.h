@@ -19,6 +19,8 @@ std::int64_t read_number(std::span<const std::uint8_t> bytes, bool is_signed);
 // Every field that is the machine's own (FieldRole::kMachine), in the description's order: each
 // number in its width, each block as its length in four bytes and then its bytes.
 std::vector<std::uint8_t> encode_state(const Emulator& emulator);
+// The same into `out`, which keeps its capacity from one state to the next.
+void encode_state(const Emulator& emulator, std::vector<std::uint8_t>& out);
 
 // Puts back a state that encode_state gave, on this version; false when the bytes are not
 // one (then the fields read so far are set).
