@@ -297,6 +297,16 @@ const StateComponent<MachineControl> kControlState{kControlScalars, {}};
 const StateComponent<RunCount> kExecutedState{kExecutedScalars, {}};
 const StateComponent<Screen> kScreenState{{}, kScreenBytes};
 
+std::optional<std::int64_t> field_value(const Emulator& emulator, std::string_view name) {
+    std::optional<std::int64_t> value;
+    for_each_state_component(emulator, [&](const auto& component, const auto& owner) {
+        for (const auto& field : component.scalars) {
+            if (!value && field.info.name == name) value = field.get(owner);
+        }
+    });
+    return value;
+}
+
 std::string registers_text(const Cpu& cpu) {
     std::string text;
     // The places run from 1 without a gap.

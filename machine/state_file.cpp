@@ -101,6 +101,10 @@ StateFileStatus apply_records(const Records& records, Emulator& fresh) {
 
 }  // namespace
 
+std::string quick_slot_file_name(int slot) {
+    return "TOLVAN" + std::to_string(slot) + ".STA";
+}
+
 std::string state_file_bytes(const Emulator& emulator) {
     std::vector<std::uint8_t> records;
     append_record(kLowRomRecord, text_bytes(emulator.control.low_rom_sha256), records);

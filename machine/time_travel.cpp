@@ -323,6 +323,20 @@ bool travel_to(Emulator& emulator, std::uint64_t moment) {
     return true;
 }
 
+bool travel_back_in_time(Emulator& emulator, std::uint64_t cycles) {
+    if (at_history_start(emulator)) return false;
+    const History& history = emulator.history;
+    const RunCount start = history_start(history);
+    const double span_cycles = static_cast<double>(history.end.cycles - start.cycles);
+    const double span_instructions =
+        static_cast<double>(history.end.instructions - start.instructions);
+    const double per_cycle = span_cycles > 0 ? span_instructions / span_cycles : 1;
+    const auto back = std::max<std::uint64_t>(
+        1, static_cast<std::uint64_t>(static_cast<double>(cycles) * per_cycle));
+    const std::uint64_t now = history.now.instructions;
+    return travel_to(emulator, now - std::min(back, now - start.instructions));
+}
+
 bool step_back(Emulator& emulator) {
     if (at_history_start(emulator)) return false;
     return travel_and_stop(emulator, emulator.history.now.instructions - 1,

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "machine/debugger.h"
+#include "machine/inputs.h"
 #include "tools/hex_text.h"
 
 namespace tolvan {
@@ -256,12 +257,12 @@ void MemoryView::keyPressEvent(QKeyEvent* event) {
 void MemoryView::type_digit(int digit) {
     const std::uint8_t old = debug_read_byte(emulator_, selected_);
     if (low_digit_next_) {
-        debug_write_byte(emulator_, selected_, static_cast<std::uint8_t>((old & 0xF0) | digit));
+        poke(emulator_, selected_, static_cast<std::uint8_t>((old & 0xF0) | digit));
         emit edited();
         select(static_cast<std::uint16_t>(selected_ + 1));
         return;
     }
-    debug_write_byte(emulator_, selected_, static_cast<std::uint8_t>(digit << 4 | (old & 0x0F)));
+    poke(emulator_, selected_, static_cast<std::uint8_t>(digit << 4 | (old & 0x0F)));
     low_digit_next_ = true;
     viewport()->update();
     emit edited();

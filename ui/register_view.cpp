@@ -4,6 +4,10 @@
 #include <QHeaderView>
 #include <algorithm>
 #include <optional>
+#include <string_view>
+
+#include "machine/inputs.h"
+#include "machine/state_description.h"
 
 namespace tolvan {
 
@@ -11,92 +15,47 @@ namespace {
 
 enum class Format : std::uint8_t { kHex2, kHex4, kBit, kDecimal };
 
+// A field of the state description, as the view shows it; an edit goes through the machine's
+// inputs, so that the history logs it.
 struct RegisterField {
     const char* name;
     Format format;
-    std::uint32_t (*read)(const Emulator&);
-    void (*write)(Emulator&, std::uint32_t);
+    std::string_view field;
+
+    std::uint32_t read(const Emulator& emulator) const {
+        return static_cast<std::uint32_t>(field_value(emulator, field).value_or(0));
+    }
+    void write(Emulator& emulator, std::uint32_t value) const {
+        static_cast<void>(edit_field(emulator, field, value));
+    }
 };
 
-template <std::uint8_t kIndex>
-constexpr RegisterField iram_byte(const char* name) {
-    return {
-        name, Format::kHex2, [](const Emulator& e) -> std::uint32_t { return e.cpu.iram[kIndex]; },
-        [](Emulator& e, std::uint32_t v) { e.cpu.iram[kIndex] = static_cast<std::uint8_t>(v); }};
-}
-
-template <std::uint8_t kLow>
-constexpr RegisterField iram_pair(const char* name) {
-    return {name, Format::kHex4,
-            [](const Emulator& e) -> std::uint32_t { return register_pair(e.cpu, kLow); },
-            [](Emulator& e, std::uint32_t v) {
-                set_register_pair(e.cpu, kLow, static_cast<std::uint16_t>(v));
-            }};
-}
-
-template <std::uint8_t kMask>
-constexpr RegisterField flag(const char* name) {
-    return {name, Format::kBit,
-            [](const Emulator& e) -> std::uint32_t { return (e.cpu.flags & kMask) != 0; },
-            [](Emulator& e, std::uint32_t v) {
-                e.cpu.flags =
-                    static_cast<std::uint8_t>(v != 0 ? e.cpu.flags | kMask : e.cpu.flags & ~kMask);
-            }};
-}
-
-// Member pointers name the field once for both directions.
-template <auto kMember>
-std::uint32_t read_cpu(const Emulator& e) {
-    return static_cast<std::uint32_t>(e.cpu.*kMember);
-}
-template <auto kMember>
-void write_cpu(Emulator& e, std::uint32_t v) {
-    e.cpu.*kMember = static_cast<std::remove_reference_t<decltype(e.cpu.*kMember)>>(v);
-}
-template <auto kMember>
-constexpr RegisterField cpu_field(const char* name, Format format) {
-    return {name, format, &read_cpu<kMember>, &write_cpu<kMember>};
-}
-
-template <auto kMember>
-std::uint32_t read_port(const Emulator& e) {
-    return e.bus.ports.*kMember;
-}
-template <auto kMember>
-void write_port(Emulator& e, std::uint32_t v) {
-    e.bus.ports.*kMember = static_cast<std::uint8_t>(v);
-}
-template <auto kMember>
-constexpr RegisterField port(const char* name) {
-    return {name, Format::kHex2, &read_port<kMember>, &write_port<kMember>};
-}
-
 const RegisterField kFields[] = {
-    iram_byte<kRegisterA>("A"),
-    iram_byte<kRegisterB>("B"),
-    iram_byte<kRegisterI>("I"),
-    iram_byte<kRegisterJ>("J"),
-    iram_byte<kRegisterK>("K"),
-    iram_byte<kRegisterL>("L"),
-    iram_byte<kRegisterM>("M"),
-    iram_byte<kRegisterN>("N"),
-    iram_pair<kRegisterXL>("X"),
-    iram_pair<kRegisterYL>("Y"),
-    cpu_field<&Cpu::p>("P", Format::kHex2),
-    cpu_field<&Cpu::q>("Q", Format::kHex2),
-    cpu_field<&Cpu::r>("R", Format::kHex2),
-    cpu_field<&Cpu::dp>("DP", Format::kHex4),
-    cpu_field<&Cpu::pc>("PC", Format::kHex4),
-    flag<kFlagZ>("Z"),
-    flag<kFlagC>("C"),
-    cpu_field<&Cpu::counter_512ms>("512 ms timer", Format::kDecimal),
-    cpu_field<&Cpu::elapsed_512ms>("512 ms elapsed", Format::kBit),
-    cpu_field<&Cpu::counter_2ms>("2 ms timer", Format::kDecimal),
-    cpu_field<&Cpu::elapsed_2ms>("2 ms elapsed", Format::kBit),
-    port<&Ports::port_a>("port A"),
-    port<&Ports::port_b>("port B"),
-    port<&Ports::port_f>("port F"),
-    port<&Ports::port_c>("port C"),
+    {"A", Format::kHex2, "register_a"},
+    {"B", Format::kHex2, "register_b"},
+    {"I", Format::kHex2, "register_i"},
+    {"J", Format::kHex2, "register_j"},
+    {"K", Format::kHex2, "register_k"},
+    {"L", Format::kHex2, "register_l"},
+    {"M", Format::kHex2, "register_m"},
+    {"N", Format::kHex2, "register_n"},
+    {"X", Format::kHex4, "register_x"},
+    {"Y", Format::kHex4, "register_y"},
+    {"P", Format::kHex2, "ram_pointer_p"},
+    {"Q", Format::kHex2, "ram_pointer_q"},
+    {"R", Format::kHex2, "stack_pointer"},
+    {"DP", Format::kHex4, "data_pointer"},
+    {"PC", Format::kHex4, "program_counter"},
+    {"Z", Format::kBit, "zero_flag"},
+    {"C", Format::kBit, "carry_flag"},
+    {"512 ms timer", Format::kDecimal, "timer_count_512ms"},
+    {"512 ms elapsed", Format::kBit, "timer_elapsed_512ms"},
+    {"2 ms timer", Format::kDecimal, "timer_count_2ms"},
+    {"2 ms elapsed", Format::kBit, "timer_elapsed_2ms"},
+    {"port A", Format::kHex2, "port_a"},
+    {"port B", Format::kHex2, "port_b"},
+    {"port F", Format::kHex2, "port_f"},
+    {"port C", Format::kHex2, "port_c"},
 };
 constexpr int kFieldCount = static_cast<int>(std::size(kFields));
 // Two columns of names and values side by side, so that every register, the flags and PC show

@@ -1,0 +1,85 @@
+#include "ui/timeline_box.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "machine/time_travel.h"
+
+namespace tolvan {
+
+namespace {
+constexpr int kSliderWidth = 480;
+}  // namespace
+
+TimelineBox::TimelineBox(Emulator& emulator, QWidget* parent)
+    : QDialog(parent), emulator_(emulator) {
+    setObjectName(QStringLiteral("TimelineBox"));
+    setWindowTitle(tr("Timeline"));
+    setWindowModality(Qt::ApplicationModal);
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setObjectName(QStringLiteral("TimelineSlider"));
+    slider_->setMinimumWidth(kSliderWidth);
+    time_ = new QLabel(this);
+    time_->setObjectName(QStringLiteral("TimelineTime"));
+    resume_ = new QPushButton(tr("&Resume here"), this);
+    resume_->setObjectName(QStringLiteral("TimelineResume"));
+    resume_->setDefault(true);
+    back_ = new QPushButton(tr("&Back to now"), this);
+    back_->setObjectName(QStringLiteral("TimelineBack"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        tr("Drag to any moment of the last minutes; the calculator shows it as it was."), this));
+    layout->addWidget(slider_);
+    layout->addWidget(time_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(back_);
+    buttons->addWidget(resume_);
+    layout->addLayout(buttons);
+    connect(slider_, &QSlider::valueChanged, this, &TimelineBox::go_to_slider);
+    connect(resume_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(back_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::rejected, this, &TimelineBox::go_back);
+}
+
+void TimelineBox::start() {
+    const History& history = emulator_.history;
+    first_ = history_start(history).instructions;
+    opened_at_ = history.now.instructions;
+    const std::uint64_t span = history.end.instructions - first_;
+    const auto most = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
+    step_ = span / most + 1;
+    const QSignalBlocker quiet(slider_);
+    slider_->setRange(0, static_cast<int>(span / step_));
+    slider_->setValue(static_cast<int>((opened_at_ - first_) / step_));
+    show_time();
+}
+
+void TimelineBox::go_to_slider() {
+    const std::uint64_t moment =
+        std::min(first_ + static_cast<std::uint64_t>(slider_->value()) * step_,
+                 emulator_.history.end.instructions);
+    if (!travel_to(emulator_, moment)) return;
+    show_time();
+    emit moved();
+}
+
+void TimelineBox::show_time() {
+    const History& history = emulator_.history;
+    const double behind = static_cast<double>(history.end.cycles - history.now.cycles) /
+                          static_cast<double>(kCyclesPerSecond);
+    time_->setText(
+        behind == 0 ? tr("The latest moment")
+                    : tr("%1 s of emulated time before the latest moment").arg(behind, 0, 'f', 2));
+}
+
+void TimelineBox::go_back() {
+    if (emulator_.history.now.instructions == opened_at_) return;
+    if (travel_to(emulator_, opened_at_)) emit moved();
+}
+
+}  // namespace tolvan

@@ -1,0 +1,52 @@
+// The timeline: a slider over the machine's history. Moving it takes the machine to that moment
+// (the calculator's LCD shows it as it was); "Resume here" lets the machine run on from there,
+// "Back to now" returns it to where it was when the box opened. While the box is open the
+// machine runs no slice.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+#include "machine/emulator.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace tolvan {
+
+class TimelineBox : public QDialog {
+    Q_OBJECT
+
+  public:
+    TimelineBox(Emulator& emulator, QWidget* parent = nullptr);
+
+    // Shows the history as it is now, the slider at the machine's moment.
+    void start();
+    QSlider* slider() const { return slider_; }
+    QPushButton* resume_button() const { return resume_; }
+    QPushButton* back_button() const { return back_; }
+    QLabel* time_label() const { return time_; }
+
+  signals:
+    // The machine is at another moment: its LCD and the debugger's views show another state.
+    void moved();
+
+  private:
+    void go_to_slider();
+    void show_time();
+    // Back where the machine was when the box opened.
+    void go_back();
+
+    Emulator& emulator_;
+    QSlider* slider_ = nullptr;
+    QLabel* time_ = nullptr;
+    QPushButton* resume_ = nullptr;
+    QPushButton* back_ = nullptr;
+    std::uint64_t first_ = 0;
+    std::uint64_t opened_at_ = 0;
+    // Moments per slider step: one, unless the history holds more than a slider counts.
+    std::uint64_t step_ = 1;
+};
+
+}  // namespace tolvan
