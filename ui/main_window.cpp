@@ -110,6 +110,8 @@ constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
 constexpr QKeyCombination kExitShortcut(Qt::ControlModifier, Qt::Key_Q);
 constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 constexpr QKeyCombination kTimelineShortcut(Qt::ControlModifier, Qt::Key_T);
+// Between the calculator and the timeline below it.
+constexpr int kTimelineGap = 8;
 // No machine key uses F10-F12: they load the quick slots, and with Shift save them.
 constexpr Qt::Key kQuickSlotKeys[kQuickSlots] = {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12};
 // Held, it runs the calculator backwards through its history; no machine key uses it either.
@@ -529,10 +531,12 @@ void MainWindow::load_state_file_named(const std::string& file) {
 
 void MainWindow::open_timeline() {
     if (!timeline_) {
-        timeline_ = new TimelineBox(*emulator_, this);
+        timeline_ = new TimelineBox(*emulator_, *display_, this);
         connect(timeline_, &TimelineBox::moved, this, &MainWindow::show_moment);
     }
     timeline_->start();
+    // Below the calculator, so that its face stays in sight.
+    timeline_->move(frameGeometry().bottomLeft() + QPoint(0, kTimelineGap));
     timeline_->show();
     timeline_->raise();
 }
@@ -627,6 +631,8 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 
 void MainWindow::run_command(MenuCommand command) {
     Emulator& e = *emulator_;
+    // Shift held for a shortcut (Shift+F10) was no tap of SHIFT.
+    shift_tapped_ = false;
     switch (command) {
         case MenuCommand::kAbout:
             show_about_box(this);

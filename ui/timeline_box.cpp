@@ -1,28 +1,37 @@
 #include "ui/timeline_box.h"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 
 #include "machine/time_travel.h"
+#include "ui/lcd_area.h"
 
 namespace tolvan {
 
 namespace {
 constexpr int kSliderWidth = 480;
+constexpr int kArrowSteps = 1000;
+constexpr int kPageSteps = 20;
 }  // namespace
 
-TimelineBox::TimelineBox(Emulator& emulator, QWidget* parent)
-    : QDialog(parent), emulator_(emulator) {
+TimelineBox::TimelineBox(Emulator& emulator, const Display& display, QWidget* parent)
+    : QDialog(parent), emulator_(emulator), display_(display) {
     setObjectName(QStringLiteral("TimelineBox"));
     setWindowTitle(tr("Timeline"));
     setWindowModality(Qt::ApplicationModal);
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setObjectName(QStringLiteral("TimelineSlider"));
     slider_->setMinimumWidth(kSliderWidth);
+    lcd_ = new QLabel(this);
+    lcd_->setObjectName(QStringLiteral("TimelineLcd"));
+    lcd_->setAlignment(Qt::AlignCenter);
     time_ = new QLabel(this);
     time_->setObjectName(QStringLiteral("TimelineTime"));
     resume_ = new QPushButton(tr("&Resume here"), this);
@@ -33,6 +42,7 @@ TimelineBox::TimelineBox(Emulator& emulator, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
         tr("Drag to any moment of the last minutes; the calculator shows it as it was."), this));
+    layout->addWidget(lcd_);
     layout->addWidget(slider_);
     layout->addWidget(time_);
     auto* buttons = new QHBoxLayout;
@@ -54,9 +64,22 @@ void TimelineBox::start() {
     const auto most = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
     step_ = span / most + 1;
     const QSignalBlocker quiet(slider_);
-    slider_->setRange(0, static_cast<int>(span / step_));
+    const int range = static_cast<int>(span / step_);
+    slider_->setRange(0, range);
+    // The arrow keys move by a thousandth of the history, Page Up and Page Down by a twentieth.
+    slider_->setSingleStep(std::max(1, range / kArrowSteps));
+    slider_->setPageStep(std::max(1, range / kPageSteps));
     slider_->setValue(static_cast<int>((opened_at_ - first_) / step_));
     show_time();
+    show_lcd();
+}
+
+void TimelineBox::show_lcd() {
+    const Image& picture = display_.client;
+    const Rect area = lcd_area();
+    const QImage whole(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
+                       picture.height, QImage::Format_RGB32);
+    lcd_->setPixmap(QPixmap::fromImage(whole.copy(area.left, area.top, area.width, area.height)));
 }
 
 void TimelineBox::go_to_slider() {
@@ -66,6 +89,7 @@ void TimelineBox::go_to_slider() {
     if (!travel_to(emulator_, moment)) return;
     show_time();
     emit moved();
+    show_lcd();
 }
 
 void TimelineBox::show_time() {
@@ -80,6 +104,7 @@ void TimelineBox::show_time() {
 void TimelineBox::go_back() {
     if (emulator_.history.now.instructions == opened_at_) return;
     if (travel_to(emulator_, opened_at_)) emit moved();
+    show_lcd();
 }
 
 }  // namespace tolvan

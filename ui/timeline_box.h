@@ -1,12 +1,13 @@
-// The timeline: a slider over the machine's history. Moving it takes the machine to that moment
-// (the calculator's LCD shows it as it was); "Resume here" lets the machine run on from there,
-// "Back to now" returns it to where it was when the box opened. While the box is open the
-// machine runs no slice.
+// The timeline: a slider over the machine's history. Moving it takes the machine to that moment,
+// and the box shows the calculator's LCD as it was then (the calculator shows it too, but the
+// box may lie over it); "Resume here" lets the machine run on from there, "Back to now" returns
+// it to where it was when the box opened. While the box is open the machine runs no slice.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
 
+#include "machine/display.h"
 #include "machine/emulator.h"
 
 class QLabel;
@@ -19,7 +20,8 @@ class TimelineBox : public QDialog {
     Q_OBJECT
 
   public:
-    TimelineBox(Emulator& emulator, QWidget* parent = nullptr);
+    // `display` is the calculator's picture, which its window draws at every move.
+    TimelineBox(Emulator& emulator, const Display& display, QWidget* parent = nullptr);
 
     // Shows the history as it is now, the slider at the machine's moment.
     void start();
@@ -27,6 +29,7 @@ class TimelineBox : public QDialog {
     QPushButton* resume_button() const { return resume_; }
     QPushButton* back_button() const { return back_; }
     QLabel* time_label() const { return time_; }
+    QLabel* lcd_label() const { return lcd_; }
 
   signals:
     // The machine is at another moment: its LCD and the debugger's views show another state.
@@ -35,10 +38,14 @@ class TimelineBox : public QDialog {
   private:
     void go_to_slider();
     void show_time();
+    // The LCD of the calculator's picture, as it is drawn now.
+    void show_lcd();
     // Back where the machine was when the box opened.
     void go_back();
 
     Emulator& emulator_;
+    const Display& display_;
+    QLabel* lcd_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* time_ = nullptr;
     QPushButton* resume_ = nullptr;

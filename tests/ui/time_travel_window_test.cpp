@@ -1,6 +1,8 @@
 // The time machine in the real window, on the demo firmware: the timeline takes the calculator
 // to an earlier moment and shows its LCD as it was, the rewind key runs it backwards, and a
 // quick slot keeps a state to come back to.
+#include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include "machine/inputs.h"
 #include "machine/state_file.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/lcd_area.h"
 #include "ui/timeline_box.h"
 
 namespace tolvan::testing {
@@ -78,6 +81,12 @@ TEST_F(TimeTravelWindow, TimelineShowsAnEarlierMomentAndResumesFromIt) {
     EXPECT_EQ(emulator().screen.cells, then.cells);
     EXPECT_TRUE(window_shows_the_machines_lcd());
     EXPECT_FALSE(timeline->time_label()->text().isEmpty());
+    // The box shows that LCD too, in case it lies over the calculator.
+    const Rect area = lcd_area();
+    EXPECT_EQ(timeline->lcd_label()->pixmap().toImage(),
+              QImage(reinterpret_cast<const uchar*>(window().display().client.pixels.data()),
+                     kClientWidth, kClientHeight, QImage::Format_RGB32)
+                  .copy(area.left, area.top, area.width, area.height));
 
     QTest::mouseClick(timeline->back_button(), Qt::LeftButton);
     EXPECT_FALSE(timeline->isVisible());
@@ -115,8 +124,12 @@ TEST_F(TimeTravelWindow, HeldRewindKeyRunsTheCalculatorBackwardsUntilLetGo) {
 
 TEST_F(TimeTravelWindow, QuickSlotKeepsAStateToComeBackTo) {
     ASSERT_TRUE(wait_past(50'000));
-    trigger(quick_save_item(2));
+    // Shift+F11, as the user presses it: Shift down, F11, Shift up; the Shift is no SHIFT tap.
+    QTest::keyPress(view(), Qt::Key_Shift);
+    QTest::keyClick(view(), Qt::Key_F11, Qt::ShiftModifier);
+    QTest::keyRelease(view(), Qt::Key_Shift, Qt::ShiftModifier);
     ASSERT_TRUE(std::filesystem::exists(quick_slot_file_name(2)));
+    EXPECT_TRUE(keyboard_idle(keyboard()));
     // The state saved is the one of the moment the command ran: the slices ran no further.
     const std::uint64_t saved = emulator().executed.instructions;
     ASSERT_TRUE(type_a_sum());
