@@ -33,6 +33,8 @@ struct RunCount {
 // Emulated time at the default speed of the 512 ms timer: 50,000 cycles per 512 ms.
 inline constexpr std::uint64_t kCyclesPerSecond = 97'656;
 inline constexpr int kDefaultHistoryMinutes = 10;
+// The most that the user may ask to keep; the memory limit may keep less.
+inline constexpr int kMostHistoryMinutes = 120;
 inline constexpr std::size_t kDefaultHistoryMemory = std::size_t{64} << 20;
 // A checkpoint every two seconds of emulated time: often enough that a replay to any moment
 // takes a millisecond or so, seldom enough that recording costs the slices a few percent. A
@@ -83,6 +85,9 @@ struct History {
 };
 
 bool recording(const History& history);
+// Keeps that many minutes of emulated time from now on; none forgets the whole history and
+// records nothing more.
+void set_history_minutes(History& history, int minutes);
 // The earliest moment that the history can give again.
 RunCount history_start(const History& history);
 // The bytes that the checkpoints and the log take.

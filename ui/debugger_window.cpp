@@ -115,6 +115,8 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
     connect(registers_, &RegisterView::edited, this, [this] { refresh(false); });
     connect(memory_, &MemoryView::edited, this, [this] { refresh(false); });
     connect(history_, &HistoryView::moment_chosen, this, &DebuggerWindow::travel_to_entry);
+    connect(memory_, &MemoryView::last_write_requested, this,
+            [this] { run_command(DebugCommand::kLastWrite); });
     connect(memory_, &MemoryView::watch_requested, this, [this](Watchpoint watchpoint) {
         breakpoints_->add_watchpoint(watchpoint);
         refresh(false);

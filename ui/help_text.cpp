@@ -96,7 +96,8 @@ read at every start; Tools, Load symbols... adds another.</li>
 <p>While the machine runs, Tolvan keeps its history: the last ten minutes of emulated time or
 more. Hold Page Up and the calculator runs backwards; let go and it runs on from there. Tools,
 Timeline... (Ctrl+T) shows a slider over the history: drag it to any moment, the LCD shows it as
-it was, and Resume here goes on from there (Back to now returns). File, Save state... and Load
+it was, and Resume here goes on from there (Back to now returns); it also sets how many minutes
+the history keeps. File, Save state... and Load
 state... keep the whole machine in a file (<code>.sta</code>) that only a machine with the same
 ROM images loads; the quick slots (F10, F11, F12 to load, with Shift to save) keep theirs
 beside the ROM images.</p>

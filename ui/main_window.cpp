@@ -178,6 +178,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
+    set_history_minutes(emulator_->history, load_history_minutes_preference());
     const PowerOnResult started = start_machine(*emulator_);
     Failures failures = load_symbols_beside_roms();
     update_check_mark();
@@ -217,6 +218,7 @@ void MainWindow::restart_machine() {
     const bool attached = emulator_->debugger.attached;
     *emulator_ = Emulator{};
     emulator_->debugger.attached = attached;
+    set_history_minutes(emulator_->history, load_history_minutes_preference());
     const PowerOnResult started = start_machine(*emulator_);
     const Failures failures = load_symbols_beside_roms();
     update_check_mark();

@@ -215,6 +215,12 @@ void MemoryView::contextMenuEvent(QContextMenuEvent* event) {
     add(tr("Stop on &writes to %1"), false, true);
     add(tr("Stop on &reads of %1"), true, false);
     add(tr("Stop on reads &and writes of %1"), true, true);
+    menu.addSeparator();
+    // Back through the history: only a machine that stands still goes there.
+    QAction* last_write = menu.addAction(
+        tr("Go to the &last write of %1").arg(QString::fromStdString(hex4(selected_))));
+    last_write->setEnabled(editable_);
+    connect(last_write, &QAction::triggered, this, [this] { emit last_write_requested(); });
     menu.exec(event->globalPos());
 }
 

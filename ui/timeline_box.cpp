@@ -6,12 +6,14 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
 
 #include "machine/time_travel.h"
 #include "ui/lcd_area.h"
+#include "ui/preferences.h"
 
 namespace tolvan {
 
@@ -19,6 +21,7 @@ namespace {
 constexpr int kSliderWidth = 480;
 constexpr int kArrowSteps = 1000;
 constexpr int kPageSteps = 20;
+constexpr std::uint64_t kSecondsPerMinute = 60;
 }  // namespace
 
 TimelineBox::TimelineBox(Emulator& emulator, const Display& display, QWidget* parent)
@@ -34,6 +37,13 @@ TimelineBox::TimelineBox(Emulator& emulator, const Display& display, QWidget* pa
     lcd_->setAlignment(Qt::AlignCenter);
     time_ = new QLabel(this);
     time_->setObjectName(QStringLiteral("TimelineTime"));
+    minutes_ = new QSpinBox(this);
+    minutes_->setObjectName(QStringLiteral("HistoryMinutes"));
+    minutes_->setRange(0, kMostHistoryMinutes);
+    minutes_->setSuffix(tr(" min"));
+    minutes_->setSpecialValueText(tr("no history"));
+    auto* minutes_label = new QLabel(tr("&Keep at least"), this);
+    minutes_label->setBuddy(minutes_);
     resume_ = new QPushButton(tr("&Resume here"), this);
     resume_->setObjectName(QStringLiteral("TimelineResume"));
     resume_->setDefault(true);
@@ -46,6 +56,8 @@ TimelineBox::TimelineBox(Emulator& emulator, const Display& display, QWidget* pa
     layout->addWidget(slider_);
     layout->addWidget(time_);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(minutes_label);
+    buttons->addWidget(minutes_);
     buttons->addStretch(1);
     buttons->addWidget(back_);
     buttons->addWidget(resume_);
@@ -54,12 +66,29 @@ TimelineBox::TimelineBox(Emulator& emulator, const Display& display, QWidget* pa
     connect(resume_, &QPushButton::clicked, this, &QDialog::accept);
     connect(back_, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::rejected, this, &TimelineBox::go_back);
+    connect(minutes_, &QSpinBox::valueChanged, this, &TimelineBox::change_length);
 }
 
 void TimelineBox::start() {
+    opened_at_ = emulator_.history.now.instructions;
+    const QSignalBlocker quiet(minutes_);
+    minutes_->setValue(static_cast<int>(emulator_.history.settings.length_cycles /
+                                        (kSecondsPerMinute * kCyclesPerSecond)));
+    show_history();
+}
+
+void TimelineBox::change_length(int minutes) {
+    set_history_minutes(emulator_.history, minutes);
+    if (!save_history_minutes_preference(minutes)) {
+        qWarning("tolvan: cannot keep the history's length in %s",
+                 qPrintable(window_preferences_file()));
+    }
+    show_history();
+}
+
+void TimelineBox::show_history() {
     const History& history = emulator_.history;
     first_ = history_start(history).instructions;
-    opened_at_ = history.now.instructions;
     const std::uint64_t span = history.end.instructions - first_;
     const auto most = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
     step_ = span / most + 1;
@@ -69,7 +98,7 @@ void TimelineBox::start() {
     // The arrow keys move by a thousandth of the history, Page Up and Page Down by a twentieth.
     slider_->setSingleStep(std::max(1, range / kArrowSteps));
     slider_->setPageStep(std::max(1, range / kPageSteps));
-    slider_->setValue(static_cast<int>((opened_at_ - first_) / step_));
+    slider_->setValue(static_cast<int>((history.now.instructions - first_) / step_));
     show_time();
     show_lcd();
 }

@@ -1,7 +1,8 @@
 // The timeline: a slider over the machine's history. Moving it takes the machine to that moment,
 // and the box shows the calculator's LCD as it was then (the calculator shows it too, but the
 // box may lie over it); "Resume here" lets the machine run on from there, "Back to now" returns
-// it to where it was when the box opened. While the box is open the machine runs no slice.
+// it to where it was when the box opened. While the box is open the machine runs no slice. The
+// box also sets how many minutes of emulated time the history keeps.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 namespace tolvan {
 
@@ -30,13 +32,18 @@ class TimelineBox : public QDialog {
     QPushButton* back_button() const { return back_; }
     QLabel* time_label() const { return time_; }
     QLabel* lcd_label() const { return lcd_; }
+    QSpinBox* minutes_box() const { return minutes_; }
 
   signals:
     // The machine is at another moment: its LCD and the debugger's views show another state.
     void moved();
 
   private:
+    // The slider over the history as it is now, at the machine's moment.
+    void show_history();
     void go_to_slider();
+    // The length of the history, which the user's preferences keep.
+    void change_length(int minutes);
     void show_time();
     // The LCD of the calculator's picture, as it is drawn now.
     void show_lcd();
@@ -47,6 +54,7 @@ class TimelineBox : public QDialog {
     const Display& display_;
     QLabel* lcd_ = nullptr;
     QSlider* slider_ = nullptr;
+    QSpinBox* minutes_ = nullptr;
     QLabel* time_ = nullptr;
     QPushButton* resume_ = nullptr;
     QPushButton* back_ = nullptr;

@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <filesystem>
 
 #include "machine/inputs.h"
 #include "machine/state_file.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/lcd_area.h"
+#include "ui/preferences.h"
 #include "ui/timeline_box.h"
 
 namespace tolvan::testing {
@@ -102,6 +104,18 @@ TEST_F(TimeTravelWindow, TimelineShowsAnEarlierMomentAndResumesFromIt) {
     for (const LoggedInput& logged : emulator().history.inputs)
         EXPECT_LE(logged.at.instructions, earlier);
     EXPECT_LT(emulator().history.end.instructions, opened);
+
+    // The length kept is the user's preference: none forgets the history, and stays chosen.
+    trigger(MenuCommand::kTimeline);
+    EXPECT_EQ(timeline->minutes_box()->value(), kDefaultHistoryMinutes);
+    timeline->minutes_box()->setValue(0);
+    EXPECT_TRUE(emulator().history.checkpoints.empty());
+    EXPECT_EQ(timeline->slider()->maximum(), 0);
+    QTest::mouseClick(timeline->resume_button(), Qt::LeftButton);
+    EXPECT_EQ(load_history_minutes_preference(), 0);
+    close_window();
+    open_window();
+    EXPECT_EQ(emulator().history.settings.length_cycles, 0u);
 }
 
 TEST_F(TimeTravelWindow, HeldRewindKeyRunsTheCalculatorBackwardsUntilLetGo) {
