@@ -470,9 +470,9 @@ void MainWindow::save_preferences() {
 
 void MainWindow::erase_background() {
     draw_case(*display_);
-    if (holding_moment()) {
-        // No input may change a moment of the history that the user looks at: the LCD shows
-        // as it was there.
+    if (holding_moment() || at_earlier_moment()) {
+        // A repaint is no reason to forget what followed the moment that the user looks at: the
+        // LCD shows as it was there.
         draw_lcd(*display_, emulator_->screen.cells);
     } else {
         // The LCD comes back at the next refresh of the firmware.
@@ -483,6 +483,11 @@ void MainWindow::erase_background() {
 
 bool MainWindow::holding_moment() const {
     return rewinding_ || (timeline_ && timeline_->isVisible());
+}
+
+bool MainWindow::at_earlier_moment() const {
+    const History& history = emulator_->history;
+    return history.now != history.end;
 }
 
 void MainWindow::show_moment() {

@@ -140,6 +140,8 @@ class MainWindow : public QMainWindow {
     void open_timeline();
     // The rewind key is held or the timeline open: the machine stays at the moment chosen.
     bool holding_moment() const;
+    // The machine stands at a moment that the history holds more after (taken back).
+    bool at_earlier_moment() const;
     void add_quick_slots(QMenu* menu, bool saving);
     void save_preferences();
     void open_machine_folder();
