@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "                    and one-operand PTJ lines cannot say, come from it\n"
     "  --base-at ADDRESS where the base image starts (default 0)\n"
     "Numbers are decimal or 0x hexadecimal. No output may be the source, an included file,\n"
-    "the base image or the other output.\n";
+    "the base image or another output.\n";
 
 struct AddressRange {
     std::uint16_t from = 0;
