@@ -22,9 +22,11 @@ grep -q "Copyright (c) .* The Tolvan developers" "$source_dir/LICENSE" ||
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-# Two packages of the same tree, made side by side, each in a folder of its own.
+# Two packages of the same tree, made side by side in folders of their own; the second starts
+# a second later, so that anything that records when it was made differs.
 for run in first second; do
   cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$scratch/$run" >"$scratch/$run.log" 2>&1 &
+  sleep 1.1
 done
 for run in first second; do
   wait -n || { cat "$scratch"/*.log >&2; fail "cpack failed"; exit 1; }

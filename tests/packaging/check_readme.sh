@@ -110,5 +110,8 @@ for entry in "${not_run[@]}"; do
   [ -n "${used_prefix[${entry%%|*}]:-}" ] ||
     echo "note: no command of the README begins with \"${entry%%|*}\" any more"
 done
-echo "README.md: $ran commands run, $skipped not run, $failed blocks failed"
-[ $failed -eq 0 ]
+if [ $failed -ne 0 ]; then
+  echo "README.md: $failed blocks failed"
+  exit 1
+fi
+echo "README.md: $ran commands run, $skipped not run"
