@@ -24,7 +24,10 @@ not_run=(
   "CXX=clang++ cmake|builds a second tree with the fuzzer's instrumentation (minutes)"
   "cmake --build build-fuzz|builds a second tree with the fuzzer's instrumentation (minutes)"
   "mkdir -p corpus && build-fuzz/|runs the fuzzer for an hour"
+  "tolvan -C .|opens the window"
 )
+# A block that waits for something (a window, input) fails after this long instead of hanging.
+block_seconds=300
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -94,8 +97,9 @@ for block in $(cut -f1 "$scratch/commands" | sort -nu); do
   done <"$scratch/commands"
 
   output=$(cd "$folder" &&
-    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$folder/.home" \
-      PATH="$build_dir/app:$build_dir/tools:$PATH" EDITOR=true bash "$script" 2>&1 </dev/null)
+    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+      HOME="$folder/.home" PATH="$build_dir/app:$build_dir/tools:$PATH" EDITOR=true \
+      timeout "$block_seconds" bash "$script" 2>&1 </dev/null)
   status=$?
   if [ $status -ne 0 ]; then
     line=$(cat "$progress")
