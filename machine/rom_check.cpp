@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/atomic_file.h"
+#include "base/number_text.h"
 #include "base/regular_file.h"
 #include "bus/address_space.h"
 #include "machine/control.h"
@@ -29,10 +30,7 @@ std::string what_was_found(const ReadFile& file) {
     if (file.error_number == kNotRegularFile) return "not a regular file";
     if (file.error_number == EISDIR) return "a directory";
     if (file.error_number != 0) return std::strerror(file.error_number);
-    std::string found = "only ";
-    found += std::to_string(file.bytes.size());
-    found += " bytes";
-    return found;
+    return "only " + counted(file.bytes.size(), "byte");
 }
 
 std::string hex(std::size_t value, int digits) {

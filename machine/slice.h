@@ -8,6 +8,7 @@
 
 #include "machine/display.h"
 #include "machine/emulator.h"
+#include "machine/failures.h"
 
 namespace tolvan {
 
@@ -37,9 +38,16 @@ struct SliceClock {
 // The host's steady clock.
 SliceClock wall_clock();
 
+// Whether the steps spend host time in the delay loop. Its passes change nothing that the
+// emulated machine can see (the timers count cycle costs, not passes): they only slow the machine
+// down for the one who watches it in the window. A run without a window skips them, so that a
+// large MaxDelay costs it nothing; MaxDelay itself is kept and saved all the same.
+enum class DelayLoop : std::uint8_t { kRun, kSkip };
+
 struct SliceOptions {
     StepObserver observer;
     SliceClock clock;
+    DelayLoop delay = DelayLoop::kRun;
 };
 
 struct SliceResult {
@@ -49,14 +57,16 @@ struct SliceResult {
     bool drew_lcd = false;
     // The debugger stopped the slice (breakpoint, watchpoint, end of a step).
     bool stopped = false;
+    // What failed during the slice (a tape SAVE that could not be written), told once.
+    Failures failures;
 };
 
 // One instruction step, reported to the observer if there is one.
-void observed_step(Emulator& emulator, const StepObserver& observer);
+void observed_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
 
 // The same under the debugger (no key scan, no refresh). Returns true when the debugger
 // stopped, before the instruction (which then has not run) or after it.
-bool debugged_step(Emulator& emulator, const StepObserver& observer);
+bool debugged_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
 
 // If the firmware has switched the display on: clears the request and draws the LCD if a
 // display byte changed since the last drawing. Returns whether it drew.
@@ -69,11 +79,12 @@ bool serve_refresh_request(Emulator& emulator, Display& display);
 // Under the debugger (see debugging()) a slice checks around each step for breakpoints,
 // watchpoints and the end of a step over or out, records the history, and stops there; while
 // the debugger is paused it runs no step at all.
-SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options = {});
+[[nodiscard]] SliceResult run_slice(Emulator& emulator, Display& display,
+                                    const SliceOptions& options = {});
 
 // One instruction step as a slice runs it (key scan, timers, delay loop, display refresh),
 // under the debugger; for its Step command. Nothing runs while another slice is running or the
 // ROM images are missing.
-SliceResult run_single_step(Emulator& emulator, Display& display);
+[[nodiscard]] SliceResult run_single_step(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "machine/rom_check.h"
+#include "support/scoped_environment.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/missing_roms_panel.h"
 
@@ -25,15 +26,10 @@ TEST_F(MissingRoms, PanelNamesTheImagesAndTheirFolderAndRunsTheDemo) {
 
     // The demo's working folder lies under the data home, here one of the test's own.
     const ScratchDirectory data_home;
-    const QByteArray saved =
-        qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qgetenv("XDG_DATA_HOME") : QByteArray();
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data_home.path().string()));
-    QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("run_demo_button")),
-                      Qt::LeftButton);
-    if (saved.isNull()) {
-        qunsetenv("XDG_DATA_HOME");
-    } else {
-        qputenv("XDG_DATA_HOME", saved);
+    {
+        const ScopedEnvironment data_home_variable("XDG_DATA_HOME", data_home.path().string());
+        QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("run_demo_button")),
+                          Qt::LeftButton);
     }
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(emulator().control.power_on_status, PowerOnStatus::kOk);
