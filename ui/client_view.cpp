@@ -6,47 +6,57 @@
 
 namespace tolvan {
 
-namespace {
-bool is_whole_number(qreal ratio) {
-    return ratio == static_cast<int>(ratio);
-}
-}  // namespace
-
 ClientView::ClientView(const Image& client, QWidget* parent) : QWidget(parent), client_(client) {
-    setFixedSize(client.width, client.height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    apply_scale();
 }
 
 void ClientView::set_zoom(int zoom) {
     zoom_ = zoom;
-    setFixedSize(client_.width * zoom, client_.height * zoom);
+    apply_scale();
+}
+
+QSize ClientView::size_at_zoom(int zoom) const {
+    const FaceScale scale = face_scale(zoom, devicePixelRatioF());
+    return {scale.shown_length(client_.width), scale.shown_length(client_.height)};
+}
+
+void ClientView::apply_scale() {
+    scale_ = face_scale(zoom_, devicePixelRatioF());
+    setFixedSize(size_at_zoom(zoom_));
     update();
 }
 
 void ClientView::update_image_area(int left, int top, int width, int height) {
-    update(left * zoom_, top * zoom_, width * zoom_, height * zoom_);
+    const int x = scale_.shown_start(left);
+    const int y = scale_.shown_start(top);
+    update(x, y, scale_.shown_end(left, width) - x, scale_.shown_end(top, height) - y);
 }
 
 void ClientView::paintEvent(QPaintEvent* event) {
     const QImage image(reinterpret_cast<const uchar*>(client_.pixels.data()), client_.width,
                        client_.height, QImage::Format_RGB32);
     QPainter painter(this);
-    // On a screen of whole-number scale every image pixel becomes a crisp block; in between,
-    // smoothing keeps the legends even.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform,
-                          !is_whole_number(devicePixelRatioF() * zoom_));
-    painter.scale(zoom_, zoom_);
+    // The view may be a device pixel wider than the image shows; that sliver stays dark.
+    painter.fillRect(event->rect(), Qt::black);
+    const double factor = scale_.dot_pixels / scale_.device_pixel_ratio;
+    painter.scale(factor, factor);
     const QRect shown = event->rect();
-    const QRect area(QPoint(shown.left() / zoom_, shown.top() / zoom_),
-                     QPoint(shown.right() / zoom_, shown.bottom() / zoom_));
+    const QRect area =
+        QRect(QPoint(scale_.image_coordinate(shown.left()), scale_.image_coordinate(shown.top())),
+              QPoint(scale_.image_coordinate(shown.right() + 1),
+                     scale_.image_coordinate(shown.bottom() + 1)))
+            .intersected(QRect(0, 0, client_.width, client_.height));
+    // No smoothing: every dot a block of whole device pixels.
     painter.drawImage(area, image, area);
 }
 
 void ClientView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    const QPoint shown = event->position().toPoint();
-    emit left_button_pressed({shown.x() / zoom_, shown.y() / zoom_});
+    const QPointF shown = event->position();
+    emit left_button_pressed(
+        {scale_.image_coordinate(shown.x()), scale_.image_coordinate(shown.y())});
 }
 
 void ClientView::mouseMoveEvent(QMouseEvent*) {

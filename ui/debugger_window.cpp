@@ -3,23 +3,24 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QSplitter>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "machine/debugger.h"
 #include "tools/labelled_instruction.h"
+#include "ui/breakpoint_view.h"
 #include "ui/code_view.h"
 #include "ui/dialogs.h"
 #include "ui/history_view.h"
 #include "ui/memory_view.h"
+#include "ui/preferences.h"
 #include "ui/register_view.h"
 #include "ui/stack_view.h"
 
@@ -27,31 +28,14 @@ namespace tolvan {
 
 namespace {
 
-struct CommandItem {
-    DebugCommand command;
-    const char* text;
-    QKeyCombination key;
-};
-
-constexpr CommandItem kCommands[] = {
-    {DebugCommand::kRun, "&Run", QKeyCombination(Qt::Key_F5)},
-    {DebugCommand::kPause, "&Pause", QKeyCombination(Qt::Key_F6)},
-    {DebugCommand::kStep, "&Step", QKeyCombination(Qt::Key_F11)},
-    {DebugCommand::kStepOver, "Step &over", QKeyCombination(Qt::Key_F10)},
-    {DebugCommand::kStepOut, "Step o&ut", QKeyCombination(Qt::ShiftModifier, Qt::Key_F11)},
-    {DebugCommand::kRunToCursor, "Run to &cursor",
-     QKeyCombination(Qt::ControlModifier, Qt::Key_F10)},
-    {DebugCommand::kToggleBreakpoint, "Toggle &breakpoint", QKeyCombination(Qt::Key_F9)},
-};
-
 // A running machine's views change this often at most: often enough to watch, seldom enough
 // to cost the machine nothing.
 constexpr qint64 kRunningRefreshMs = 250;
 constexpr int kMessageMs = 5000;
 constexpr int kDefaultWidth = 1000;
 constexpr int kDefaultHeight = 760;
-// Wide enough for a row of the internal RAM.
-constexpr int kRightPanelWidth = 440;
+// The memory and the history get about half the height: enough rows to read a routine's past.
+constexpr int kBottomPaneHeight = 330;
 
 const char* reason_text(StopReason reason) {
     switch (reason) {
@@ -108,31 +92,8 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
     setObjectName(QStringLiteral("DebuggerWindow"));
     setWindowTitle(tr("Tolvan debugger"));
     build_actions();
-
-    registers_ = new RegisterView(emulator_, this);
-    stack_ = new StackView(emulator_, this);
-    auto* right = new QSplitter(Qt::Vertical, this);
-    right->addWidget(registers_);
-    right->addWidget(stack_);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 2);
-
-    auto* top = new QSplitter(Qt::Horizontal, this);
-    top->addWidget(build_code_panel());
-    top->addWidget(right);
-    top->setSizes({kDefaultWidth - kRightPanelWidth, kRightPanelWidth});
-
-    history_ = new HistoryView(emulator_, this);
-    auto* tabs = new QTabWidget(this);
-    tabs->addTab(build_memory_panel(), tr("&Memory"));
-    tabs->addTab(history_, tr("&History"));
-
-    auto* whole = new QSplitter(Qt::Vertical, this);
-    whole->addWidget(top);
-    whole->addWidget(tabs);
-    whole->setStretchFactor(0, 3);
-    whole->setStretchFactor(1, 2);
-    setCentralWidget(whole);
+    setCentralWidget(build_code_panel());
+    build_panes();
 
     state_ = new QLabel(this);
     state_->setObjectName(QStringLiteral("DebuggerState"));
@@ -140,8 +101,80 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
 
     connect(registers_, &RegisterView::edited, this, [this] { refresh(false); });
     connect(memory_, &MemoryView::edited, this, [this] { refresh(false); });
-    resize(kDefaultWidth, kDefaultHeight);
+    connect(memory_, &MemoryView::watch_requested, this, [this](Watchpoint watchpoint) {
+        breakpoints_->add_watchpoint(watchpoint);
+        refresh(false);
+    });
+    // The margin's dots, where the view is.
+    connect(breakpoints_, &BreakpointView::changed, code_, qOverload<>(&QWidget::update));
+    connect(code_, &CodeView::breakpoints_changed, breakpoints_, &BreakpointView::show_values);
+    connect(breakpoints_, &BreakpointView::go_to_code, this, [this](std::uint16_t address) {
+        code_->go_to(address);
+        code_->setFocus();
+    });
+    connect(breakpoints_, &BreakpointView::go_to_memory, this,
+            [this](std::uint16_t first, std::uint16_t last) {
+                follow_->setCurrentIndex(static_cast<int>(MemoryFollow::kNone));
+                memory_->go_to(first);
+                memory_->select_range(first, last);
+            });
+    restore_layout();
     since_refresh_.start();
+}
+
+void DebuggerWindow::build_panes() {
+    // The right column runs the window's full height; the bottom panes sit under the code.
+    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    view_menu_ = menuBar()->addMenu(tr("&View"));
+    registers_ = new RegisterView(emulator_, this);
+    stack_ = new StackView(emulator_, this);
+    breakpoints_ = new BreakpointView(emulator_, this);
+    history_ = new HistoryView(emulator_, this);
+    QDockWidget* registers =
+        add_pane(tr("Registers"), "RegistersPane", registers_, Qt::RightDockWidgetArea);
+    QDockWidget* stack = add_pane(tr("Stack"), "StackPane", stack_, Qt::RightDockWidgetArea);
+    QDockWidget* breakpoints =
+        add_pane(tr("Breakpoints"), "BreakpointsPane", breakpoints_, Qt::RightDockWidgetArea);
+    QDockWidget* memory =
+        add_pane(tr("Memory"), "MemoryPane", build_memory_panel(), Qt::BottomDockWidgetArea);
+    QDockWidget* history =
+        add_pane(tr("History"), "HistoryPane", history_, Qt::BottomDockWidgetArea);
+    tabifyDockWidget(stack, breakpoints);
+    stack->raise();
+    // Each as wide as the code: a row of memory and a line of history are long.
+    tabifyDockWidget(memory, history);
+    memory->raise();
+    resizeDocks({registers}, {registers_->sizeHint().width()}, Qt::Horizontal);
+    resizeDocks({memory}, {kBottomPaneHeight}, Qt::Vertical);
+    resize(kDefaultWidth, kDefaultHeight);
+}
+
+QDockWidget* DebuggerWindow::add_pane(const QString& title, const char* name, QWidget* content,
+                                      Qt::DockWidgetArea area) {
+    auto* pane = new QDockWidget(title, this);
+    pane->setObjectName(QString::fromLatin1(name));
+    pane->setWidget(content);
+    pane->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    addDockWidget(area, pane);
+    view_menu_->addAction(pane->toggleViewAction());
+    return pane;
+}
+
+void DebuggerWindow::restore_layout() {
+    const DebuggerLayout layout = load_debugger_layout();
+    if (layout.size) resize(*layout.size);
+    // A layout of another version of the window is left aside; the default one stands.
+    if (!layout.panes.isEmpty()) (void)restoreState(layout.panes);
+}
+
+void DebuggerWindow::save_layout() {
+    if (!save_debugger_layout({size(), saveState()})) {
+        qWarning("tolvan: cannot keep the debugger's layout in %s",
+                 qPrintable(window_preferences_file()));
+    }
 }
 
 void DebuggerWindow::build_actions() {
@@ -149,7 +182,7 @@ void DebuggerWindow::build_actions() {
     QToolBar* bar = addToolBar(tr("Debug"));
     bar->setObjectName(QStringLiteral("DebugToolBar"));
     bar->setMovable(false);
-    for (const CommandItem& item : kCommands) {
+    for (const DebugCommandItem& item : debug_commands()) {
         auto* action = new QAction(QString::fromLatin1(item.text), this);
         action->setShortcut(QKeySequence(item.key));
         action->setToolTip(
@@ -219,22 +252,19 @@ QWidget* DebuggerWindow::build_memory_panel() {
 
 void DebuggerWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    Debugger& debugger = emulator_.debugger;
-    debugger.attached = true;
-    for (const std::uint16_t address : kept_breakpoints_)
-        set_breakpoint(debugger, address, true);
-    kept_breakpoints_.clear();
+    emulator_.debugger.attached = true;
+    breakpoints_->put_back();
     refresh(true);
 }
 
 void DebuggerWindow::closeEvent(QCloseEvent* event) {
     // Closed, the debugger lets the machine go on as if it had never been there; its
-    // breakpoints come back when it opens again.
+    // breakpoints and watchpoints come back when it opens again.
     Debugger& debugger = emulator_.debugger;
     debugger.attached = false;
-    kept_breakpoints_ = breakpoints(debugger);
-    clear_breakpoints(debugger);
+    breakpoints_->set_aside();
     if (debugger.mode != RunMode::kRunning) resume(emulator_);
+    save_layout();
     QMainWindow::closeEvent(event);
 }
 
@@ -256,6 +286,7 @@ void DebuggerWindow::refresh(bool at_stop) {
     memory_->set_editable(paused);
     memory_->show_values();
     stack_->show_values();
+    breakpoints_->show_values();
     // The history moves too fast to read while the machine runs.
     if (paused) history_->show_values();
     update_actions(paused);

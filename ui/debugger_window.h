@@ -1,6 +1,8 @@
-// The debugger's window, beside the calculator: the unassembly around PC, the registers, the
-// internal RAM and stack, the memory and the history, and the run and step commands. While it
-// is open the machine is attached to the debugger; closed, the machine runs as before.
+// The debugger's window, beside the calculator: the unassembly around PC in the middle, and
+// around it panes that the user may move, stack, hide and size (registers, stack, breakpoints,
+// memory, history), with the run and step commands. The panes' layout and the window's size
+// are kept with the window's preferences. While the window is open the machine is attached to
+// the debugger; closed, the machine runs as before.
 #pragma once
 
 #include <QElapsedTimer>
@@ -13,29 +15,27 @@
 #include "machine/display.h"
 #include "machine/emulator.h"
 #include "machine/slice.h"
+#include "ui/debug_commands.h"
 
 class QAction;
 class QComboBox;
+class QDockWidget;
+class QMenu;
 class QLabel;
 class QLineEdit;
 
 namespace tolvan {
 
+class BreakpointView;
 class CodeView;
 class HistoryView;
 class MemoryView;
 class RegisterView;
 class StackView;
 
-enum class DebugCommand : std::uint8_t {
-    kRun,
-    kPause,
-    kStep,
-    kStepOver,
-    kStepOut,
-    kRunToCursor,
-    kToggleBreakpoint,
-};
+// Narrower than this, the code and the registers no longer show side by side: the window then
+// rather opens over the calculator than beside it.
+inline constexpr int kDebuggerNarrowestWidth = 720;
 
 // Which register the memory view keeps in sight at every stop.
 enum class MemoryFollow : std::uint8_t { kNone, kX, kY, kDP };
@@ -57,6 +57,8 @@ class DebuggerWindow : public QMainWindow {
     CodeView* code_view() const { return code_; }
     RegisterView* register_view() const { return registers_; }
     MemoryView* memory_view() const { return memory_; }
+    BreakpointView* breakpoint_view() const { return breakpoints_; }
+    HistoryView* history_view() const { return history_; }
     QLabel* state_label() const { return state_; }
 
   signals:
@@ -71,6 +73,12 @@ class DebuggerWindow : public QMainWindow {
     void build_actions();
     QWidget* build_code_panel();
     QWidget* build_memory_panel();
+    void build_panes();
+    // A pane that the user can move, stack, hide and size; the View menu shows or hides it.
+    QDockWidget* add_pane(const QString& title, const char* name, QWidget* content,
+                          Qt::DockWidgetArea area);
+    void restore_layout();
+    void save_layout();
     void update_actions(bool paused);
     void show_state();
     // The address that a field names, or nothing after telling the user why not.
@@ -87,13 +95,13 @@ class DebuggerWindow : public QMainWindow {
     StackView* stack_ = nullptr;
     MemoryView* memory_ = nullptr;
     HistoryView* history_ = nullptr;
+    BreakpointView* breakpoints_ = nullptr;
+    QMenu* view_menu_ = nullptr;
     QLineEdit* code_address_ = nullptr;
     QLineEdit* memory_address_ = nullptr;
     QComboBox* follow_ = nullptr;
     QLabel* state_ = nullptr;
     std::uint64_t seen_stop_count_ = 0;
-    // The breakpoints while the window is closed.
-    std::vector<std::uint16_t> kept_breakpoints_;
     QElapsedTimer since_refresh_;
 };
 

@@ -1,15 +1,10 @@
 #include "ui/dialog_fields.h"
 
-#include <limits>
-
 #include "base/number_text.h"
 
 namespace tolvan {
 
 namespace {
-
-constexpr std::int64_t kTimingMaximum = std::numeric_limits<std::int32_t>::max();
-constexpr std::uint32_t kAddressModulus = 0x10000;
 
 std::string_view trim_spaces(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -18,27 +13,39 @@ std::string_view trim_spaces(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::int32_t clamp_timing(std::int64_t value) {
-    return static_cast<std::int32_t>(value > kTimingMaximum ? kTimingMaximum : value);
+bool all_digits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
+
+constexpr std::uint32_t kLastAddress = 0xFFFF;
 
 }  // namespace
 
-std::uint32_t parse_unsigned_field(std::string_view text) {
-    constexpr std::uint32_t kLargest = std::numeric_limits<std::uint32_t>::max();
-    return parse_digits(trim_spaces(text), kDecimal, kLargest).value_or(0);
+std::optional<std::uint32_t> unsigned_field(std::string_view text, std::uint32_t maximum) {
+    return parse_digits(trim_spaces(text), kDecimal, maximum);
 }
 
-std::uint16_t address_from_field(std::string_view text) {
-    return static_cast<std::uint16_t>(parse_unsigned_field(text) % kAddressModulus);
+std::optional<std::uint16_t> address_from_field(std::string_view text, const Symbols& symbols) {
+    const std::string_view trimmed = trim_spaces(text);
+    // A label spelled in digits alone cannot be typed here: plain digits are decimal.
+    if (all_digits(trimmed)) {
+        const auto value = unsigned_field(trimmed, kLastAddress);
+        if (!value) return std::nullopt;
+        return static_cast<std::uint16_t>(*value);
+    }
+    return parse_address(symbols, trimmed, PlainDigits::kAsDecimal);
 }
 
-std::int32_t timing_from_field(std::string_view text) {
-    return clamp_timing(parse_unsigned_field(text));
+std::optional<std::int32_t> timing_from_field(std::string_view text) {
+    const auto value = unsigned_field(text, kTimingFieldMaximum);
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value);
 }
 
-std::int32_t timer_limit_512ms_from_field(std::string_view text) {
-    return clamp_timing(std::int64_t{parse_unsigned_field(text)} * kTimerLimit512msFieldScale);
+std::optional<std::int32_t> timer_limit_512ms_from_field(std::string_view text) {
+    const auto value = unsigned_field(text, kTimerLimit512msFieldMaximum);
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value) * kTimerLimit512msFieldScale;
 }
 
 std::string field_text(std::uint32_t value) {

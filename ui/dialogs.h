@@ -7,10 +7,13 @@
 #include "machine/emulator.h"
 #include "machine/failures.h"
 
+class QString;
 class QWidget;
 
 namespace tolvan {
 
+// "Version 0.1.0": the program's version, as the About and Info boxes show it.
+QString version_line();
 void show_about_box(QWidget* owner);
 void show_info_box(QWidget* owner);
 // True when the user confirms.
@@ -22,6 +25,10 @@ void show_error_box(QWidget* owner, const std::string& text, const std::string& 
 // quitting would throw away the unsaved machine state, which the user may still save under
 // another name.
 void show_failures(QWidget* owner, const Failures& failures);
+
+// The folder's path in a field that the user can select and copy from, under the message: for
+// when no file manager could open it.
+void show_folder_path_box(QWidget* owner, const QString& message, const QString& path);
 
 // The settings boxes change the emulator and write the configuration file only on OK; a file
 // that cannot be written is shown in the error box.

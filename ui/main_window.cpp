@@ -10,6 +10,8 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QWindow>
 #include <cstring>
 #include <filesystem>
 
@@ -23,12 +25,16 @@
 #include "ui/client_view.h"
 #include "ui/debugger_window.h"
 #include "ui/dialogs.h"
+#include "ui/focus_return.h"
+#include "ui/help_window.h"
 #include "ui/key_frames.h"
 #include "ui/lcd_area.h"
 #include "ui/menu_ids.h"
 #include "ui/missing_roms_panel.h"
 #include "ui/preferences.h"
 #include "ui/qt_keys.h"
+#include "ui/status_note.h"
+#include "ui/window_placement.h"
 
 namespace tolvan {
 
@@ -79,6 +85,7 @@ constexpr MenuItem kToolsMenu[] = {
 };
 
 constexpr MenuItem kHelpMenu[] = {
+    {MenuCommand::kHelp, "Tolvan &help..."},
     {MenuCommand::kContent, "&Content ..."},
     {MenuCommand::kAbout, "&About ..."},
 };
@@ -89,12 +96,22 @@ constexpr int kFrameOverhang = 2;
 
 // The calculator's keys are typed without Ctrl; only Paste text (Ctrl+V) uses it too.
 constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
-// Between the calculator and the debugger's window beside it.
-constexpr int kDebuggerGap = 8;
+// Spelled out: not every desktop's standard Quit key is Ctrl+Q.
+constexpr QKeyCombination kExitShortcut(Qt::ControlModifier, Qt::Key_Q);
 constexpr const char* kSymbolFilesError = "Some symbol files could not be read";
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { kNone, kRamSize, kZoom };
+
+Rect to_rect(const QRect& r) {
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+MenuCommand zoom_menu_item(int zoom) {
+    constexpr MenuCommand kItems[] = {MenuCommand::kZoom1, MenuCommand::kZoom2,
+                                      MenuCommand::kZoom3};
+    return kItems[zoom - kSmallestZoom];
+}
 
 Choice choice_of(MenuCommand command) {
     if (command == MenuCommand::kRam4 || command == MenuCommand::kRam8 ||
@@ -128,10 +145,10 @@ MainWindow::MainWindow(QWidget* parent)
     const WindowPreferences preferences = load_window_preferences();
     client_view_->set_zoom(preferences.zoom);
     show_zoom_mark();
-    // A place on a screen that is no longer there is forgotten.
-    if (preferences.position && QGuiApplication::screenAt(*preferences.position)) {
-        move(*preferences.position);
-    }
+    restore_place(preferences.position, preferences.frame);
+    status_note_ = new StatusNote(client_view_);
+    focus_return_ = new FocusReturn(this);
+    QApplication::instance()->installEventFilter(focus_return_);
 
     std::error_code ignored;
     machine_folder_ = {std::filesystem::current_path(ignored), FolderOrigin::kCurrentDirectory};
@@ -259,6 +276,11 @@ void MainWindow::build_menu() {
             }
             if (item.command == MenuCommand::kPasteText) action->setShortcut(QKeySequence::Paste);
             if (item.command == MenuCommand::kDebugger) action->setShortcut(kDebuggerShortcut);
+            if (item.command == MenuCommand::kExit) {
+                action->setShortcut(kExitShortcut);
+                // From the debugger's and the help's windows too.
+                action->setShortcutContext(Qt::ApplicationShortcut);
+            }
             connect(action, &QAction::triggered, this,
                     [this, command = item.command] { run_command(command); });
             actions_[item.command] = action;
@@ -292,7 +314,90 @@ void MainWindow::update_rect(const Rect& r) {
 void MainWindow::set_zoom(int zoom) {
     client_view_->set_zoom(zoom);
     show_zoom_mark();
+    keep_on_screen();
     save_preferences();
+}
+
+void MainWindow::keep_on_screen() {
+    const QScreen* here = screen();
+    if (!here || !isVisible()) return;
+    // The new size first, then the place that shows it whole.
+    adjustSize();
+    const QRect frame = frameGeometry();
+    const Rect kept = keep_on_screens(to_rect(frame), {to_rect(here->availableGeometry())});
+    if (kept.left != frame.left() || kept.top != frame.top()) move(kept.left, kept.top);
+}
+
+std::vector<Rect> MainWindow::available_areas() {
+    // The primary screen first: a window that lies on no screen goes there.
+    std::vector<Rect> areas{to_rect(QGuiApplication::primaryScreen()->availableGeometry())};
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            areas.push_back(to_rect(screen->availableGeometry()));
+        }
+    }
+    return areas;
+}
+
+QMargins MainWindow::frame_margins() const {
+    const QRect frame = frameGeometry();
+    const QRect inside = geometry();
+    return {inside.left() - frame.left(), inside.top() - frame.top(),
+            frame.right() - inside.right(), frame.bottom() - inside.bottom()};
+}
+
+void MainWindow::restore_place(std::optional<QPoint> client_position, const QMargins& frame) {
+    if (!client_position) return;
+    adjustSize();
+    const Rect wanted{client_position->x() - frame.left(), client_position->y() - frame.top(),
+                      width() + frame.left() + frame.right(),
+                      height() + frame.top() + frame.bottom()};
+    const Rect kept = keep_on_screens(wanted, available_areas());
+    // The client area's place, as it was saved: the window manager adds its frame around it
+    // (static gravity), so that the window comes back exactly where it was.
+    setGeometry(kept.left + frame.left(), kept.top + frame.top(), width(), height());
+}
+
+void MainWindow::fit_zoom_to_screen() {
+    const QScreen* here = screen();
+    if (!here) return;
+    const Rect available = to_rect(here->availableGeometry());
+    const QMargins frame = frame_margins();
+    // The menu bar and the frame around the face, as they are now.
+    const int extra_width = width() - client_view_->width() + frame.left() + frame.right();
+    const int extra_height = height() - client_view_->height() + frame.top() + frame.bottom();
+    int largest_fitting = kSmallestZoom;
+    for (int zoom = kSmallestZoom; zoom <= kLargestZoom; ++zoom) {
+        const QSize face = client_view_->size_at_zoom(zoom);
+        const bool fits =
+            fits_in(face.width() + extra_width, face.height() + extra_height, available);
+        actions_.at(zoom_menu_item(zoom))->setEnabled(fits || zoom == kSmallestZoom);
+        if (fits) largest_fitting = zoom;
+    }
+    // Each dot keeps whole device pixels on a screen of another scale factor.
+    const int zoom = std::min(client_view_->zoom(), largest_fitting);
+    const bool smaller = zoom != client_view_->zoom();
+    client_view_->set_zoom(zoom);
+    show_zoom_mark();
+    if (smaller) keep_on_screen();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    fitted_screen_ = screen();
+    fit_zoom_to_screen();
+    // The restored place was checked without the frame, which only exists now: the title bar
+    // and the borders must be on the screen too.
+    QTimer::singleShot(0, this, &MainWindow::keep_on_screen);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // Onto another screen: another size, perhaps another scale factor.
+    if (isVisible() && screen() != fitted_screen_) {
+        fitted_screen_ = screen();
+        fit_zoom_to_screen();
+    }
 }
 
 void MainWindow::show_zoom_mark() {
@@ -304,7 +409,7 @@ void MainWindow::show_zoom_mark() {
 void MainWindow::save_preferences() {
     // Only a convenience: the window works the same without them, so a word on the terminal
     // is enough.
-    if (!save_window_preferences({client_view_->zoom(), pos()})) {
+    if (!save_window_preferences({client_view_->zoom(), geometry().topLeft(), frame_margins()})) {
         qWarning("tolvan: cannot keep the window's size and place in %s",
                  qPrintable(window_preferences_file()));
     }
@@ -401,7 +506,7 @@ void MainWindow::run_command(MenuCommand command) {
             show_about_box(this);
             break;
         case MenuCommand::kSaveRam:
-            show_failures(this, save_ram_image(e));
+            save_ram();
             break;
         case MenuCommand::kLoadRam:
             load_ram_image();
@@ -431,6 +536,9 @@ void MainWindow::run_command(MenuCommand command) {
             break;
         case MenuCommand::kContent:
             show_info_box(this);
+            break;
+        case MenuCommand::kHelp:
+            show_help();
             break;
         case MenuCommand::kExit:
             close();
@@ -471,12 +579,38 @@ void MainWindow::open_debugger() {
         debugger_window_->setWindowFlag(Qt::Window);
         connect(debugger_window_, &DebuggerWindow::lcd_changed, this,
                 [this] { update_rect(lcd_area()); });
-        // Beside the calculator, to its right.
-        debugger_window_->move(frameGeometry().topRight() + QPoint(kDebuggerGap, 0));
     }
+    if (!debugger_window_->isVisible()) place_debugger();
     debugger_window_->show();
     debugger_window_->raise();
     debugger_window_->activateWindow();
+}
+
+void MainWindow::place_debugger() {
+    const QScreen* here = screen();
+    if (!here) return;
+    // The debugger's frame is not known before it is shown; the calculator's is a good guess.
+    const QMargins frame = frame_margins();
+    const int frame_width = frame.left() + frame.right();
+    const int frame_height = frame.top() + frame.bottom();
+    const QSize wanted = debugger_window_->size();
+    const Rect placed = place_beside(
+        to_rect(frameGeometry()), wanted.width() + frame_width, wanted.height() + frame_height,
+        to_rect(here->availableGeometry()), kDebuggerNarrowestWidth + frame_width);
+    debugger_window_->setGeometry(placed.left + frame.left(), placed.top + frame.top(),
+                                  placed.width - frame_width, placed.height - frame_height);
+}
+
+void MainWindow::show_help() {
+    if (!help_window_) help_window_ = new HelpWindow(this);
+    help_window_->show_help(QString::fromStdString(machine_folder_.path.string()));
+    help_window_->show();
+    help_window_->raise();
+    help_window_->activateWindow();
+}
+
+void MainWindow::note_done(const QString& text, const std::string& file_name) {
+    status_note_->show_note(text.arg(QString::fromStdString(file_name)));
 }
 
 Failures MainWindow::load_symbols_beside_roms() {
@@ -497,7 +631,16 @@ void MainWindow::load_ram_image() {
         update_check_mark();
         update_missing_roms_panel(result.started->roms);
     }
+    if (result.failures.ok()) {
+        note_done(tr("RAM loaded from %1"), emulator_->control.ram_file_name);
+    }
     show_failures(this, result.failures);
+}
+
+void MainWindow::save_ram() {
+    const Failures failures = save_ram_image(*emulator_);
+    if (failures.ok()) note_done(tr("RAM saved in %1"), emulator_->control.ram_file_name);
+    show_failures(this, failures);
 }
 
 void MainWindow::load_symbols() {

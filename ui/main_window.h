@@ -4,9 +4,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "machine/display.h"
 #include "machine/emulator.h"
@@ -16,12 +19,16 @@
 #include "ui/menu_ids.h"
 
 class QAction;
+class QScreen;
 
 namespace tolvan {
 
 class ClientView;
 class MissingRomsPanel;
 class DebuggerWindow;
+class FocusReturn;
+class HelpWindow;
+class StatusNote;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -44,6 +51,10 @@ class MainWindow : public QMainWindow {
     const MachineFolder& machine_folder() const { return machine_folder_; }
     // Visible while the machine has no ROM images to run; null until first needed.
     MissingRomsPanel* missing_roms_panel() const { return missing_roms_panel_; }
+    // The short confirmation over the face after Save RAM and Load RAM.
+    StatusNote* status_note() const { return status_note_; }
+    // Null until Help > Tolvan help first opens it.
+    HelpWindow* help_window() const { return help_window_; }
 
     // The folder that the machine was started in (the current directory) and why; the title
     // names it.
@@ -61,6 +72,8 @@ class MainWindow : public QMainWindow {
     void run_timer_slice();
 
   protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -82,11 +95,29 @@ class MainWindow : public QMainWindow {
     void unassemble();
     // Opens the debugger's window, or brings it to the front.
     void open_debugger();
+    // Beside the calculator, on the side with room, within the screen's usable area.
+    void place_debugger();
+    void show_help();
+    // A short word that a command worked, naming its file.
+    void note_done(const QString& text, const std::string& file_name);
+    // Puts the client area back where it was saved, on a screen present.
+    void restore_place(std::optional<QPoint> client_position, const QMargins& frame);
+    // Sizes that do not fit the screen the window is on cannot be chosen; a size that no longer
+    // fits after a move gives way to the largest that does.
+    void fit_zoom_to_screen();
+    // Moves the window as little as needed for its frame to lie inside its screen.
+    void keep_on_screen();
+    static std::vector<Rect> available_areas();
+    // Between the frame and the client area: the title bar and the borders; none before the
+    // window manager has framed the window.
+    QMargins frame_margins() const;
     void load_symbols();
     // The *.sym files of the current directory, where the ROM images are.
     [[nodiscard]] Failures load_symbols_beside_roms();
     // Load RAM, and what the new power-on changes in the window.
     void load_ram_image();
+    // Writes the RAM image and the configuration; a short note says so, an error box if not.
+    void save_ram();
     void shut_down();
     void update_rect(const Rect& rect);
     void save_preferences();
@@ -102,6 +133,11 @@ class MainWindow : public QMainWindow {
     MissingRomsPanel* missing_roms_panel_ = nullptr;
     MachineFolder machine_folder_;
     DebuggerWindow* debugger_window_ = nullptr;
+    HelpWindow* help_window_ = nullptr;
+    StatusNote* status_note_ = nullptr;
+    FocusReturn* focus_return_ = nullptr;
+    // The screen whose size the zoom items were last fitted to.
+    QScreen* fitted_screen_ = nullptr;
     QTimer slice_timer_;
     std::map<MenuCommand, QAction*> actions_;
     MenuCommand ram_size_menu_item_ = MenuCommand::kNone;

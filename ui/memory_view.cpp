@@ -1,7 +1,9 @@
 #include "ui/memory_view.h"
 
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -102,7 +104,21 @@ void MemoryView::go_to(std::uint16_t address) {
     select(address);
 }
 
-void MemoryView::select(std::uint16_t address) {
+std::uint16_t MemoryView::selection_first() const {
+    return std::min(anchor_, selected_);
+}
+
+std::uint16_t MemoryView::selection_last() const {
+    return std::max(anchor_, selected_);
+}
+
+void MemoryView::select_range(std::uint16_t first, std::uint16_t last) {
+    select(first);
+    select(last, true);
+}
+
+void MemoryView::select(std::uint16_t address, bool extend) {
+    if (!extend) anchor_ = address;
     selected_ = address;
     low_digit_next_ = false;
     // Keeps the selection in sight.
@@ -138,7 +154,7 @@ void MemoryView::paintEvent(QPaintEvent*) {
             const auto address = static_cast<std::uint16_t>(row_address + index);
             const std::uint8_t byte = debug_read_byte(emulator_, address);
             const int x = hex_column(index) * character;
-            if (address == selected_) {
+            if (address >= selection_first() && address <= selection_last()) {
                 painter.fillRect(x, top, character * 2, height, kSelected);
                 painter.fillRect((kTextStart + index) * character, top, character, height,
                                  kSelected);
@@ -152,8 +168,7 @@ void MemoryView::paintEvent(QPaintEvent*) {
     }
 }
 
-void MemoryView::mousePressEvent(QMouseEvent* event) {
-    const QPoint position = event->position().toPoint();
+std::optional<std::uint16_t> MemoryView::address_at(QPoint position) const {
     const int row = verticalScrollBar()->value() + position.y() / row_height();
     const int column = position.x() / character_width();
     int index = -1;
@@ -164,12 +179,49 @@ void MemoryView::mousePressEvent(QMouseEvent* event) {
             if (column >= hex_column(n) && column < hex_column(n) + 2) index = n;
         }
     }
-    if (index < 0 || row >= kRowCount) return;
-    select(static_cast<std::uint16_t>(row * kBytesPerRow + index));
+    if (index < 0 || row >= kRowCount) return std::nullopt;
+    return static_cast<std::uint16_t>(row * kBytesPerRow + index);
+}
+
+void MemoryView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (const auto address = address_at(event->position().toPoint())) select(*address, extend);
+}
+
+void MemoryView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    if (const auto address = address_at(event->position().toPoint())) select(*address, true);
+}
+
+void MemoryView::contextMenuEvent(QContextMenuEvent* event) {
+    // A right click outside the selection is about the byte under it.
+    if (const auto address = address_at(event->pos())) {
+        if (*address < selection_first() || *address > selection_last()) select(*address);
+    }
+    const std::uint16_t first = selection_first();
+    const std::uint16_t last = selection_last();
+    const QString range = first == last
+                              ? QString::fromStdString(hex4(first))
+                              : QStringLiteral("%1-%2").arg(QString::fromStdString(hex4(first)),
+                                                            QString::fromStdString(hex4(last)));
+    QMenu menu(this);
+    const auto add = [&](const QString& text, bool reads, bool writes) {
+        connect(menu.addAction(text.arg(range)), &QAction::triggered, this, [=, this] {
+            emit watch_requested(Watchpoint{first, last, reads, writes});
+        });
+    };
+    add(tr("Stop on &writes to %1"), false, true);
+    add(tr("Stop on &reads of %1"), true, false);
+    add(tr("Stop on reads &and writes of %1"), true, true);
+    menu.exec(event->globalPos());
 }
 
 void MemoryView::keyPressEvent(QKeyEvent* event) {
-    const auto moved = [this](int delta) { select(static_cast<std::uint16_t>(selected_ + delta)); };
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    const auto moved = [this, extend](int delta) {
+        select(static_cast<std::uint16_t>(selected_ + delta), extend);
+    };
     switch (event->key()) {
         case Qt::Key_Left:
             moved(-1);

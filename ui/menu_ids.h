@@ -20,6 +20,7 @@ enum class MenuCommand : int {
     kFileNames = 111,
     kContent = 112,
     kOpenMachineFolder = 113,
+    kHelp = 114,
     kExit = 200,
     kSimpleReset = 300,
     kPasteText = 400,

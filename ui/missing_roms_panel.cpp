@@ -4,9 +4,12 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "ui/dialogs.h"
 
 namespace tolvan {
 
@@ -87,7 +90,30 @@ void MissingRomsPanel::follow_parent() {
 }
 
 void MissingRomsPanel::open_folder() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder_.string())));
+    const QString path = QString::fromStdString(folder_.string());
+    const auto show_path = [this, path] {
+        show_folder_path_box(this,
+                             tr("No file manager could open the folder. Put the ROM images in "
+                                "this folder, then press Look again:"),
+                             path);
+    };
+    // The desktop's opener tells by its exit status whether a file manager took the folder;
+    // Qt's own call only knows whether the opener started, and a desktop without a file manager
+    // would then show nothing at all.
+    auto* opener = new QProcess(this);
+    connect(opener, &QProcess::finished, this,
+            [opener, show_path](int code, QProcess::ExitStatus status) {
+                opener->deleteLater();
+                if (status != QProcess::NormalExit || code != 0) show_path();
+            });
+    connect(opener, &QProcess::errorOccurred, this,
+            [opener, show_path, path](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart) return;
+                opener->deleteLater();
+                // No such opener: Qt's way may still find one of the desktop's own.
+                if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) show_path();
+            });
+    opener->start(QStringLiteral("xdg-open"), {path});
 }
 
 }  // namespace tolvan

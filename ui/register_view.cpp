@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <algorithm>
 #include <optional>
 
 namespace tolvan {
@@ -98,8 +99,23 @@ const RegisterField kFields[] = {
     port<&Ports::port_c>("port C"),
 };
 constexpr int kFieldCount = static_cast<int>(std::size(kFields));
+// Two columns of names and values side by side, so that every register, the flags and PC show
+// at once without scrolling: A to R in the first, from DP on in the second.
+constexpr int kRowCount = (kFieldCount + 1) / 2;
+constexpr int kColumnsPerField = 2;
 
-constexpr int kValueColumn = 1;
+int row_of_field(int field) {
+    return field % kRowCount;
+}
+int value_column_of_field(int field) {
+    return field / kRowCount * kColumnsPerField + 1;
+}
+// The field whose value a cell shows, or -1.
+int field_of_cell(int row, int column) {
+    if (column % kColumnsPerField == 0) return -1;
+    const int field = column / kColumnsPerField * kRowCount + row;
+    return field < kFieldCount ? field : -1;
+}
 const QColor kChangedColour(255, 220, 120);
 
 QString format_value(Format format, std::uint32_t value) {
@@ -145,29 +161,44 @@ std::optional<std::uint32_t> parse_value(Format format, const QString& text) {
 }  // namespace
 
 RegisterView::RegisterView(Emulator& emulator, QWidget* parent)
-    : QTableWidget(kFieldCount, 2, parent),
+    : QTableWidget(kRowCount, kColumnsPerField * 2, parent),
       emulator_(emulator),
       at_last_stop_(kFieldCount),
       highlighted_(kFieldCount, false) {
     setObjectName(QStringLiteral("RegisterView"));
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    setHorizontalHeaderLabels({tr("Register"), tr("Value")});
+    setHorizontalHeaderLabels({tr("Register"), tr("Value"), tr("Register"), tr("Value")});
     verticalHeader()->hide();
-    horizontalHeader()->setStretchLastSection(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     filling_ = true;
-    for (int row = 0; row < kFieldCount; ++row) {
-        auto* name = new QTableWidgetItem(QString::fromLatin1(kFields[row].name));
-        name->setFlags(Qt::ItemIsEnabled);
-        setItem(row, 0, name);
-        setItem(row, kValueColumn, new QTableWidgetItem);
-        at_last_stop_[row] = kFields[row].read(emulator_);
+    for (int row = 0; row < kRowCount; ++row) {
+        for (int column = 0; column < columnCount(); ++column) {
+            auto* cell = new QTableWidgetItem;
+            cell->setFlags(Qt::ItemIsEnabled);
+            setItem(row, column, cell);
+        }
+    }
+    for (int field = 0; field < kFieldCount; ++field) {
+        const int column = value_column_of_field(field);
+        item(row_of_field(field), column - 1)->setText(QString::fromLatin1(kFields[field].name));
+        at_last_stop_[field] = kFields[field].read(emulator_);
     }
     filling_ = false;
-    resizeColumnToContents(0);
+    resizeColumnsToContents();
     resizeRowsToContents();
+    // The whole table, always.
+    // Room for a timer's count (up to 10 digits), whatever the values are now.
+    const int value_width = fontMetrics().horizontalAdvance(QStringLiteral("0000000000"));
+    for (int column = 1; column < columnCount(); column += 2) {
+        setColumnWidth(column, std::max(columnWidth(column), value_width));
+    }
+    setMinimumWidth(horizontalHeader()->length() + 2 * frameWidth());
+    setMinimumHeight(sizeHint().height());
     editable_ = true;
     set_editable(false);
     connect(this, &QTableWidget::itemChanged, this, &RegisterView::commit);
@@ -175,13 +206,13 @@ RegisterView::RegisterView(Emulator& emulator, QWidget* parent)
 
 void RegisterView::show_values(bool at_stop) {
     filling_ = true;
-    for (int row = 0; row < kFieldCount; ++row) {
-        const std::uint32_t value = kFields[row].read(emulator_);
-        QTableWidgetItem* cell = item(row, kValueColumn);
-        cell->setText(format_value(kFields[row].format, value));
-        highlighted_[row] = value != at_last_stop_[row];
-        cell->setBackground(highlighted_[row] ? QBrush(kChangedColour) : QBrush());
-        if (at_stop) at_last_stop_[row] = value;
+    for (int field = 0; field < kFieldCount; ++field) {
+        const std::uint32_t value = kFields[field].read(emulator_);
+        QTableWidgetItem* cell = item(row_of_field(field), value_column_of_field(field));
+        cell->setText(format_value(kFields[field].format, value));
+        highlighted_[field] = value != at_last_stop_[field];
+        cell->setBackground(highlighted_[field] ? QBrush(kChangedColour) : QBrush());
+        if (at_stop) at_last_stop_[field] = value;
     }
     filling_ = false;
 }
@@ -190,28 +221,36 @@ void RegisterView::set_editable(bool editable) {
     if (editable == editable_) return;
     editable_ = editable;
     filling_ = true;
-    for (int row = 0; row < kFieldCount; ++row) {
+    for (int field = 0; field < kFieldCount; ++field) {
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (editable) flags |= Qt::ItemIsEditable;
-        item(row, kValueColumn)->setFlags(flags);
+        item(row_of_field(field), value_column_of_field(field))->setFlags(flags);
     }
     filling_ = false;
 }
 
-int RegisterView::row_of(const QString& name) const {
-    for (int row = 0; row < kFieldCount; ++row) {
-        if (name == QLatin1String(kFields[row].name)) return row;
+int RegisterView::field_of(const QString& name) const {
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (name == QLatin1String(kFields[field].name)) return field;
     }
     return -1;
 }
 
-bool RegisterView::is_highlighted(int row) const {
-    return row >= 0 && row < kFieldCount && highlighted_[row];
+QTableWidgetItem* RegisterView::value_item(const QString& name) const {
+    const int field = field_of(name);
+    return field < 0 ? nullptr : item(row_of_field(field), value_column_of_field(field));
+}
+
+bool RegisterView::is_highlighted(const QString& name) const {
+    const int field = field_of(name);
+    return field >= 0 && highlighted_[field];
 }
 
 void RegisterView::commit(QTableWidgetItem* cell) {
-    if (filling_ || cell->column() != kValueColumn) return;
-    const RegisterField& field = kFields[cell->row()];
+    if (filling_) return;
+    const int index = field_of_cell(cell->row(), cell->column());
+    if (index < 0) return;
+    const RegisterField& field = kFields[index];
     if (const auto value = parse_value(field.format, cell->text()); value && editable_) {
         field.write(emulator_, *value);
         emit edited();

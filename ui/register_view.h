@@ -1,6 +1,6 @@
-// The registers, flags, timers and port latches, one per row. A value that differs from the one
-// shown at the previous stop is highlighted; while the machine is paused the values can be
-// typed over.
+// The registers, flags, timers and port latches, a name and a value each, in two columns. A value
+// that differs from the one shown at the previous stop is highlighted; while the machine is paused
+// the values can be typed over.
 #pragma once
 
 #include <QTableWidget>
@@ -20,9 +20,9 @@ class RegisterView : public QTableWidget {
     // highlighting.
     void show_values(bool at_stop);
     void set_editable(bool editable);
-    // The row of a register by its name ("A", "DP", "Z", ...), or -1.
-    int row_of(const QString& name) const;
-    bool is_highlighted(int row) const;
+    // The cell of a register's value by the register's name ("A", "DP", "Z", ...), or null.
+    QTableWidgetItem* value_item(const QString& name) const;
+    bool is_highlighted(const QString& name) const;
 
   signals:
     // The user changed a value in the machine.
@@ -30,6 +30,7 @@ class RegisterView : public QTableWidget {
 
   private:
     void commit(QTableWidgetItem* item);
+    int field_of(const QString& name) const;
 
     Emulator& emulator_;
     std::vector<std::uint32_t> at_last_stop_;

@@ -1,16 +1,22 @@
 // The debugger's window driven as a user would: opened from the calculator, paused, stepped,
 // a register typed over and a breakpoint set by a click in the unassembly's margin.
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include "cpu/opcode_table.h"
 #include "machine/debugger.h"
 #include "tests/ui/window_fixture.h"
+#include "tools/assembler.h"
 #include "tools/hex_text.h"
+#include "ui/breakpoint_view.h"
 #include "ui/code_view.h"
 #include "ui/debugger_window.h"
 #include "ui/memory_view.h"
@@ -61,13 +67,13 @@ class DebuggerWindowTest : public WindowTest {
 
     static QString value_of(DebuggerWindow& debugger, const char* name) {
         RegisterView* registers = debugger.register_view();
-        return registers->item(registers->row_of(QString::fromLatin1(name)), 1)->text();
+        return registers->value_item(QString::fromLatin1(name))->text();
     }
 
     // Types the text over a register's value in its cell editor, as a double click starts it.
     static void type_register(DebuggerWindow& debugger, const char* name, const char* text) {
         RegisterView* registers = debugger.register_view();
-        QTableWidgetItem* cell = registers->item(registers->row_of(QString::fromLatin1(name)), 1);
+        QTableWidgetItem* cell = registers->value_item(QString::fromLatin1(name));
         // The editor of the previous value goes first.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         registers->editItem(cell);
@@ -105,8 +111,8 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
     EXPECT_EQ(emulator().cpu.pc, next);
     RegisterView* registers = debugger.register_view();
     EXPECT_EQ(value_of(debugger, "PC"), QString::fromStdString(hex4(next)));
-    EXPECT_TRUE(registers->is_highlighted(registers->row_of(QStringLiteral("PC"))));
-    EXPECT_FALSE(registers->is_highlighted(registers->row_of(QStringLiteral("DP"))));
+    EXPECT_TRUE(registers->is_highlighted(QStringLiteral("PC")));
+    EXPECT_FALSE(registers->is_highlighted(QStringLiteral("DP")));
     EXPECT_FALSE(debugger.code_view()->line_rect(next).isEmpty());
     // The step is the newest line of the history.
     auto* history = debugger.findChild<QPlainTextEdit*>(QStringLiteral("HistoryView"));
@@ -125,8 +131,8 @@ TEST_F(DebuggerWindowTest, OpensBesideTheCalculatorPausesStepsAndLetsTheMachineG
 TEST_F(DebuggerWindowTest, RegistersAndMemoryTypedOverWhilePausedReachTheMachine) {
     DebuggerWindow& debugger = open_debugger();
     RegisterView* registers = debugger.register_view();
-    const int pc_row = registers->row_of(QStringLiteral("PC"));
-    EXPECT_FALSE(registers->item(pc_row, 1)->flags() & Qt::ItemIsEditable) << "while running";
+    EXPECT_FALSE(registers->value_item(QStringLiteral("PC"))->flags() & Qt::ItemIsEditable)
+        << "while running";
 
     pause_with_key(debugger);
     type_register(debugger, "PC", "1ffc");
@@ -255,6 +261,132 @@ TEST_F(DebuggerWindowTest, LoadSymbolsAddsLabelsOrSaysWhichLineIsWrong) {
     go_to->setText(QStringLiteral("later-2"));
     QTest::keyClick(go_to, Qt::Key_Return);
     EXPECT_EQ(debugger.code_view()->cursor(), 0x1FFA);
+}
+
+// A loop in the low ROM that stores to 0x2842 at every pass, and reads nothing there.
+void write_storing_roms() {
+    const AssemblyResult assembly =
+        assemble_source("ORG 0\nstart: LIDP &2842\nLIA 7\nSTD\nJP start\n", "store.asm",
+                        [](const std::string&) { return LoadedFile{}; });
+    ASSERT_TRUE(assembly.ok());
+    const std::vector<std::uint8_t> low = assembled_image(assembly, 0, 0x1FFF, 0);
+    write_file("TOLVANL.ROM", std::string(low.begin(), low.end()));
+    write_file("TOLVANH.ROM", std::string(0x8000, '\0'));
+}
+
+// What the user does: select bytes in the memory view, ask for a watchpoint from its context
+// menu, see it listed, disable it, enable it, delete it.
+TEST_F(DebuggerWindowTest, AWatchpointFromTheMemoryViewStopsTheRunAndIsListed) {
+    write_storing_roms();
+    open_window();
+    window().run_command(MenuCommand::kDebugger);
+    DebuggerWindow& debugger = *window().debugger_window();
+    MemoryView* memory = debugger.memory_view();
+    BreakpointView* list = debugger.breakpoint_view();
+    memory->go_to(0x2840);
+    memory->select_range(0x2840, 0x284F);
+
+    // Reads of the range stop nothing: the loop only writes there.
+    const auto choose = [&](int item) {
+        QTimer::singleShot(0, memory, [item] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            menu->actions().at(item)->trigger();
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1),
+                                memory->viewport()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(memory->viewport(), &event);
+    };
+    constexpr int kWrites = 0;
+    constexpr int kReads = 1;
+    choose(kReads);
+    ASSERT_EQ(list->entries().size(), 1u);
+    QTest::qWait(100);
+    EXPECT_FALSE(is_paused(emulator()));
+
+    choose(kWrites);
+    ASSERT_EQ(list->entries().size(), 2u);
+    ASSERT_TRUE(wait_until_paused());
+    const StopInfo& stop = emulator().debugger.last_stop;
+    EXPECT_EQ(stop.reason, StopReason::kWatchpoint);
+    EXPECT_TRUE(stop.write);
+    EXPECT_EQ(stop.data_address, 0x2842);
+    QApplication::processEvents();
+    EXPECT_TRUE(debugger.state_label()->text().contains(QStringLiteral("write to 2842")))
+        << debugger.state_label()->text().toStdString();
+    const QTreeWidget* tree = list->tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(1)->text(2), QStringLiteral("2840 - 284F"));
+
+    // Disabled, it stops nothing and stays listed; enabled again, it stops the run again.
+    const int writes_row = list->entries()[0].range.writes ? 0 : 1;
+    list->set_enabled(writes_row, false);
+    EXPECT_EQ(emulator().debugger.watchpoints.size(), 1u);
+    EXPECT_EQ(list->entries().size(), 2u);
+    debugger.run_command(DebugCommand::kRun);
+    QTest::qWait(100);
+    EXPECT_FALSE(is_paused(emulator()));
+    const int disabled_row = list->entries()[0].enabled ? 1 : 0;
+    list->set_enabled(disabled_row, true);
+    debugger.run_command(DebugCommand::kRun);
+    ASSERT_TRUE(wait_until_paused());
+
+    // Deleted, both are gone from the machine and the list.
+    list->remove(0);
+    list->remove(0);
+    EXPECT_TRUE(emulator().debugger.watchpoints.empty());
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+}
+
+// The list holds the code view's breakpoints too, and Go to shows them there.
+TEST_F(DebuggerWindowTest, TheBreakpointsListFollowsTheCodeView) {
+    DebuggerWindow& debugger = open_debugger();
+    pause_with_key(debugger);
+    CodeView* code = debugger.code_view();
+    code->go_to(0x1000);
+    QApplication::processEvents();
+    click_margin(code, 0x1000);
+    BreakpointView* list = debugger.breakpoint_view();
+    ASSERT_EQ(list->entries().size(), 1u);
+    EXPECT_EQ(list->tree()->topLevelItem(0)->text(2), QStringLiteral("halfway (1000)"));
+    code->go_to(0x0000);
+    list->go_to(0);
+    EXPECT_EQ(code->cursor(), 0x1000);
+    list->set_enabled(0, false);
+    EXPECT_FALSE(has_breakpoint(emulator().debugger, 0x1000));
+    QApplication::processEvents();
+    // Set again from the code view, the breakpoint is listed once, enabled.
+    click_margin(code, 0x1000);
+    ASSERT_EQ(list->entries().size(), 1u);
+    EXPECT_TRUE(list->entries()[0].enabled);
+}
+
+// Every register, the flags and PC show without scrolling at the default size; the panes'
+// layout comes back with the window.
+TEST_F(DebuggerWindowTest, RegistersShowWholeAndTheLayoutIsKept) {
+    DebuggerWindow& debugger = open_debugger();
+    RegisterView* registers = debugger.register_view();
+    for (const char* name : {"A", "X", "R", "DP", "PC", "Z", "C", "port C"}) {
+        QTableWidgetItem* cell = registers->value_item(QString::fromLatin1(name));
+        ASSERT_NE(cell, nullptr) << name;
+        const QRect shown = registers->visualItemRect(cell);
+        EXPECT_TRUE(registers->viewport()->rect().contains(shown)) << name;
+    }
+    auto* history = debugger.findChild<QDockWidget*>(QStringLiteral("HistoryPane"));
+    ASSERT_NE(history, nullptr);
+    EXPECT_GE(history->height(), 200);
+    history->hide();
+    const QSize size(900, 700);
+    debugger.resize(size);
+    debugger.close();
+    close_window();
+
+    open_window();
+    window().run_command(MenuCommand::kDebugger);
+    DebuggerWindow& again = *window().debugger_window();
+    EXPECT_EQ(again.size(), size);
+    EXPECT_TRUE(again.findChild<QDockWidget*>(QStringLiteral("HistoryPane"))->isHidden());
 }
 
 }  // namespace

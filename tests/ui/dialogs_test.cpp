@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <set>
 
 #include "base/version.h"
@@ -40,7 +41,9 @@ TEST_F(Dialogs, InfoBoxShowsTheNotesAndThePicture) {
         EXPECT_EQ(d.windowModality(), Qt::ApplicationModal);
         EXPECT_EQ(text_of(d, "title_label"), "Tolvan");
         EXPECT_EQ(text_of(d, "author_label"), "The Tolvan developers");
-        EXPECT_EQ(text_of(d, "version_label"), "Version - 1.04 - June 2008");
+        // The program's version, as the About box and --version give it.
+        EXPECT_EQ(text_of(d, "version_label"),
+                  QStringLiteral("Version ") + QString::fromLatin1(kTolvanVersion));
         EXPECT_EQ(text_of(d, "rom_note"),
                   " - You need two files for this emulator :\n"
                   "   TOLVANL.ROM: 2000h bytes for Low ROM .(0000-1FFF)\n"
@@ -136,21 +139,40 @@ TEST_F(Dialogs, SpeedBoxDefaultThenOkTakesTheDefaults) {
     EXPECT_EQ(t.limit_2ms, 20);
 }
 
-TEST_F(Dialogs, SpeedBoxReadsEntriesAsTheyStand) {
+TEST_F(Dialogs, SpeedBoxSaysWhichEntryCannotBeStoredAndStoresNothing) {
     open_window();
-    const auto box = when_dialog_opens("CONFIGUREBOX", [](QDialog& d) {
-        set_text(d, "delay_edit", "abc");
+    emulator().cpu.max_delay = 7;
+    QString message;
+    bool box_stayed_open = false;
+    const auto box = when_dialog_opens("CONFIGUREBOX", [&](QDialog& d) {
+        // The validator keeps letters and too large a number from being typed at all.
+        auto* delay = child<QLineEdit>(d, "delay_edit");
+        ASSERT_NE(delay, nullptr);
+        delay->clear();
+        QTest::keyClicks(delay, "d1x");
+        EXPECT_EQ(delay->text(), "1");
         set_text(d, "timer512_edit", "3");
+        // Put there as if pasted past the validator: OK must refuse it.
         set_text(d, "timer2_edit", "99999999999");
+        QTimer::singleShot(0, &d, [&] {
+            auto* error = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(error, nullptr);
+            EXPECT_EQ(error->objectName(), "FieldErrorBox");
+            message = error->text();
+            error->accept();
+            box_stayed_open = d.isVisible();
+            d.reject();
+        });
         click(d, "ok_button");
     });
     trigger(MenuCommand::kChangeSpeed);
     ASSERT_TRUE(box->seen);
+    EXPECT_TRUE(box_stayed_open);
+    EXPECT_TRUE(message.contains(QStringLiteral("2 ms timer"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("99999999999"))) << message.toStdString();
     const Timing t = timing_of(emulator());
-    EXPECT_EQ(t.delay, 0);
-    // Taken over as typed, without the checks that reading the configuration applies.
-    EXPECT_EQ(t.limit_512ms, 300);
-    EXPECT_EQ(t.limit_2ms, 0);
+    EXPECT_EQ(t.delay, 7);
+    EXPECT_TRUE(files().empty()) << "nothing written";
 }
 
 TEST_F(Dialogs, SpeedBoxEscapeIsCancel) {
@@ -231,14 +253,14 @@ TEST_F(Dialogs, UnassembleBoxReadsTheRangeInDecimal) {
         ASSERT_NE(check, nullptr);
         EXPECT_EQ(check->text(), "Add &more information in file");
         EXPECT_FALSE(check->isChecked());
-        set_text(d, "from_edit", "abc");
-        set_text(d, "to_edit", "70000");
+        set_text(d, "from_edit", "0x10");
+        set_text(d, "to_edit", "4464");
         set_text(d, "file_edit", "out.lst");
         click(d, "ok_button");
     });
     trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(box->seen);
-    EXPECT_EQ(emulator().unassembler.from, 0);
+    EXPECT_EQ(emulator().unassembler.from, 16);
     EXPECT_EQ(emulator().unassembler.to, 4464);
     EXPECT_EQ(emulator().unassembler.file_name, "out.lst");
     EXPECT_EQ(emulator().unassembler.more_information, 0);
@@ -271,6 +293,39 @@ TEST_F(Dialogs, UnassembleCheckBoxStartsClearedEveryTime) {
     trigger(MenuCommand::kUnassemble);
     ASSERT_TRUE(second->seen);
     EXPECT_EQ(emulator().unassembler.more_information, 0);
+}
+
+// "Use symbol names" starts on, gives the plain listing when off, and is remembered, unlike the
+// other check box; a label is taken in the address fields.
+TEST_F(Dialogs, UnassembleUsesSymbolNamesUnlessTurnedOffAndRemembersTheChoice) {
+    write_running_roms();
+    open_window();
+    add_symbol(emulator().symbols, "start", 0x0000);
+    add_symbol(emulator().symbols, "later", 0x0004);
+    const auto unassemble = [this](bool expected, bool wanted, const char* file) {
+        const auto box = when_dialog_opens("UNASSEMBLEBOX", [=, this](QDialog& d) {
+            auto* check = child<QCheckBox>(d, "use_symbols_check");
+            ASSERT_NE(check, nullptr);
+            EXPECT_EQ(check->isChecked(), expected);
+            check->setChecked(wanted);
+            const bool labels = has_symbols(emulator().symbols);
+            set_text(d, "from_edit", labels ? "start" : "0");
+            set_text(d, "to_edit", labels ? "later+2" : "6");
+            set_text(d, "file_edit", file);
+            click(d, "ok_button");
+        });
+        trigger(MenuCommand::kUnassemble);
+        ASSERT_TRUE(box->seen);
+    };
+    unassemble(true, true, "named.lst");
+    EXPECT_EQ(emulator().unassembler.to, 6);
+    EXPECT_NE(read_file("named.lst").find("later"), std::string::npos) << read_file("named.lst");
+    unassemble(true, false, "plain.lst");
+    EXPECT_EQ(read_file("plain.lst").find("later"), std::string::npos) << read_file("plain.lst");
+    EXPECT_EQ(read_file("Tolvan.ini").find("symbol"), std::string::npos) << "not the machine's";
+    close_window();
+    open_window();
+    unassemble(false, false, "plain.lst");
 }
 
 TEST_F(Dialogs, UnassembleCancelRunsNothing) {

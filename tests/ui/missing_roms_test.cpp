@@ -38,5 +38,26 @@ TEST_F(MissingRoms, PanelNamesTheImagesAndTheirFolderAndRunsTheDemo) {
     EXPECT_TRUE(files().empty()) << "the folder the window started in is left alone";
 }
 
+// With no program that opens folders, the button shows the folder's path to copy instead of
+// doing nothing.
+TEST_F(MissingRoms, WithoutAFileManagerTheFolderIsShownToCopy) {
+    MainWindow& w = open_window();
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "");
+    QString shown;
+    const auto box = when_dialog_opens("FolderPathBox", [&shown](QDialog& d) {
+        shown = text_of(d, "folder_path");
+        d.accept();
+    });
+    QTest::mouseClick(
+        w.missing_roms_panel()->findChild<QPushButton*>(QStringLiteral("open_folder_button")),
+        Qt::LeftButton);
+    for (int waited = 0; waited < kDialogWaitMs && !box->seen; waited += kDialogPollMs)
+        QTest::qWait(kDialogPollMs);
+    qputenv("PATH", path);
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(shown, QString::fromStdString(directory().string()));
+}
+
 }  // namespace
 }  // namespace tolvan::testing

@@ -28,12 +28,38 @@
 
 namespace tolvan::testing {
 
+// The desktop that the offscreen platform pretends: a wide primary screen, where every size of
+// the calculator fits, and to its right a 1600 x 1000 one, where 3x does not.
+inline constexpr int kWideScreenWidth = 2560;
+inline constexpr int kWideScreenHeight = 1440;
+inline constexpr int kSmallScreenWidth = 1600;
+inline constexpr int kSmallScreenHeight = 1000;
+
+inline std::filesystem::path write_screen_configuration() {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("tolvan-ui-tests-screens-" + std::to_string(QCoreApplication::applicationPid()) + ".json");
+    write_file(file.string(),
+               "{\"screens\": [{\"name\": \"wide\", \"x\": 0, \"y\": 0, \"width\": " +
+                   std::to_string(kWideScreenWidth) +
+                   ", \"height\": " + std::to_string(kWideScreenHeight) +
+                   "}, {\"name\": \"small\", \"x\": " + std::to_string(kWideScreenWidth) +
+                   ", \"y\": 0, \"width\": " + std::to_string(kSmallScreenWidth) +
+                   ", \"height\": " + std::to_string(kSmallScreenHeight) + "}]}");
+    return file;
+}
+
 // Created once for the whole test program and never destroyed: Qt objects may still refer to
 // it while static objects go away.
 inline QApplication& application() {
     static QApplication* instance = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        std::filesystem::path screens;
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+            screens = write_screen_configuration();
+            qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + screens.c_str());
         }
         static int argc = 1;
         static char name[] = "tolvan_ui_tests";
@@ -44,7 +70,9 @@ inline QApplication& application() {
             [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
                 if (message.contains(QStringLiteral("propagateSizeHints")) ||
                     message.contains(QStringLiteral("XDG_RUNTIME_DIR")) ||
-                    message.contains(QStringLiteral("does not support raise"))) {
+                    message.contains(QStringLiteral("does not support raise")) ||
+                    message.contains(QStringLiteral("does not support grabbing")) ||
+                    message.contains(QStringLiteral("does not support QPlatformServices"))) {
                     return;
                 }
                 if (type != QtDebugMsg) {
@@ -54,6 +82,8 @@ inline QApplication& application() {
             });
         auto* app = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
+        // Read when the platform started.
+        if (!screens.empty()) std::filesystem::remove(screens);
         return app;
     }();
     return *instance;

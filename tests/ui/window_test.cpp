@@ -127,7 +127,9 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {601, "&Debugger"},
                  {602, "Load s&ymbols..."}});
     EXPECT_EQ(w.command_action(MenuCommand::kDebugger)->shortcut(), QKeySequence("Ctrl+D"));
-    expect_menu(menus[4]->menu(), "&Help", {{112, "&Content ..."}, {100, "&About ..."}});
+    EXPECT_EQ(w.command_action(MenuCommand::kExit)->shortcut(), QKeySequence("Ctrl+Q"));
+    expect_menu(menus[4]->menu(), "&Help",
+                {{114, "Tolvan &help..."}, {112, "&Content ..."}, {100, "&About ..."}});
 }
 
 void expect_check_mark(MainWindow& w, MenuCommand item) {
