@@ -125,7 +125,7 @@ TEST_F(TolvanAsm, UsageErrorsAreOneLineAndHelpWinsAnywhere) {
         {"--range '&0-&99999999999' " + program,
          "--range: '&99999999999' is out of range (0-0xFFFF)"},
         {"--fill 256 " + program, "--fill: '256' is out of range (0-0xFF)"},
-        {"--fill -1 " + program, "--fill: '-1' is not a number"},
+        {"--fill -1 " + program, "--fill: '-1' is out of range (0-0xFF)"},
         {"--fill ab " + program, "--fill: 'ab' is not a number"},
         {"-o '' " + program, "-o: the file name is empty"},
         {"--base-at 0x8000 " + program, "--base-at needs --base"},
