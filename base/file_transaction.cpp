@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -57,8 +57,8 @@ int copy_contents(int source, int target) {
         if (got < 0) return errno;
         if (got == 0) break;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::pwrite(target, chunk + done, static_cast<std::size_t>(got - done),
-                                         offset + done);
+            const ssize_t put =
+                ::pwrite(target, chunk + done, static_cast<std::size_t>(got - done), offset + done);
             if (put < 0 && errno == EINTR) continue;
             if (put < 0) return errno;
             done += put;
@@ -113,8 +113,8 @@ mode_t new_file_mode() {
 
 // Opens a file for writing without truncating it; a FIFO or device is not even opened.
 int open_for_writing(const std::string& path, int& descriptor) {
-    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC,
-                        kNewFileMode);
+    descriptor =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, kNewFileMode);
     if (descriptor < 0) return errno == ENXIO ? kNotRegularFile : errno;
     struct stat status {};
     int error = ::fstat(descriptor, &status) != 0 ? errno : 0;
@@ -534,7 +534,8 @@ FileTransaction::FileTransaction(std::string journal_folder)
     : folder(absolute(journal_folder)), home(home_for(folder)) {}
 
 FileTransaction::~FileTransaction() {
-    for (StagedFile& file : files) discard(file, true);
+    for (StagedFile& file : files)
+        discard(file, true);
 }
 
 FilesStatus stage_file(FileTransaction& transaction, const std::string& path,
@@ -576,13 +577,15 @@ FilesStatus commit_files(FileTransaction& transaction) {
     }
     if (!status) {
         close_all(targets);
-        for (const std::string& path : created) ::unlink(path.c_str());
+        for (const std::string& path : created)
+            ::unlink(path.c_str());
         return status;
     }
     // Committed: from here on the temporary files belong to the journal.
     status = apply_all(transaction, targets);
     close_all(targets);
-    for (StagedFile& file : transaction.files) discard(file, false);
+    for (StagedFile& file : transaction.files)
+        discard(file, false);
     transaction.files.clear();
     if (!status || transaction.home.empty()) return status;
     if (::unlink(journal.c_str()) != 0) return {errno, journal};

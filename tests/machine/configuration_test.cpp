@@ -291,7 +291,7 @@ TEST_F(Configuration, SaveIntoAReadOnlyDirectoryFails) {
     ::chmod(directory().c_str(), 0555);
     const auto saved =
         testing::run_unprivileged([] { return save_configuration(distinctive_emulator()).ok(); });
-    if (!saved) GTEST_SKIP() << "cannot give up privileges here";
+    if (!saved) GTEST_SKIP() << testing::kCannotRunUnprivileged;
     EXPECT_FALSE(*saved);
     EXPECT_EQ(read_file(kConfigurationFileName), old_text);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{kConfigurationFileName});
