@@ -1,6 +1,8 @@
 #include "machine/configuration.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace tolvan {
 
@@ -90,6 +92,25 @@ void read_timing(Cpu& cpu, const IniFile& file) {
     if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
 }
 
+// A name cut to what the program keeps would lead to another file: saves would go there.
+std::string overlong_file_names(const IniFile& file) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {kSectionFiles, kKeyRamFile},
+        {kSectionFiles, kKeyLoadFile},
+        {kSectionFiles, kKeySaveFile},
+        {kSectionTools, kKeyUnassembleFile},
+    };
+    std::string problems;
+    for (const auto& [section, key] : names) {
+        const std::optional<std::string> value = file.get_whole(section, key);
+        if (!value || value->size() <= kIniValueCapacity) continue;
+        problems += std::string(kConfigurationFileName) + ": " + std::string(key) + " is " +
+                    std::to_string(value->size()) + " characters long; at most " +
+                    std::to_string(kIniValueCapacity) + " are kept\n";
+    }
+    return problems;
+}
+
 void read_file_names(Emulator& emulator, const IniFile& file) {
     emulator.control.ram_file_name = file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
     emulator.bus.tape.load_file_name = file.get(kSectionFiles, kKeyLoadFile, kDefaultTapeFile);
@@ -161,7 +182,7 @@ std::int32_t parse_profile_int(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-void read_configuration(Emulator& emulator, const IniFile& file) {
+ConfigurationStatus read_configuration(Emulator& emulator, const IniFile& file) {
     emulator.bus.memory.ram_size =
         read_field<std::int8_t>(file, kSectionRam, kKeyRamSize, kDefaultRamSize);
     read_registers(emulator.cpu, file);
@@ -169,6 +190,7 @@ void read_configuration(Emulator& emulator, const IniFile& file) {
     read_timing(emulator.cpu, file);
     read_file_names(emulator, file);
     read_unassembler_range(emulator.unassembler, file);
+    return {overlong_file_names(file)};
 }
 
 void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
@@ -193,9 +215,10 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
     }
 }
 
-void load_configuration(Emulator& emulator) {
+ConfigurationStatus load_configuration(Emulator& emulator) {
     // A file that exists but cannot be read gives the defaults, as a missing one does.
-    read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
+    return read_configuration(emulator,
+                              IniFile::load(kConfigurationFileName).value_or(IniFile{}));
 }
 
 std::string configured_ram_file_name() {
