@@ -1,5 +1,7 @@
 #include "base/number_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace tolvan {
@@ -22,6 +24,25 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t
         base = kHexadecimal;
     }
     return parse_digits(text, base, maximum);
+}
+
+NumberReading read_number(std::string_view text, std::uint32_t maximum) {
+    int base = kDecimal;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = kHexadecimal;
+    } else if (text.size() > 1 && text[0] == '&') {
+        text.remove_prefix(1);
+        base = kHexadecimal;
+    }
+    if (const auto value = parse_digits(text, base, maximum)) {
+        return {NumberStatus::kOk, *value};
+    }
+    const bool digits_only = !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return base == kHexadecimal ? std::isxdigit(u) != 0 : std::isdigit(u) != 0;
+    });
+    return {digits_only ? NumberStatus::kOutOfRange : NumberStatus::kMalformed, 0};
 }
 
 }  // namespace tolvan

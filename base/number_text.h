@@ -1,5 +1,5 @@
 // Numbers written as text: digits alone, and as the command lines take them (decimal, or
-// hexadecimal after "0x").
+// hexadecimal after "0x" or "&").
 #pragma once
 
 #include <cstdint>
@@ -20,5 +20,17 @@ inline constexpr int kHexadecimal = 16;
 // spaces, junk).
 [[nodiscard]] std::optional<std::uint32_t> parse_unsigned(std::string_view text,
                                                           std::uint32_t maximum);
+
+enum class NumberStatus : std::uint8_t { kOk, kMalformed, kOutOfRange };
+
+struct NumberReading {
+    NumberStatus status = NumberStatus::kMalformed;
+    std::uint32_t value = 0;
+};
+
+// Decimal, or hexadecimal after "0x" or "&", as the programs' command lines take numbers; a
+// number that is well written but larger than `maximum` is out of range rather than malformed,
+// so that the message can say which.
+[[nodiscard]] NumberReading read_number(std::string_view text, std::uint32_t maximum);
 
 }  // namespace tolvan

@@ -14,6 +14,8 @@ constexpr int kHexadecimal = 16;
 constexpr std::uint64_t kLargestLiteral = 0xFFFFFFFF;
 constexpr char kHexPrefix = '&';
 constexpr char kCurrentAddress = '$';
+constexpr char kCharacterQuote = '\'';
+constexpr char kEscape = '\\';
 constexpr int kMaxNesting = 32;
 constexpr const char* kOutOfRange = "value leaves the 64-bit range";
 
@@ -89,9 +91,28 @@ struct ExpressionParser {
             ++position;
             return parse_number(kHexadecimal);
         }
+        if (c == kCharacterQuote) return parse_character();
         if (is_digit(c)) return parse_decimal_or_hex();
         if (is_identifier_start(c)) return parse_symbol();
         return fail(std::string("unexpected '") + c + "' in expression");
+    }
+
+    // 'A', '\'': one byte between quotes, its code as an unsigned value.
+    std::optional<std::int64_t> parse_character() {
+        const std::size_t start = position++;
+        std::optional<char> character;
+        if (position < text.size() && text[position] == kEscape) {
+            if (++position < text.size()) character = escaped_char(text[position]);
+            if (!character) return fail("unknown escape in character");
+        } else if (position < text.size() && text[position] != kCharacterQuote) {
+            character = text[position];
+        }
+        if (!character || ++position >= text.size() || text[position] != kCharacterQuote) {
+            return fail("a character constant holds one character: " +
+                        std::string(text.substr(start, position + 1 - start)));
+        }
+        ++position;
+        return static_cast<unsigned char>(*character);
     }
 
     std::optional<std::int64_t> parse_parenthesised() {

@@ -53,6 +53,8 @@ TEST_F(InstalledTree, HoldsTheProgramsTheDemoImagesTheDesktopEntryTheIconAndTheP
     } files[] = {
         {"share/tolvan/TOLVANL.ROM", 0x2000},
         {"share/tolvan/TOLVANH.ROM", 0x8000},
+        {"share/tolvan/TOLVAN.debug.json", 0},
+        {"share/tolvan/main.asm", 0},
         {"share/applications/tolvan.desktop", 0},
         {"share/icons/hicolor/128x128/apps/tolvan.png", 0},
         {"share/man/man1/tolvan.1.gz", 0},
@@ -101,7 +103,8 @@ TEST_F(InstalledTree, DemoGreetsFromAnEmptyFolderAndLeavesItEmpty) {
     ASSERT_EQ(screens.size(), 1u) << output.out;
     EXPECT_EQ(screens[0].text, "    TOLVAN READY");
     EXPECT_TRUE(testing::entries_of("empty").empty());
-    EXPECT_TRUE(std::filesystem::exists("home/.local/share/tolvan/demo/TOLVANH.ROM"));
+    for (const char* file : {"TOLVANH.ROM", "TOLVAN.debug.json", "main.asm", "keyboard.asm"})
+        EXPECT_TRUE(std::filesystem::exists(std::string("home/.local/share/tolvan/demo/") + file));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "support/command_output.h"
 #include "support/files.h"
 #include "support/scratch_directory.h"
 
@@ -94,7 +95,7 @@ TEST_F(TolvanAsm, SourceErrorsExitWithOneAndWriteNothing) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, program + ":2: unknown mnemonic 'FOO'\n" + program +
                               ":3: undefined label 'nowhere'\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_FALSE(std::filesystem::exists(image));
     EXPECT_FALSE(std::filesystem::exists(listing));
 }
@@ -107,35 +108,54 @@ TEST_F(TolvanAsm, MissingSourceOrUnwritableImageExitWithOne) {
     EXPECT_NE(result.err.find("cannot write"), std::string::npos);
 }
 
-TEST_F(TolvanAsm, WrongUsageExitsWithTwo) {
+// Through the real program: one line naming the problem, a pointer to the help, exit status 2,
+// nothing written; -h anywhere wins over everything else.
+TEST_F(TolvanAsm, UsageErrorsAreOneLineAndHelpWinsAnywhere) {
     const std::string program = source("p.asm", "RTN\n");
-    const std::vector<std::vector<std::string>> misuses{
-        {},
-        {"--bogus", program},
-        {program, program},
-        {"-o"},
-        {program, "--range"},
-        {"--range", "0x10", program},
-        {"--range", "0x20-0x10", program},
-        {"--range", "0-0x10000", program},
-        {"--fill", "256", program},
-        {"--fill", "-1", program},
-        {"--fill", "ab", program},
-        {"--base-at", "0x8000", program},
-        {"--base", program, "--base-at", "0x10000", program},
+    const std::string p = "'" + program + "'";
+    const std::vector<std::pair<std::string, std::string>> misuses{
+        {"", "no source file"},
+        {"--bogus " + program, "unknown option '--bogus'"},
+        {program + " " + program, "more than one source file (" + p + " and " + p + ")"},
+        {"-o", "-o needs a value (IMAGE)"},
+        {program + " --range", "--range needs a value (FROM-TO)"},
+        {"--range 0x10 " + program, "--range: '0x10' is not FROM-TO"},
+        {"--range 0x20-0x10 " + program, "--range: '0x20-0x10' ends before it starts"},
+        {"--range 0-0x10000 " + program, "--range: '0x10000' is out of range (0-0xFFFF)"},
+        {"--range '&0-&99999999999' " + program,
+         "--range: '&99999999999' is out of range (0-0xFFFF)"},
+        {"--fill 256 " + program, "--fill: '256' is out of range (0-0xFF)"},
+        {"--fill -1 " + program, "--fill: '-1' is not a number"},
+        {"--fill ab " + program, "--fill: 'ab' is not a number"},
+        {"-o '' " + program, "-o: the file name is empty"},
+        {"--base-at 0x8000 " + program, "--base-at needs --base"},
+        {"--base " + program + " --base-at '&10000' " + program,
+         "--base-at: '&10000' is out of range (0-0xFFFF)"},
     };
-    for (const auto& args : misuses) {
-        const Outcome result = run(args);
-        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
-        EXPECT_NE(result.err.find("usage: tolvan-asm"), std::string::npos);
+    for (const auto& [args, message] : misuses) {
+        const auto result = testing::run_command(std::string(TOLVAN_ASM_BINARY) + " " + args);
+        EXPECT_EQ(result.status, 2) << args;
+        EXPECT_EQ(result.err, "tolvan-asm: " + message + "\nTry 'tolvan-asm --help'.\n");
+        EXPECT_EQ(result.out, "");
+        const auto help = testing::run_command(std::string(TOLVAN_ASM_BINARY) + " " + args + " -h");
+        EXPECT_EQ(help.status, 0) << args;
+        EXPECT_EQ(help.out.rfind("Usage: tolvan-asm [-o IMAGE]", 0), 0u) << help.out;
+        EXPECT_EQ(help.err, "");
     }
+    EXPECT_EQ(testing::run_command(std::string(TOLVAN_ASM_BINARY) + " --help --bogus").out,
+              testing::run_command(std::string(TOLVAN_ASM_BINARY) + " -h").out);
     EXPECT_FALSE(std::filesystem::exists(directory.file("p.bin")));
 }
 
-TEST_F(TolvanAsm, HelpGoesToStandardOutput) {
-    const Outcome result = run({"--help"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("usage: tolvan-asm"), std::string::npos);
+// The number forms of tolvan's command line: decimal, 0x and & hexadecimal.
+TEST_F(TolvanAsm, RangeTakesEveryNumberForm) {
+    const std::string program = source("p.asm", "ORG &1FFF\nDB 7\n");
+    for (const std::string range : {"8191-8191", "0x1FFF-0x1fff", "&1FFF-&1fff", "&1FFF-8191"}) {
+        const std::string image = directory.file("p.rom");
+        const Outcome result = run({"--range", range, "-o", image, program});
+        EXPECT_EQ(result.status, 0) << range << result.err;
+        EXPECT_EQ(testing::read_file(image), "\x07") << range;
+    }
 }
 
 // No output may replace an input or the other output, whatever name it is given: the run is
@@ -177,12 +197,12 @@ TEST_F(TolvanAsm, DirectoryAndFifoIncludesAreRefused) {
                               "': is a directory\n" + program + ":3: cannot read include file '" +
                               fifo +
                               "': is not a regular file (a device, FIFO or socket)\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_EQ(run({directory.file("")}).status, 1);
     EXPECT_EQ(run({fifo}).err, fifo +
                                    ": cannot read the source file: is not a regular file (a "
                                    "device, FIFO or socket)\n"
-                                   "tolvan-asm: 1 error(s); nothing written\n");
+                                   "tolvan-asm: 1 error; nothing written\n");
 }
 
 // Each of the three INCLUDEs is refused at once, instead of 3^16 nested readings.
@@ -194,7 +214,7 @@ TEST_F(TolvanAsm, FileThatIncludesItselfThreeTimesEndsWithErrors) {
     EXPECT_EQ(result.err, program + ":1: INCLUDE of '" + program + "' within itself\n" + program +
                               ":2: INCLUDE of '" + program + "' within itself\n" + program +
                               ":3: INCLUDE of '" + program + "' within itself\n" +
-                              "tolvan-asm: 3 error(s); nothing written\n");
+                              "tolvan-asm: 3 errors; nothing written\n");
 }
 
 // A full disk leaves the previous image as it was, and says so with the system's reason.
