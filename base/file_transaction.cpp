@@ -1,5 +1,7 @@
 #include "base/file_transaction.h"
 
+#include "base/file_place.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,7 +30,6 @@ constexpr std::string_view kJournalHeader = "tolvan journal 1\n";
 constexpr std::string_view kCommitMark = "commit\n";
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as open() would do
 constexpr mode_t kPermissionBits = 07777;
-constexpr int kMaxSymbolicLinks = 40;  // as the system's own limit in one path name
 constexpr std::size_t kCopyChunk = std::size_t{1} << 16;
 
 // ---------------------------------------------------------------------------------------------
@@ -67,20 +68,6 @@ int copy_contents(int source, int target) {
     }
     if (::ftruncate(target, offset) != 0 || ::fsync(target) != 0) return errno;
     return 0;
-}
-
-std::string directory_of(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// The journal outlives a change of the current directory, so it holds absolute names.
-std::string absolute(const std::string& path) {
-    std::error_code ignored;
-    const std::filesystem::path result = std::filesystem::absolute(path, ignored);
-    return result.empty() ? path : result.string();
 }
 
 // Makes renames, creations and removals in a folder survive a power cut. The files themselves
@@ -143,37 +130,7 @@ int reserve(int descriptor, off_t size) {
 // ---------------------------------------------------------------------------------------------
 // The file that a name leads to.
 
-struct Target {
-    std::string path;
-    bool exists = false;
-    struct stat status {};
-    int error_number = 0;
-};
-
-// Follows a chain of symbolic links to the file at its end, which need not exist yet.
-Target resolve(const std::string& path) {
-    Target target{absolute(path)};
-    for (int links = 0; links <= kMaxSymbolicLinks; ++links) {
-        if (::lstat(target.path.c_str(), &target.status) != 0) {
-            if (errno != ENOENT) target.error_number = errno;
-            return target;
-        }
-        if (!S_ISLNK(target.status.st_mode)) {
-            target.exists = true;
-            return target;
-        }
-        std::string link(static_cast<std::size_t>(target.status.st_size) + 2, '\0');
-        const ssize_t size = ::readlink(target.path.c_str(), link.data(), link.size());
-        if (size < 0 || static_cast<std::size_t>(size) >= link.size()) {
-            target.error_number = size < 0 ? errno : ENAMETOOLONG;
-            return target;
-        }
-        link.resize(static_cast<std::size_t>(size));
-        target.path = link.front() == '/' ? link : directory_of(target.path) + "/" + link;
-    }
-    target.error_number = ELOOP;
-    return target;
-}
+using Target = ResolvedName;
 
 // Refuses what a plain write would refuse, and whatever is not a regular file.
 int refusal(const Target& target) {
@@ -446,7 +403,7 @@ void discard(StagedFile& file, bool remove) {
 }
 
 FilesStatus stage(FileTransaction& transaction, const std::string& path) {
-    const Target target = resolve(path);
+    const Target target = resolve_links(path);
     if (const int error = refusal(target); error != 0) return {error, path};
     StagedFile file;
     file.path = path;
@@ -531,7 +488,7 @@ void close_all(const std::vector<int>& descriptors) {
 }  // namespace
 
 FileTransaction::FileTransaction(std::string journal_folder)
-    : folder(absolute(journal_folder)), home(home_for(folder)) {}
+    : folder(absolute_name(journal_folder)), home(home_for(folder)) {}
 
 FileTransaction::~FileTransaction() {
     for (StagedFile& file : files)
@@ -594,7 +551,7 @@ FilesStatus commit_files(FileTransaction& transaction) {
 }
 
 FilesStatus recover_files(const std::string& journal_folder) {
-    const std::string folder = absolute(journal_folder);
+    const std::string folder = absolute_name(journal_folder);
     const Descriptor lock(lock_folder(folder));
     return recover_locked(folder);
 }

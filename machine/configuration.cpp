@@ -217,8 +217,7 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
 
 ConfigurationStatus load_configuration(Emulator& emulator) {
     // A file that exists but cannot be read gives the defaults, as a missing one does.
-    return read_configuration(emulator,
-                              IniFile::load(kConfigurationFileName).value_or(IniFile{}));
+    return read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
 }
 
 std::string configured_ram_file_name() {
