@@ -28,10 +28,14 @@ namespace tolvan {
 
 namespace {
 
-// The reported text as the window shows it, then the file and the system's reason if known.
-void print_error(std::ostream& err, const MachineControl& control) {
-    err << control.error_text << "\n";
-    if (!control.error_detail.empty()) err << control.error_detail << "\n";
+// Each failure's text as the window shows it, then the file and the system's reason if known.
+// Returns whether there was none.
+bool print_failures(std::ostream& err, const Failures& failures) {
+    for (const Failure& failure : failures.list) {
+        err << failure.message << "\n";
+        if (!failure.detail.empty()) err << failure.detail << "\n";
+    }
+    return failures.ok();
 }
 
 // A typed key is taken and released within a few slices; this bounds a firmware that never
@@ -192,11 +196,12 @@ class TraceFile {
         if (file_ && std::fclose(file_.release()) != 0) failure_ = errno;
     }
 
-    // Reports a failed write, once.
-    void report(Emulator& emulator) {
-        if (failure_ == 0) return;
-        report_error(emulator, kTraceWriteError, describe_failure(name_, {failure_}));
+    // A failed write, told once.
+    Failures take_failure() {
+        if (failure_ == 0) return {};
+        const int error_number = failure_;
         failure_ = 0;
+        return failure(kTraceWriteError, describe_failure(name_, {error_number}));
     }
 
   private:
@@ -266,8 +271,7 @@ class HeadlessSession {
         display_.pixel_bitmap = make_pixel_bitmap();
         // The window's first paint erases its background with the case picture.
         draw_case(display_);
-        start_machine(*emulator_);
-        warn_about_roms();
+        warn_about_roms(start_machine(*emulator_).roms);
     }
 
     // Returns false when the action failed in a way the user must hear of.
@@ -279,28 +283,33 @@ class HeadlessSession {
     Emulator& emulator() { return *emulator_; }
 
   private:
-    void run_slices(long long count) {
+    Failures run_slices(long long count) {
+        Failures failures;
         for (long long n = 0; n < count; ++n) {
-            if (slice().stopped) break;
+            SliceResult result = slice();
+            failures.add(std::move(result.failures));
+            if (result.stopped) break;
         }
+        return failures;
     }
     // Without a clock: the same files and actions give the same result at any MaxDelay.
     SliceResult slice() { return run_slice(*emulator_, display_, {observer(), {}}); }
     // A run action (--steps N, --slices N) with the --until target that precedes it, if any.
-    void run(const Action& action);
+    Failures run(const Action& action);
     // After a run that the debugger stopped: what stopped it and how the machine got there,
     // then the machine runs on at the next run.
     void report_stop();
     std::string named_address(std::uint16_t address) const;
     void peek(std::uint16_t from, std::uint16_t to);
     StepObserver observer() { return trace_.active() ? trace_.observer() : StepObserver{}; }
-    void run_steps(long long count);
-    void warn_about_roms();
-    [[nodiscard]] bool reported_error();
-    void type_text(const std::string& text);
+    Failures run_steps(long long count);
+    void warn_about_roms(PowerOnStatus roms);
+    // Prints the failures of an action, and what the trace lost meanwhile; false if any.
+    [[nodiscard]] bool reported(Failures failures);
+    Failures type_text(const std::string& text);
     // One slice while typed keys wait; false once the firmware has taken none for a long while.
-    bool typing_slice();
-    void unassemble(const Action& action, bool source_format);
+    bool typing_slice(Failures& failures);
+    Failures unassemble(const Action& action, bool source_format);
     bool write_screenshot(const std::string& path);
 
     std::ostream& out_;
@@ -325,7 +334,7 @@ std::string HeadlessSession::named_address(std::uint16_t address) const {
     return text;
 }
 
-void HeadlessSession::run(const Action& action) {
+Failures HeadlessSession::run(const Action& action) {
     Emulator& emulator = *emulator_;
     Debugger& debugger = emulator.debugger;
     const long long count = *parse_number(action.values[0]);
@@ -333,12 +342,8 @@ void HeadlessSession::run(const Action& action) {
     until_.reset();
     if (target) run_to(emulator, *target);
     const std::uint64_t stops_before = debugger.stop_count;
-    if (action.name == "--steps") {
-        run_steps(count);
-    } else {
-        run_slices(count);
-    }
-    if (!target) return;
+    Failures failures = action.name == "--steps" ? run_steps(count) : run_slices(count);
+    if (!target) return failures;
     const bool reached =
         debugger.stop_count != stops_before && debugger.last_stop.reason == StopReason::kRunTo;
     if (!reached) {
@@ -347,6 +352,7 @@ void HeadlessSession::run(const Action& action) {
         // The target stops nothing further.
         if (debugger.mode == RunMode::kRunTo) debugger.mode = RunMode::kRunning;
     }
+    return failures;
 }
 
 std::string_view stop_reason_text(StopReason reason) {
@@ -397,9 +403,9 @@ void HeadlessSession::peek(std::uint16_t from, std::uint16_t to) {
     }
 }
 
-void HeadlessSession::run_steps(long long count) {
+Failures HeadlessSession::run_steps(long long count) {
     Emulator& emulator = *emulator_;
-    if (emulator.control.power_on_status != PowerOnStatus::kOk) return;
+    if (emulator.control.power_on_status != PowerOnStatus::kOk) return {};
     const StepObserver step_observer = observer();
     const bool debugged = debugging(emulator.debugger);
     // A display switched on is served as a slice serves it, without stopping the run, so that
@@ -412,14 +418,14 @@ void HeadlessSession::run_steps(long long count) {
         }
         serve_refresh_request(emulator, display_);
     }
-    report_tape_failure(emulator);
+    return take_tape_failure(emulator.bus.tape);
 }
 
 // Without its ROM images the machine stands still; the window shows that over its face, and a
 // run without them says so here, with each image's name, expected size and folder. The run goes
 // on as the window would (the exit status is unchanged).
-void HeadlessSession::warn_about_roms() {
-    if (emulator_->control.power_on_status == PowerOnStatus::kOk) return;
+void HeadlessSession::warn_about_roms(PowerOnStatus roms) {
+    if (roms == PowerOnStatus::kOk) return;
     std::error_code ignored;
     const std::filesystem::path folder = std::filesystem::current_path(ignored);
     err_ << "tolvan: warning: no instruction runs: ROM images missing or short in "
@@ -430,18 +436,14 @@ void HeadlessSession::warn_about_roms() {
     err_ << "  Put your own ROM images there, or run the demo firmware: tolvan --demo\n";
 }
 
-bool HeadlessSession::reported_error() {
-    trace_.report(*emulator_);
-    Emulator& emulator = *emulator_;
-    if (!emulator.control.error_flag) return false;
-    print_error(err_, emulator.control);
-    emulator.control.error_flag = false;
-    return true;
+bool HeadlessSession::reported(Failures failures) {
+    failures.add(trace_.take_failure());
+    return !print_failures(err_, failures);
 }
 
 bool HeadlessSession::finish() {
     trace_.close();
-    return !reported_error();
+    return !reported({});
 }
 
 // The keys pressed and not yet gone: the waiting ones, and one pending or held.
@@ -449,27 +451,31 @@ std::size_t outstanding_keys(const Keyboard& keyboard) {
     return keyboard.queue.count + (keyboard.key_pending || keyboard.key_down ? 1 : 0);
 }
 
-bool HeadlessSession::typing_slice() {
+bool HeadlessSession::typing_slice(Failures& failures) {
     const std::size_t before = outstanding_keys(emulator_->bus.keyboard);
-    if (slice().stopped) report_stop();
+    SliceResult result = slice();
+    failures.add(std::move(result.failures));
+    if (result.stopped) report_stop();
     stalled_slices_ = outstanding_keys(emulator_->bus.keyboard) < before ? 0 : stalled_slices_ + 1;
     return stalled_slices_ < kMaxSlicesPerTypedKey;
 }
 
 // Through the same queue as the window's keys; returns when every key has been taken and
 // released, or when the firmware has stopped taking them.
-void HeadlessSession::type_text(const std::string& text) {
+Failures HeadlessSession::type_text(const std::string& text) {
     Keyboard& keyboard = emulator_->bus.keyboard;
+    Failures failures;
     stalled_slices_ = 0;
     for (const KeyCode key : keys_for_text(text).keys) {
         // A text longer than the queue waits for room.
         while (!queue_key(keyboard, key)) {
-            if (!typing_slice()) return;
+            if (!typing_slice(failures)) return failures;
         }
     }
     while (!keyboard_idle(keyboard)) {
-        if (!typing_slice()) return;
+        if (!typing_slice(failures)) return failures;
     }
+    return failures;
 }
 
 // The previous file survives a failed write: the picture replaces it only once complete.
@@ -482,13 +488,13 @@ bool HeadlessSession::write_screenshot(const std::string& path) {
     return false;
 }
 
-void HeadlessSession::unassemble(const Action& action, bool source_format) {
+Failures HeadlessSession::unassemble(const Action& action, bool source_format) {
     UnassemblerSettings& settings = emulator_->unassembler;
     settings.from = *parse_command_address(emulator_->symbols, action.values[0]);
     settings.to = *parse_command_address(emulator_->symbols, action.values[1]);
     settings.file_name = action.values[2];
     settings.more_information = source_format;
-    run_unassembler(*emulator_);
+    return run_unassembler(*emulator_);
 }
 
 bool HeadlessSession::perform(const Action& action) {
@@ -498,7 +504,8 @@ bool HeadlessSession::perform(const Action& action) {
     const auto address = [&](std::size_t index) {
         return *parse_command_address(emulator.symbols, action.values[index]);
     };
-    if (name == "--steps" || name == "--slices") run(action);
+    Failures failures;
+    if (name == "--steps" || name == "--slices") failures = run(action);
     if (name == "--until") until_ = address(0);
     if (name == "--watch-write") {
         add_watchpoint(emulator.debugger, *parse_address_range(emulator.symbols, action.values[0]));
@@ -514,33 +521,31 @@ bool HeadlessSession::perform(const Action& action) {
         err_ << "tolvan: --press: " << kKeyQueueCapacity << " keys wait already\n";
         return false;
     }
-    if (name == "--type") type_text(action.values[0]);
+    if (name == "--type") failures = type_text(action.values[0]);
     report_stop();
     if (name == "--simple-reset") simple_reset(emulator);
     if (name == "--all-reset") all_reset(emulator);
     if (name == "--break") press_break(emulator);
     if (name == "--load-ram") {
-        load_ram(emulator);
-        warn_about_roms();
+        LoadRamResult result = load_ram(emulator);
+        if (result.started) warn_about_roms(result.started->roms);
+        failures = std::move(result.failures);
     }
-    if (name == "--save-ram") save_ram_image(emulator);
+    if (name == "--save-ram") failures = save_ram_image(emulator);
     if (name == "--ram-size") change_ram_size(emulator, static_cast<std::int8_t>(number(0)));
     if (name == "--state") out_ << state_json(emulator) << "\n";
     if (name == "--lcd") out_ << lcd_text(emulator.bus.memory);
-    if (name == "--unassemble") unassemble(action, false);
-    if (name == "--unassemble-source") unassemble(action, true);
+    if (name == "--unassemble") failures = unassemble(action, false);
+    if (name == "--unassemble-source") failures = unassemble(action, true);
     if (name == "--screenshot" && !write_screenshot(action.values[0])) return false;
     if (name == "--trace") {
         // The trace so far is complete only once it is closed; its failure names its own file.
         trace_.close();
-        trace_.report(emulator);
-        const WriteStatus status =
-            emulator.control.error_flag ? WriteStatus{} : trace_.open(action.values[0]);
-        if (!status) {
-            report_error(emulator, kTraceWriteError, describe_failure(action.values[0], status));
-        }
+        failures = trace_.take_failure();
+        const WriteStatus status = failures ? trace_.open(action.values[0]) : WriteStatus{};
+        if (!status) failures.add(kTraceWriteError, describe_failure(action.values[0], status));
     }
-    return !reported_error();
+    return !reported(std::move(failures));
 }
 
 bool values_are_valid(const Action& action, const Symbols& symbols, std::ostream& err) {
@@ -708,10 +713,6 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     HeadlessSession session(out, err);
     session.emulator().symbols = std::move(symbols);
-    if (session.emulator().control.error_flag) {
-        print_error(err, session.emulator().control);
-        return kExitReportedError;
-    }
     for (const Action& action : *actions) {
         if (!session.perform(action)) {
             // The run has failed already; finish() only adds what the trace lost.

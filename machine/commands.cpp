@@ -14,19 +14,21 @@ void restart_at_zero(Emulator& emulator) {
 }
 }  // namespace
 
-void start_machine(Emulator& emulator) {
+PowerOnResult start_machine(Emulator& emulator) {
     emulator.bus.keyboard.key_down = false;
     emulator.bus.keyboard.scan_pass_counter = 0;
-    emulator.control.error_flag = false;
-    // A missing or short RAM image at window creation is a first run: the firmware starts cold,
-    // as its status (PC 0) already says.
-    [[maybe_unused]] const PowerOnStatus status = power_on(emulator);
-    if (!emulator.control.error_flag) after_load_reset(emulator);
+    const PowerOnResult result = power_on(emulator);
+    // Whatever power-on found: a missing or short RAM image is a first run, which the firmware's
+    // cold start at PC 0 handles, and missing ROM images are for the caller to show; the reset
+    // prepares the machine for when it runs.
+    after_load_reset(emulator);
+    return result;
 }
 
-void load_ram(Emulator& emulator) {
-    if (!check_ram_image(emulator, configured_ram_file_name())) return;
-    start_machine(emulator);
+LoadRamResult load_ram(Emulator& emulator) {
+    Failures failures = check_ram_image(configured_ram_file_name());
+    if (!failures) return {std::move(failures), std::nullopt};
+    return {{}, start_machine(emulator)};
 }
 
 void simple_reset(Emulator& emulator) {
@@ -49,17 +51,16 @@ void change_ram_size(Emulator& emulator, std::int8_t kilobytes) {
     restart_at_zero(emulator);
 }
 
-void run_unassembler(Emulator& emulator) {
+Failures run_unassembler(const Emulator& emulator) {
     const UnassemblerSettings& settings = emulator.unassembler;
-    const Symbols* symbols = has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
+    const Symbols* symbols =
+        settings.use_symbols && has_symbols(emulator.symbols) ? &emulator.symbols : nullptr;
     const WriteStatus status =
         write_unassembly(emulator.bus.memory, settings.from, settings.to, settings.more_information,
                          settings.file_name, symbols);
-    if (!status.ok()) {
-        report_error(emulator,
-                     is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,
-                     describe_failure(settings.file_name, status));
-    }
+    if (status.ok()) return {};
+    return failure(is_creation_failure(status) ? kUnassembleOpenError : kUnassembleWriteError,
+                   describe_failure(settings.file_name, status));
 }
 
 }  // namespace tolvan

@@ -2,20 +2,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "machine/control.h"
 #include "machine/emulator.h"
+#include "machine/failures.h"
 
 namespace tolvan {
 
 // Where Simple Reset restarts the firmware: its warm start.
 inline constexpr std::uint16_t kWarmStartAddress = 0x0018;
 
-// What window creation and Load RAM do: clear the key-down flag, the scan-pass counter and the
-// error flag, power on, and unless an error was reported, the after-load reset.
-void start_machine(Emulator& emulator);
+// What window creation and Load RAM do: clear the key-down flag and the scan-pass counter, power
+// on and make the after-load reset. Returns what power-on found of the files.
+PowerOnResult start_machine(Emulator& emulator);
+
+struct [[nodiscard]] LoadRamResult {
+    Failures failures;
+    // What start_machine returned; empty when the image was found incomplete and the machine
+    // was not started again.
+    std::optional<PowerOnResult> started;
+};
 // Load RAM: start_machine, but only once the RAM image that power-on will read is known to be
-// complete; otherwise the failure is reported and the running machine is left as it was.
-void load_ram(Emulator& emulator);
+// complete; otherwise the running machine is left as it was.
+LoadRamResult load_ram(Emulator& emulator);
 // Simple Reset: the firmware restarts at its warm start with BRK pending.
 void simple_reset(Emulator& emulator);
 // All Reset: the firmware restarts at 0 with nothing pending.
@@ -24,8 +34,8 @@ void all_reset(Emulator& emulator);
 void press_break(Emulator& emulator);
 // A confirmed change of the RAM size option; memory is untouched and the firmware restarts.
 void change_ram_size(Emulator& emulator, std::int8_t kilobytes);
-// Unassemble: the range that the unassembler settings name, into their file; a file that cannot
-// be opened or written in full is reported.
-void run_unassembler(Emulator& emulator);
+// Unassemble: the range that the unassembler settings name, into their file; fails when the file
+// cannot be opened or written in full.
+Failures run_unassembler(const Emulator& emulator);
 
 }  // namespace tolvan

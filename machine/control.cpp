@@ -24,25 +24,24 @@ namespace {
 
 }  // namespace
 
-PowerOnStatus power_on(Emulator& emulator) {
+PowerOnResult power_on(Emulator& emulator) {
     AddressSpace& memory = emulator.bus.memory;
     load_configuration(emulator);
-    PowerOnStatus status =
-        load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize, PowerOnStatus::kLowRomShort,
-                        PowerOnStatus::kLowRomMissing);
+    PowerOnResult result;
+    result.roms = load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize,
+                                  PowerOnStatus::kLowRomShort, PowerOnStatus::kLowRomMissing);
     // A high ROM failure replaces a low ROM code.
     const PowerOnStatus high =
         load_image_file(kHighRomFileName, memory, kHighRomStart, kHighRomSize,
                         PowerOnStatus::kHighRomShort, PowerOnStatus::kHighRomMissing);
-    if (high != PowerOnStatus::kOk) status = high;
-    emulator.control.power_on_status = status;
-    const PowerOnStatus ram = load_image_file(
-        emulator.control.ram_file_name.c_str(), memory, kRamImageStart, kRamImageSize,
-        PowerOnStatus::kRamImageShort, PowerOnStatus::kRamImageMissing);
-    if (ram != PowerOnStatus::kOk) status = ram;
+    if (high != PowerOnStatus::kOk) result.roms = high;
+    emulator.control.power_on_status = result.roms;
+    result.ram = load_image_file(emulator.control.ram_file_name.c_str(), memory, kRamImageStart,
+                                 kRamImageSize, PowerOnStatus::kRamImageShort,
+                                 PowerOnStatus::kRamImageMissing);
     load_configuration(emulator);
-    if (status != PowerOnStatus::kOk) emulator.cpu.pc = 0;
-    return status;
+    if (result.roms != PowerOnStatus::kOk || result.ram != PowerOnStatus::kOk) emulator.cpu.pc = 0;
+    return result;
 }
 
 void after_load_reset(Emulator& emulator) {
@@ -54,52 +53,37 @@ void after_load_reset(Emulator& emulator) {
     cpu.timer_limit_2ms = kDefaultTimerLimit2ms;
 }
 
-void save_ram_image(Emulator& emulator) {
+Failures save_ram_image(const Emulator& emulator) {
     const auto* cells = reinterpret_cast<const char*>(&emulator.bus.memory.image[kRamImageStart]);
     const std::string& name = emulator.control.ram_file_name;
     const WriteStatus status = write_file_atomically(name, {cells, kRamImageSize});
-    if (!status) {
-        report_error(emulator, kRamWriteError, describe_failure(name, status));
-        return;
-    }
-    save_configuration_reporting(emulator, ConfigurationKeys::kEverything);
+    if (!status) return failure(kRamWriteError, describe_failure(name, status));
+    return save_configuration_keys(emulator, ConfigurationKeys::kEverything);
 }
 
-void save_configuration_reporting(Emulator& emulator, ConfigurationKeys keys) {
+Failures save_configuration_keys(const Emulator& emulator, ConfigurationKeys keys) {
     const WriteStatus status = save_configuration(emulator, keys);
-    if (!status) {
-        report_error(emulator, kConfigurationWriteError,
-                     describe_failure(kConfigurationFileName, status));
-    }
+    if (status) return {};
+    return failure(kConfigurationWriteError, describe_failure(kConfigurationFileName, status));
 }
 
-bool check_ram_image(Emulator& emulator, const std::string& file_name) {
+Failures check_ram_image(const std::string& file_name) {
     const ReadFile image = read_regular_file(file_name, kRamImageSize);
     if (image.error_number != 0) {
-        report_error(emulator, kRamReadError, describe_failure(file_name, {image.error_number}));
-        return false;
+        return failure(kRamReadError, describe_failure(file_name, {image.error_number}));
     }
     if (image.bytes.size() < kRamImageSize) {
-        report_error(emulator, kRamReadError,
-                     file_name + ": " + std::to_string(image.bytes.size()) + " bytes instead of " +
-                         std::to_string(kRamImageSize));
-        return false;
+        return failure(kRamReadError, file_name + ": " + std::to_string(image.bytes.size()) +
+                                          " bytes instead of " + std::to_string(kRamImageSize));
     }
-    return true;
+    return {};
 }
 
-void report_tape_failure(Emulator& emulator) {
-    Tape& tape = emulator.bus.tape;
-    if (tape.save_error == 0) return;
-    report_error(emulator, kTapeSaveError,
-                 describe_failure(tape.save_file_name, {tape.save_error}));
+Failures take_tape_failure(Tape& tape) {
+    if (tape.save_error == 0) return {};
+    const int error_number = tape.save_error;
     tape.save_error = 0;
-}
-
-void report_error(Emulator& emulator, std::string_view message, std::string_view detail) {
-    emulator.control.error_text = std::string(message.substr(0, kErrorTextCapacity));
-    emulator.control.error_detail = std::string(detail);
-    emulator.control.error_flag = true;
+    return failure(kTapeSaveError, describe_failure(tape.save_file_name, {error_number}));
 }
 
 }  // namespace tolvan

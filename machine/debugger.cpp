@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "cpu/opcode_table.h"
 #include "machine/emulator.h"
@@ -149,15 +150,15 @@ void resume(Emulator& emulator) {
     start_run(emulator, RunMode::kRunning);
 }
 
-StopInfo step_into(Emulator& emulator, Display& display) {
+StepResult step_into(Emulator& emulator, Display& display) {
     Debugger& debugger = emulator.debugger;
     start_run(emulator, RunMode::kRunning);
     // The instruction under PC runs even when something would stop before it: that is the
     // step the user asked for.
     debugger.skip_breakpoint_once = true;
-    const SliceResult result = run_single_step(emulator, display);
+    SliceResult result = run_single_step(emulator, display);
     if (!result.stopped) stop_at(emulator, StopReason::kStep);
-    return debugger.last_stop;
+    return {debugger.last_stop, std::move(result.failures)};
 }
 
 void step_over(Emulator& emulator) {

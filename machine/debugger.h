@@ -13,6 +13,7 @@
 #include "bus/address_space.h"
 #include "bus/data_watch.h"
 #include "cpu/state.h"
+#include "machine/failures.h"
 #include "tools/symbols.h"
 
 namespace tolvan {
@@ -98,9 +99,14 @@ bool is_paused(const Emulator& emulator);
 void pause(Emulator& emulator);
 // Slices run again, until a breakpoint or watchpoint.
 void resume(Emulator& emulator);
+struct [[nodiscard]] StepResult {
+    StopInfo stop;
+    // A tape SAVE that the instruction could not write.
+    Failures failures;
+};
 // Exactly one instruction now, as a slice would run it (key scan at the release address,
-// timers, a display refresh served so that the LCD updates); then paused. Returns the stop.
-StopInfo step_into(Emulator& emulator, Display& display);
+// timers, a display refresh served so that the LCD updates); then paused.
+StepResult step_into(Emulator& emulator, Display& display);
 // A call-like instruction runs until it returns to the instruction after it; any other
 // instruction is stepped as step_into would, by the next slice.
 void step_over(Emulator& emulator);

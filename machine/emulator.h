@@ -32,11 +32,6 @@ struct MachineControl {
     // confirmation.
     bool slice_busy = false;
     std::string ram_file_name;
-    std::string error_text;
-    // Which file and the system's reason ("TOLVAN.RAM: Permission denied"), shown below the
-    // error text; empty when there is nothing to add.
-    std::string error_detail;
-    bool error_flag = false;
 };
 
 struct UnassemblerSettings {
@@ -44,6 +39,9 @@ struct UnassemblerSettings {
     std::uint16_t to = 0;
     std::string file_name;
     bool more_information = false;  // source format instead of a listing
+    // Labels of the loaded symbol files in place of the addresses they name; off for the plain
+    // listing. Not kept in Tolvan.ini.
+    bool use_symbols = true;
 };
 
 // What one execution slice leaves for the next.

@@ -242,10 +242,9 @@ SliceResult run_guarded(Emulator& emulator, Display& display, const SliceOptions
     MachineControl& control = emulator.control;
     if (control.slice_busy || control.power_on_status != PowerOnStatus::kOk) return {};
     control.slice_busy = true;
-    const SliceResult result = run_chosen_steps(emulator, display, options, step_limit, debugged);
+    SliceResult result = run_chosen_steps(emulator, display, options, step_limit, debugged);
     control.slice_busy = false;
-    // A tape SAVE that failed during the slice is reported once, after it.
-    report_tape_failure(emulator);
+    result.failures = take_tape_failure(emulator.bus.tape);
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "machine/display.h"
 #include "machine/emulator.h"
+#include "machine/failures.h"
 
 namespace tolvan {
 
@@ -49,6 +50,8 @@ struct SliceResult {
     bool drew_lcd = false;
     // The debugger stopped the slice (breakpoint, watchpoint, end of a step).
     bool stopped = false;
+    // What failed during the slice (a tape SAVE that could not be written), told once.
+    Failures failures;
 };
 
 // One instruction step, reported to the observer if there is one.
@@ -69,11 +72,12 @@ bool serve_refresh_request(Emulator& emulator, Display& display);
 // Under the debugger (see debugging()) a slice checks around each step for breakpoints,
 // watchpoints and the end of a step over or out, records the history, and stops there; while
 // the debugger is paused it runs no step at all.
-SliceResult run_slice(Emulator& emulator, Display& display, const SliceOptions& options = {});
+[[nodiscard]] SliceResult run_slice(Emulator& emulator, Display& display,
+                                    const SliceOptions& options = {});
 
 // One instruction step as a slice runs it (key scan, timers, delay loop, display refresh),
 // under the debugger; for its Step command. Nothing runs while another slice is running or the
 // ROM images are missing.
-SliceResult run_single_step(Emulator& emulator, Display& display);
+[[nodiscard]] SliceResult run_single_step(Emulator& emulator, Display& display);
 
 }  // namespace tolvan

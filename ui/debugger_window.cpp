@@ -17,6 +17,7 @@
 #include "machine/debugger.h"
 #include "tools/labelled_instruction.h"
 #include "ui/code_view.h"
+#include "ui/dialogs.h"
 #include "ui/history_view.h"
 #include "ui/memory_view.h"
 #include "ui/register_view.h"
@@ -294,10 +295,13 @@ void DebuggerWindow::run_command(DebugCommand command) {
         case DebugCommand::kPause:
             pause(emulator_);
             break;
-        case DebugCommand::kStep:
-            step_into(emulator_, display_);
+        case DebugCommand::kStep: {
+            const StepResult step = step_into(emulator_, display_);
             emit lcd_changed();
+            // A tape SAVE that the instruction could not write.
+            show_failures(this, step.failures);
             break;
+        }
         case DebugCommand::kStepOver:
             step_over(emulator_);
             break;

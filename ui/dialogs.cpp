@@ -162,6 +162,11 @@ void show_error_box(QWidget* owner, const std::string& text, const std::string& 
     run(dialog);
 }
 
+void show_failures(QWidget* owner, const Failures& failures) {
+    for (const Failure& failure : failures.list)
+        show_error_box(owner, failure.message, failure.detail);
+}
+
 void edit_file_names(QWidget* owner, Emulator& emulator) {
     QDialog dialog(owner);
     Ui::CONFIGFILESBOX form;
@@ -175,7 +180,7 @@ void edit_file_names(QWidget* owner, Emulator& emulator) {
     emulator.control.ram_file_name = file_name_of(form.ram_file_edit);
     emulator.bus.tape.load_file_name = file_name_of(form.load_file_edit);
     emulator.bus.tape.save_file_name = file_name_of(form.save_file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kFileNames);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kFileNames));
 }
 
 void edit_speed(QWidget* owner, Emulator& emulator) {
@@ -197,7 +202,7 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     cpu.max_delay = timing_from_field(text_of(form.delay_edit));
     cpu.timer_limit_512ms = timer_limit_512ms_from_field(text_of(form.timer512_edit));
     cpu.timer_limit_2ms = timing_from_field(text_of(form.timer2_edit));
-    save_configuration_reporting(emulator, ConfigurationKeys::kTiming);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kTiming));
 }
 
 bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
@@ -215,7 +220,7 @@ bool edit_unassemble_settings(QWidget* owner, Emulator& emulator) {
     settings.to = address_from_field(text_of(form.to_edit));
     settings.more_information = form.more_information_check->isChecked();
     settings.file_name = file_name_of(form.file_edit);
-    save_configuration_reporting(emulator, ConfigurationKeys::kUnassembler);
+    show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kUnassembler));
     return true;
 }
 

@@ -138,15 +138,16 @@ MainWindow::MainWindow(QWidget* parent)
 
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
-    start_machine(*emulator_);
-    load_symbols_beside_roms();
+    const PowerOnResult started = start_machine(*emulator_);
+    Failures failures = load_symbols_beside_roms();
     update_check_mark();
-    update_missing_roms_panel();
+    update_missing_roms_panel(started.roms);
     slice_timer_.setTimerType(Qt::PreciseTimer);
     connect(&slice_timer_, &QTimer::timeout, this, &MainWindow::run_timer_slice);
     slice_timer_.start(kSlicePeriod);
-    // An error reported while the window was being made shows once the window is up.
-    QTimer::singleShot(0, this, &MainWindow::show_reported_error);
+    // What failed while the window was being made shows once the window is up.
+    QTimer::singleShot(0, this,
+                       [this, failures = std::move(failures)] { show_failures(this, failures); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -156,7 +157,7 @@ void MainWindow::set_machine_folder(const MachineFolder& folder) {
     const std::string words = describe_machine_folder(folder);
     setWindowTitle(words.empty() ? QStringLiteral("Tolvan")
                                  : QStringLiteral("Tolvan - ") + QString::fromStdString(words));
-    update_missing_roms_panel();
+    update_missing_roms_panel(emulator_->control.power_on_status);
 }
 
 bool MainWindow::switch_machine_folder(const MachineFolder& folder) {
@@ -176,12 +177,12 @@ void MainWindow::restart_machine() {
     const bool attached = emulator_->debugger.attached;
     *emulator_ = Emulator{};
     emulator_->debugger.attached = attached;
-    start_machine(*emulator_);
-    load_symbols_beside_roms();
+    const PowerOnResult started = start_machine(*emulator_);
+    const Failures failures = load_symbols_beside_roms();
     update_check_mark();
     erase_background();
-    update_missing_roms_panel();
-    show_reported_error();
+    update_missing_roms_panel(started.roms);
+    show_failures(this, failures);
 }
 
 void MainWindow::open_machine_folder() {
@@ -215,8 +216,8 @@ void MainWindow::run_demo_firmware() {
     switch_machine_folder({*folder, FolderOrigin::kDemo});
 }
 
-void MainWindow::update_missing_roms_panel() {
-    if (emulator_->control.power_on_status == PowerOnStatus::kOk) {
+void MainWindow::update_missing_roms_panel(PowerOnStatus roms) {
+    if (roms == PowerOnStatus::kOk) {
         if (missing_roms_panel_ && !missing_roms_panel_->isHidden()) {
             missing_roms_panel_->hide();
             client_view_->setFocus();
@@ -280,7 +281,7 @@ void MainWindow::run_timer_slice() {
     if (result.drew_lcd) update_rect(lcd_area());
     if (debugger_window_) debugger_window_->after_slice(result);
     // A tape SAVE that failed during the slice.
-    show_reported_error();
+    show_failures(this, result.failures);
 }
 
 void MainWindow::update_rect(const Rect& r) {
@@ -334,7 +335,6 @@ void MainWindow::press_at(QPoint position) {
         press_key(pressed_key_code_);
     }
     shift_tapped_ = false;
-    show_reported_error();
 }
 
 void MainWindow::press_key(KeyCode code) {
@@ -370,7 +370,6 @@ void MainWindow::release_pressed_key() {
         update_rect(pressed_rect_);
         pressed_key_code_ = KeyCode::kNone;
     }
-    show_reported_error();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -387,7 +386,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         keys_for_key_down(virtual_key_for_qt_key(event->key()), character, shift_held);
     for (int n = 0; n < presses.count; ++n)
         press_key(presses.keys[n]);
-    show_reported_error();
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event) {
@@ -403,12 +401,10 @@ void MainWindow::run_command(MenuCommand command) {
             show_about_box(this);
             break;
         case MenuCommand::kSaveRam:
-            save_ram_image(e);
+            show_failures(this, save_ram_image(e));
             break;
         case MenuCommand::kLoadRam:
-            load_ram(e);
-            update_check_mark();
-            update_missing_roms_panel();
+            load_ram_image();
             break;
         case MenuCommand::kOpenMachineFolder:
             open_machine_folder();
@@ -467,7 +463,6 @@ void MainWindow::run_command(MenuCommand command) {
     if (debugger_window_ && debugger_window_->isVisible() && command != MenuCommand::kDebugger) {
         debugger_window_->refresh(false);
     }
-    show_reported_error();
 }
 
 void MainWindow::open_debugger() {
@@ -484,21 +479,25 @@ void MainWindow::open_debugger() {
     debugger_window_->activateWindow();
 }
 
-void MainWindow::load_symbols_beside_roms() {
+Failures MainWindow::load_symbols_beside_roms() {
     const SymbolFolderStatus status =
         load_symbol_files(*emulator_, std::filesystem::current_path());
-    if (status.ok()) return;
+    if (status.ok()) return {};
     std::string detail;
     for (const std::string& failure : status.failures) {
         if (!detail.empty()) detail += '\n';
         detail += failure;
     }
-    // A ROM image's error comes first: the symbols matter only once the firmware runs.
-    if (emulator_->control.error_flag) {
-        qWarning("tolvan: %s", detail.c_str());
-    } else {
-        report_error(*emulator_, kSymbolFilesError, detail);
+    return failure(kSymbolFilesError, detail);
+}
+
+void MainWindow::load_ram_image() {
+    const LoadRamResult result = load_ram(*emulator_);
+    if (result.started) {
+        update_check_mark();
+        update_missing_roms_panel(result.started->roms);
     }
+    show_failures(this, result.failures);
 }
 
 void MainWindow::load_symbols() {
@@ -529,7 +528,8 @@ void MainWindow::change_ram_size_confirmed(MenuCommand command) {
 }
 
 void MainWindow::unassemble() {
-    if (edit_unassemble_settings(this, *emulator_)) run_unassembler(*emulator_);
+    if (edit_unassemble_settings(this, *emulator_))
+        show_failures(this, run_unassembler(*emulator_));
 }
 
 void MainWindow::update_check_mark() {
@@ -543,15 +543,6 @@ void MainWindow::show_check_mark() {
     }
 }
 
-void MainWindow::show_reported_error() {
-    MachineControl& control = emulator_->control;
-    if (!control.error_flag) return;
-    control.error_flag = false;
-    // The program goes on after the message: quitting here would throw away the unsaved
-    // machine state, which the user may still save under another name.
-    show_error_box(this, control.error_text, control.error_detail);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     shut_down();
     QMainWindow::closeEvent(event);
@@ -560,7 +551,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::shut_down() {
     // Nothing of the machine is saved on the way out; the window's place is the user's own.
     save_preferences();
-    emulator_->control.error_flag = 0;
     slice_timer_.stop();
     if (debugger_window_) debugger_window_->close();
 }

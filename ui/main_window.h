@@ -10,6 +10,7 @@
 
 #include "machine/display.h"
 #include "machine/emulator.h"
+#include "machine/failures.h"
 #include "machine/machine_folder.h"
 #include "ui/hit_test.h"
 #include "ui/menu_ids.h"
@@ -83,14 +84,15 @@ class MainWindow : public QMainWindow {
     void open_debugger();
     void load_symbols();
     // The *.sym files of the current directory, where the ROM images are.
-    void load_symbols_beside_roms();
-    void show_reported_error();
+    [[nodiscard]] Failures load_symbols_beside_roms();
+    // Load RAM, and what the new power-on changes in the window.
+    void load_ram_image();
     void shut_down();
     void update_rect(const Rect& rect);
     void save_preferences();
     void open_machine_folder();
     // Shows the missing-images panel when the ROM images did not load, hides it otherwise.
-    void update_missing_roms_panel();
+    void update_missing_roms_panel(PowerOnStatus roms);
     // Powers the machine on again from the files of the current directory.
     void restart_machine();
 

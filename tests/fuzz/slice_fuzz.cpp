@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cpu.pc = static_cast<std::uint16_t>(data[7] << 8);
     for (int slice = 0; slice < kSlices; ++slice) {
         if (slice == 1) tolvan::post_key(emulator->bus.keyboard, key);
-        tolvan::run_slice(*emulator, display);
+        static_cast<void>(tolvan::run_slice(*emulator, display));
     }
     return 0;
 }

@@ -49,7 +49,11 @@ class Machine {
     SliceResult slice(const StepObserver& observer = {}) {
         return run_slice(*emulator_, display_, {observer, {}});
     }
-    StopInfo step() { return step_into(*emulator_, display_); }
+    StopInfo step() {
+        const StepResult result = step_into(*emulator_, display_);
+        EXPECT_TRUE(result.failures.ok());
+        return result.stop;
+    }
 
   private:
     std::unique_ptr<Emulator> emulator_ = std::make_unique<Emulator>();

@@ -26,14 +26,13 @@ TEST(RunUnassembler, WritesTheSelectedFormatToTheFile) {
     Emulator emulator;
     emulator.bus.memory = worked_example_memory();
     emulator.unassembler = {0x0100, 0x0107, directory.file("out.asm"), 1};
-    run_unassembler(emulator);
+    EXPECT_TRUE(run_unassembler(emulator).ok());
     EXPECT_EQ(testing::read_file(directory.file("out.asm")),
               testing::expected_file("worked_example.asm"));
     emulator.unassembler.more_information = 0;
-    run_unassembler(emulator);
+    EXPECT_TRUE(run_unassembler(emulator).ok());
     EXPECT_EQ(testing::read_file(directory.file("out.asm")),
               testing::expected_file("worked_example.lst"));
-    EXPECT_EQ(emulator.control.error_flag, 0);
 }
 
 TEST(RunUnassembler, UnopenableFileIsReportedAndNothingWritten) {
@@ -42,9 +41,9 @@ TEST(RunUnassembler, UnopenableFileIsReportedAndNothingWritten) {
     emulator.bus.memory = worked_example_memory();
     const std::string path = directory.file("missing/out.lst");
     emulator.unassembler = {0x0100, 0x0107, path, 0};
-    run_unassembler(emulator);
-    EXPECT_NE(emulator.control.error_flag, 0);
-    EXPECT_EQ(emulator.control.error_text, "Erreur d'ouverture du fichier unassemble");
+    const Failures failures = run_unassembler(emulator);
+    ASSERT_EQ(failures.list.size(), 1u);
+    EXPECT_EQ(failures.list[0].message, "Erreur d'ouverture du fichier unassemble");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
@@ -56,13 +55,14 @@ TEST(RunUnassembler, WriteFailureIsReportedAndTheOldFileKept) {
     Emulator emulator;
     emulator.unassembler = {0x0000, 0xFFFF, path, 0};
     constexpr rlim_t kSmallerThanTheListing = 4096;
-    testing::with_file_size_limit(kSmallerThanTheListing, [&emulator] {
-        run_unassembler(emulator);
+    Failures failures;
+    testing::with_file_size_limit(kSmallerThanTheListing, [&] {
+        failures = run_unassembler(emulator);
         return true;
     });
-    EXPECT_NE(emulator.control.error_flag, 0);
-    EXPECT_EQ(emulator.control.error_text, "Erreur d'écriture du fichier unassemble");
-    EXPECT_EQ(emulator.control.error_detail, path + ": File too large");
+    ASSERT_EQ(failures.list.size(), 1u);
+    EXPECT_EQ(failures.list[0].message, "Erreur d'écriture du fichier unassemble");
+    EXPECT_EQ(failures.list[0].detail, path + ": File too large");
     EXPECT_EQ(testing::read_file(path), "old listing\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.file("")),
                             std::filesystem::directory_iterator{}),

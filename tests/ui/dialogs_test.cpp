@@ -303,7 +303,30 @@ TEST_F(Dialogs, UnassembleIntoAnUnopenableFileShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(error->seen);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.slice_timer().isActive());
-    EXPECT_EQ(emulator().control.error_flag, 0);
+}
+
+// Each failure of one command has its own box, in order: the settings that could not be kept,
+// then the listing that could not be written.
+TEST_F(Dialogs, TwoFailuresOfOneCommandShowTwoBoxes) {
+    open_window();
+    std::filesystem::create_directory("Tolvan.ini");
+    const auto settings = when_dialog_opens("UNASSEMBLEBOX", [](QDialog& d) {
+        set_text(d, "file_edit", "no-such-directory/out.lst");
+        click(d, "ok_button");
+    });
+    std::vector<QString> shown;
+    std::function<void(QDialog&)> answer = [&](QDialog& d) {
+        shown.push_back(text_of(d, "error_text") + " / " + text_of(d, "error_detail"));
+        click(d, "ok_button");
+        if (shown.size() == 1) when_dialog_opens("ErrorBox", answer);
+    };
+    when_dialog_opens("ErrorBox", answer);
+    trigger(MenuCommand::kUnassemble);
+    EXPECT_TRUE(settings->seen);
+    EXPECT_EQ(shown, (std::vector<QString>{
+                         "Erreur pendant l'écriture de Tolvan.ini / Tolvan.ini: Is a directory",
+                         "Erreur d'ouverture du fichier unassemble / no-such-directory/out.lst: "
+                         "No such file or directory"}));
 }
 
 // Every text of the box shows whole, inside the box, and no two widgets overlap.
@@ -342,12 +365,10 @@ TEST_F(Dialogs, NoBoxClipsItsTexts) {
         {MenuCommand::kAbout, "AboutBox"},           {MenuCommand::kContent, "InfoBox"},
         {MenuCommand::kAllReset, "AllResetBox"},     {MenuCommand::kRam8, "MemoryBox"},
         {MenuCommand::kFileNames, "CONFIGFILESBOX"}, {MenuCommand::kChangeSpeed, "CONFIGUREBOX"},
-        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}, {MenuCommand::kBreak, "ErrorBox"},
+        {MenuCommand::kUnassemble, "UNASSEMBLEBOX"}, {MenuCommand::kSaveRam, "ErrorBox"},
     };
+    emulator().control.ram_file_name = "no-such-directory/TOLVAN.RAM";
     for (const auto& [command, name] : boxes) {
-        if (command == MenuCommand::kBreak) {
-            report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
-        }
         const auto box = when_dialog_opens(name, [](QDialog& d) {
             expect_no_clipped_text(d);
             d.reject();
@@ -414,18 +435,18 @@ TEST_F(Dialogs, MnemonicsAreUniqueInEachMenu) {
 
 TEST_F(Dialogs, ErrorBoxShowsTheFileAndTheReasonBelowTheText) {
     open_window();
-    report_error(emulator(), kRamWriteError, "TOLVAN.RAM: Permission denied");
+    emulator().control.ram_file_name = "no-such-directory/TOLVAN.RAM";
     const auto error = when_dialog_opens("ErrorBox", [](QDialog& d) {
         auto* text = child<QLabel>(d, "error_text");
         auto* detail = child<QLabel>(d, "error_detail");
         ASSERT_TRUE(text && detail);
         EXPECT_EQ(text->text().toStdString(), kRamWriteError);
-        EXPECT_EQ(detail->text(), "TOLVAN.RAM: Permission denied");
+        EXPECT_EQ(detail->text(), "no-such-directory/TOLVAN.RAM: No such file or directory");
         EXPECT_TRUE(detail->isVisible());
         EXPECT_GE(detail->y(), text->y() + text->height());
         click(d, "ok_button");
     });
-    trigger(MenuCommand::kBreak);
+    trigger(MenuCommand::kSaveRam);
     EXPECT_TRUE(error->seen);
 }
 
