@@ -271,8 +271,13 @@ class HeadlessSession {
         display_.pixel_bitmap = make_pixel_bitmap();
         // The window's first paint erases its background with the case picture.
         draw_case(display_);
-        warn_about_roms(start_machine(*emulator_).roms);
+        PowerOnResult started = start_machine(*emulator_);
+        warn_about_roms(started.roms);
+        start_failures_ = std::move(started.failures);
     }
+
+    // Prints what went wrong while the machine was started; false if anything did.
+    [[nodiscard]] bool started() const { return print_failures(err_, start_failures_); }
 
     // Returns false when the action failed in a way the user must hear of.
     [[nodiscard]] bool perform(const Action& action);
@@ -317,6 +322,7 @@ class HeadlessSession {
     std::unique_ptr<Emulator> emulator_ = std::make_unique<Emulator>();
     Display display_;
     TraceFile trace_;
+    Failures start_failures_;
     int stalled_slices_ = 0;
     std::optional<std::uint16_t> until_;
     bool missed_target_ = false;
@@ -712,6 +718,7 @@ int run_headless(const std::vector<std::string>& arguments, std::ostream& out, s
         return kExitUsage;
     }
     HeadlessSession session(out, err);
+    if (!session.started()) return kExitReportedError;
     session.emulator().symbols = std::move(symbols);
     for (const Action& action : *actions) {
         if (!session.perform(action)) {

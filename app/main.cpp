@@ -1,4 +1,5 @@
 // The program's entry point: the window, or the headless front end with --headless.
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -105,6 +106,9 @@ struct ChosenFolder {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past the file size limit a write must fail with its reason, which the program reports,
+    // instead of ending the program before it can say which file or remove its temporary file.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     FolderOptions folder_options;
     if (!take_folder_options(arguments, folder_options)) return tolvan::kExitUsage;

@@ -104,9 +104,10 @@ std::string overlong_file_names(const IniFile& file) {
     for (const auto& [section, key] : names) {
         const std::optional<std::string> value = file.get_whole(section, key);
         if (!value || value->size() <= kIniValueCapacity) continue;
+        if (!problems.empty()) problems += "\n";
         problems += std::string(kConfigurationFileName) + ": " + std::string(key) + " is " +
                     std::to_string(value->size()) + " characters long; at most " +
-                    std::to_string(kIniValueCapacity) + " are kept\n";
+                    std::to_string(kIniValueCapacity) + " are kept";
     }
     return problems;
 }
@@ -225,12 +226,22 @@ std::string configured_ram_file_name() {
     return file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
 }
 
-WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+ConfigurationText configuration_text(const Emulator& emulator, ConfigurationKeys keys) {
     int read_error = 0;
     std::optional<IniFile> file = IniFile::load(kConfigurationFileName, &read_error);
-    if (!file) return {read_error};
+    if (!file) return {{}, read_error};
     write_configuration(emulator, *file, keys);
-    return file->save(kConfigurationFileName);
+    return {file->text(), 0};
+}
+
+ConfigurationStatus check_configured_file_names() {
+    return {overlong_file_names(IniFile::load(kConfigurationFileName).value_or(IniFile{}))};
+}
+
+WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+    const ConfigurationText text = configuration_text(emulator, keys);
+    if (text.error_number != 0) return {text.error_number};
+    return write_file_atomically(kConfigurationFileName, text.text);
 }
 
 }  // namespace tolvan

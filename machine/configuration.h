@@ -56,6 +56,14 @@ void write_configuration(const Emulator& emulator, IniFile& file,
 ConfigurationStatus load_configuration(Emulator& emulator);
 // The RAM image file that the configuration file names now, which the next power-on reads.
 std::string configured_ram_file_name();
+// The file as a save of those keys would leave it: what it holds, with the keys named changed.
+struct [[nodiscard]] ConfigurationText {
+    std::string text;
+    int error_number = 0;  // why the file could not be read; its contents were then never seen
+};
+ConfigurationText configuration_text(const Emulator& emulator, ConfigurationKeys keys);
+// The file names of the file as it is now that the program cannot keep whole.
+ConfigurationStatus check_configured_file_names();
 // Rewrites the whole file at once, changing only the keys named and keeping whatever else it
 // holds; fails when the file could not be read or written, and then leaves it as it was.
 [[nodiscard]] WriteStatus save_configuration(
