@@ -11,6 +11,7 @@
 
 #include "app/headless.h"
 #include "base/png.h"
+#include "machine/control.h"
 #include "machine/display.h"
 #include "support/command_output.h"
 #include "support/files.h"
@@ -409,10 +410,10 @@ TEST_F(HeadlessTest, ReadOnlyRamImageAndConfigurationAreReportedAndKept) {
             {program.path()});
         if (!reported) GTEST_SKIP() << testing::kCannotRunUnprivileged;
         EXPECT_TRUE(*reported) << c.read_only;
+        // Neither file is replaced when the other cannot be.
         EXPECT_EQ(testing::read_file("Tolvan.ini"), old_configuration) << c.read_only;
-        if (std::string(c.read_only) == "TOLVAN.RAM") {
-            EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image);
-        }
+        EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image) << c.read_only;
+        EXPECT_EQ(testing::entries_of(directory()).size(), 4U) << "no temporary file left";
     }
 }
 
@@ -434,6 +435,42 @@ TEST_F(HeadlessTest, FullDiskKeepsThePreviousFilesAndIsReported) {
     EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image);
     EXPECT_EQ(testing::read_file("Tolvan.ini"), old_configuration);
     EXPECT_EQ(testing::entries_of(directory()).size(), 4U) << "the ROM images and the two files";
+}
+
+// Under a file size limit the program reports the failure instead of dying of it, and leaves
+// the previous files and nothing else.
+TEST_F(HeadlessTest, FileSizeLimitIsReportedAndKeepsThePreviousFiles) {
+    roms.write();
+    testing::write_file("TOLVAN.RAM", std::string(0x6000, '\x11'));
+    testing::write_file("Tolvan.ini", "[Registres]\nPC=5\n");
+    const RunResult result = testing::run_command("ulimit -f 8 && " + std::string(TOLVAN_BINARY) +
+                                                  " --headless --save-ram");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\nTOLVAN.RAM: File too large\n");
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM"), std::string(0x6000, '\x11'));
+    EXPECT_EQ(testing::read_file("Tolvan.ini"), "[Registres]\nPC=5\n");
+    EXPECT_EQ(testing::entries_of(directory()).size(), 4U);
+}
+
+// A file name cut to what the program keeps would lead to another file: it is reported at the
+// start, and Save RAM writes nothing.
+TEST_F(HeadlessTest, OverlongFileNameIsReportedAndNotSavedTo) {
+    roms.write();
+    const std::string name(300, 'n');
+    const std::string configuration = "[Fichiers]\nFileRAM=" + name + "\n";
+    testing::write_file("Tolvan.ini", configuration);
+    const std::string problem =
+        "Tolvan.ini: FileRAM is 300 characters long; at most 255 are kept\n";
+    RunResult result = run("--state");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Erreur pendant la lecture de Tolvan.ini\n" + problem);
+    Emulator emulator;
+    static_cast<void>(power_on(emulator));
+    const Failures failures = save_ram_image(emulator);
+    ASSERT_EQ(failures.list.size(), 1U);
+    EXPECT_EQ(failures.list[0].detail + "\n", problem);
+    EXPECT_EQ(testing::read_file("Tolvan.ini"), configuration);
+    EXPECT_EQ(testing::entries_of(directory()).size(), 3U) << "the ROM images and Tolvan.ini";
 }
 
 TEST_F(HeadlessTest, TraceThatCannotBeWrittenIsReported) {
