@@ -1,24 +1,26 @@
-// The headless front end: builds the machine as the window does, carries out the actions of
-// the command line in order, and prints what they ask for.
+// The headless front end: carries out the actions of the command line in order on a machine
+// built as the window builds it, and prints what they ask for.
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+
 namespace tolvan {
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportedError = 1;
-inline constexpr int kExitUsage = 2;
-// A run after --until ended before PC reached the address.
-inline constexpr int kExitNotReached = 3;
+// What the program answers without running: the help, the version, or a usage error. Returns
+// the exit status then, nothing when the line asks for a run.
+[[nodiscard]] std::optional<int> answer_at_once(const ParsedCommandLine& parsed, std::ostream& out,
+                                                std::ostream& err);
 
-// The arguments after "--headless" (with -C already handled). Returns the exit status.
+// A headless run of the command line, in the current directory. Returns the exit status.
+[[nodiscard]] int run_headless_line(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// The same for the arguments after "--headless", as the program reads them (without -C).
 [[nodiscard]] int run_headless(const std::vector<std::string>& arguments, std::ostream& out,
                                std::ostream& err);
-
-// The usage text of the whole program.
-std::string usage_text();
 
 }  // namespace tolvan

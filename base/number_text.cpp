@@ -45,4 +45,12 @@ NumberReading read_number(std::string_view text, std::uint32_t maximum) {
     return {digits_only ? NumberStatus::kOutOfRange : NumberStatus::kMalformed, 0};
 }
 
+std::string counted(std::uint64_t count, std::string_view noun) {
+    std::string text = std::to_string(count);
+    text += ' ';
+    text += noun;
+    if (count != 1) text += 's';
+    return text;
+}
+
 }  // namespace tolvan

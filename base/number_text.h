@@ -1,9 +1,10 @@
-// Numbers written as text: digits alone, and as the command lines take them (decimal, or
-// hexadecimal after "0x" or "&").
+// Numbers written as text: digits alone, as the command lines take them (decimal, or
+// hexadecimal after "0x" or "&"), and counts in words.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tolvan {
@@ -32,5 +33,8 @@ struct NumberReading {
 // number that is well written but larger than `maximum` is out of range rather than malformed,
 // so that the message can say which.
 [[nodiscard]] NumberReading read_number(std::string_view text, std::uint32_t maximum);
+
+// "1 instruction", "2 instructions": a count and its noun, plural made with an s.
+std::string counted(std::uint64_t count, std::string_view noun);
 
 }  // namespace tolvan

@@ -4,16 +4,12 @@
 // never hides the first.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace tolvan {
-
-// The error box has room for this many characters of a message.
-inline constexpr std::size_t kErrorTextCapacity = 127;
 
 struct Failure {
     std::string message;
@@ -28,7 +24,7 @@ struct [[nodiscard]] Failures {
     explicit operator bool() const { return ok(); }
 
     void add(std::string_view message, std::string detail = {}) {
-        list.push_back({std::string(message.substr(0, kErrorTextCapacity)), std::move(detail)});
+        list.push_back({std::string(message), std::move(detail)});
     }
     void add(Failures&& more) {
         for (Failure& failure : more.list)

@@ -49,8 +49,8 @@ class SinglePass {
     std::int64_t resumed_passes_ = 0;
 };
 
-// Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a
-// headless slice.
+// Every pass, without looking at the clock: a negative MaxDelay (no pass at all), or a slice
+// given no clock.
 class WholeDelay {
   public:
     bool after_step(const Cpu& cpu) { return finish(cpu, 0); }
@@ -62,6 +62,13 @@ class WholeDelay {
 
   private:
     std::int64_t passes_ = 0;
+};
+
+// No pass at all: a slice without a window.
+struct NoDelay {
+    static bool after_step(const Cpu&) { return true; }
+    static bool finish(const Cpu&, std::int64_t) { return true; }
+    static std::int64_t passes(int) { return 0; }
 };
 
 // A window's slice with a positive MaxDelay: the passes and steps are counted against a budget
@@ -207,28 +214,42 @@ SliceResult run_steps(Emulator& emulator, Display& display, Delay delay, Watch& 
 }
 
 template <class Watch>
-SliceResult run_watched(Emulator& emulator, Display& display, const SliceClock& clock, Watch& watch,
-                        int step_limit) {
+SliceResult run_watched(Emulator& emulator, Display& display, const SliceOptions& options,
+                        Watch& watch, int step_limit) {
+    if (options.delay == DelayLoop::kSkip) {
+        return run_steps(emulator, display, NoDelay{}, watch, step_limit);
+    }
     const std::int32_t max_delay = emulator.cpu.max_delay;
     if (max_delay == 0) return run_steps(emulator, display, SinglePass{}, watch, step_limit);
-    if (max_delay < 0 || !clock.now) {
+    if (max_delay < 0 || !options.clock.now) {
         return run_steps(emulator, display, WholeDelay{}, watch, step_limit);
     }
-    return run_steps(emulator, display, ClockedDelay(clock, emulator.slice), watch, step_limit);
+    return run_steps(emulator, display, ClockedDelay(options.clock, emulator.slice), watch,
+                     step_limit);
 }
 
 SliceResult run_chosen_steps(Emulator& emulator, Display& display, const SliceOptions& options,
                              int step_limit, bool debugged) {
     if (debugged) [[unlikely]] {
         Debugged watch(emulator, options.observer);
-        return run_watched(emulator, display, options.clock, watch, step_limit);
+        return run_watched(emulator, display, options, watch, step_limit);
     }
     if (options.observer.after_step) {
         Observed watch(options.observer);
-        return run_watched(emulator, display, options.clock, watch, step_limit);
+        return run_watched(emulator, display, options, watch, step_limit);
     }
     Unwatched watch;
-    return run_watched(emulator, display, options.clock, watch, step_limit);
+    return run_watched(emulator, display, options, watch, step_limit);
+}
+
+// One instruction with its timing, the delay loop's passes included or not.
+void step_with(Emulator& emulator, DelayLoop delay) {
+    if (delay == DelayLoop::kRun) {
+        step(emulator.cpu, emulator.bus);
+        return;
+    }
+    execute_instruction(emulator.cpu, emulator.bus);
+    advance_timers(emulator.cpu);
 }
 
 TimePoint read_steady_clock(void*) {
@@ -254,21 +275,21 @@ SliceClock wall_clock() {
     return {&read_steady_clock, nullptr};
 }
 
-void observed_step(Emulator& emulator, const StepObserver& observer) {
+void observed_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay) {
     if (!observer.after_step) {
-        step(emulator.cpu, emulator.bus);
+        step_with(emulator, delay);
         return;
     }
     Observed watch(observer);
     watch.before_step(emulator);
-    step(emulator.cpu, emulator.bus);
+    step_with(emulator, delay);
     watch.after_step(emulator);
 }
 
-bool debugged_step(Emulator& emulator, const StepObserver& observer) {
+bool debugged_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay) {
     Debugged watch(emulator, observer);
     if (!watch.before_step(emulator)) return true;
-    step(emulator.cpu, emulator.bus);
+    step_with(emulator, delay);
     return watch.after_step(emulator);
 }
 

@@ -38,9 +38,16 @@ struct SliceClock {
 // The host's steady clock.
 SliceClock wall_clock();
 
+// Whether the steps spend host time in the delay loop. Its passes change nothing that the
+// emulated machine can see (the timers count cycle costs, not passes): they only slow the machine
+// down for the one who watches it in the window. A run without a window skips them, so that a
+// large MaxDelay costs it nothing; MaxDelay itself is kept and saved all the same.
+enum class DelayLoop : std::uint8_t { kRun, kSkip };
+
 struct SliceOptions {
     StepObserver observer;
     SliceClock clock;
+    DelayLoop delay = DelayLoop::kRun;
 };
 
 struct SliceResult {
@@ -55,11 +62,11 @@ struct SliceResult {
 };
 
 // One instruction step, reported to the observer if there is one.
-void observed_step(Emulator& emulator, const StepObserver& observer);
+void observed_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
 
 // The same under the debugger (no key scan, no refresh). Returns true when the debugger
 // stopped, before the instruction (which then has not run) or after it.
-bool debugged_step(Emulator& emulator, const StepObserver& observer);
+bool debugged_step(Emulator& emulator, const StepObserver& observer, DelayLoop delay);
 
 // If the firmware has switched the display on: clears the request and draws the LCD if a
 // display byte changed since the last drawing. Returns whether it drew.

@@ -145,23 +145,31 @@ TEST_F(HeadlessTest, StepsDoNotStopForTheDisplayAndLeaveNoRequestBehind) {
     EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 10000);
 }
 
+// Whatever MaxDelay says, a headless run spends no time in the delay loop: at the largest one
+// (hours of passes for a slice) it finishes at once, and the value is still kept and saved.
 TEST_F(HeadlessTest, DelayedRunsGiveTheSameMachineEveryTime) {
     // A loop that waits for each 2 ms tick with TEST: TEST 02; JRZP 0007; INCK; JRM 0000;
     // INCL; JRM 0000. What it counts depends on where the ticks fall among its instructions.
     roms.place(0x0000, {0x6B, 0x02, 0x38, 0x04, 0x48, 0x2D, 0x06, 0xC8, 0x2D, 0x09});
     roms.write();
-    std::string states[3];
-    for (int run_index = 0; run_index < 3; ++run_index) {
-        const char* delay = run_index == 0 ? "0" : "5000";
+    std::vector<std::string> states;
+    for (const char* delay : {"0", "5000", "5000", "2147483647"}) {
         testing::write_file("Tolvan.ini", std::string("[Horloge]\nMaxDelay=") + delay + "\n");
-        const RunResult result = run("--slices 4 --state");
-        ASSERT_EQ(result.status, 0) << result.err;
-        states[run_index] = result.out;
+        // `timeout` turns a run that would take hours into a failure instead of a stuck test.
+        const RunResult result = testing::run_command(std::string("timeout 60 ") + TOLVAN_BINARY +
+                                                      " --headless --slices 4 --steps 100 --state "
+                                                      "--save-ram");
+        ASSERT_EQ(result.status, 0) << delay << ": " << result.err;
+        std::string state = result.out;
         const std::string field = std::string("\"max_delay\": ") + delay + ",";
-        states[run_index].replace(states[run_index].find(field), field.size(), "");
+        ASSERT_NE(state.find(field), std::string::npos) << state;
+        states.push_back(state.replace(state.find(field), field.size(), ""));
+        EXPECT_NE(testing::read_file("Tolvan.ini").find(std::string("MaxDelay=") + delay + "\n"),
+                  std::string::npos)
+            << delay;
     }
-    EXPECT_EQ(states[1], states[0]);
-    EXPECT_EQ(states[2], states[0]);
+    for (const std::string& state : states)
+        EXPECT_EQ(state, states[0]);
 }
 
 TEST_F(HeadlessTest, TraceWritesOneLinePerInstruction) {
@@ -217,31 +225,47 @@ TEST_F(HeadlessTest, ReportedErrorEndsTheRunWithStatusOne) {
     EXPECT_TRUE(result.out.empty()) << "actions after the error do not run";
 }
 
+// A usage error is one line naming the problem, then where the help is; nothing runs, and no
+// file is written.
 TEST_F(HeadlessTest, WrongUsageRunsNothing) {
-    for (const char* arguments : {"--ram-size 5",
-                                  "--steps",
-                                  "--steps x",
-                                  "--frobnicate",
-                                  "--unassemble 0 10",
-                                  "--unassemble 0 0x10000 out.asm",
-                                  "--press 0",
-                                  "--press 83",
-                                  "--press 255",
-                                  "--press 4294967320",
-                                  "--press -1",
-                                  "--press Digit",
-                                  "--press ''",
-                                  "--until 5",
-                                  "--until 5 --until 6 --steps 1",
-                                  "--until nowhere --steps 1",
-                                  "--poke 0 3E0",
-                                  "--poke 0xFFFF 3E01",
-                                  "--peek 5 4",
-                                  "--watch-write 5"}) {
-        const RunResult result = run(std::string("--state ") + arguments);
-        EXPECT_EQ(result.status, 2) << arguments;
-        EXPECT_TRUE(result.out.empty()) << arguments;
-        EXPECT_NE(result.err.find("Usage: tolvan"), std::string::npos) << arguments;
+    const struct {
+        const char* arguments;  // after --headless --state
+        const char* problem;
+    } cases[] = {
+        {"--ram-size 5", "--ram-size: not 4, 8 or 16: 5"},
+        {"--steps", "--steps needs a value: N"},
+        {"--steps x", "--steps: not a number: x"},
+        {"--steps 99999999999999999999", "--steps: out of range: 99999999999999999999"},
+        {"--slices -1", "--slices: out of range: -1"},
+        {"--frobnicate", "unknown option --frobnicate"},
+        {"--unassemble 0 10", "--unassemble needs 3 values: FROM TO FILE"},
+        {"--unassemble 0 0x10000 out.asm", "--unassemble: out of range (0-65535): 0x10000"},
+        {"--unassemble 10 5 out.asm", "--unassemble: FROM after TO"},
+        {"--unassemble-source 0x8001 0x8000 out.asm", "--unassemble-source: FROM after TO"},
+        {"--press 0", "--press: out of range (1-82): 0"},
+        {"--press 83", "--press: out of range (1-82): 83"},
+        {"--press 4294967320", "--press: out of range (1-82): 4294967320"},
+        {"--press -1", "--press: out of range (1-82): -1"},
+        {"--press Digit", "--press: not a key code (1-82) or key name: Digit"},
+        {"--press ''", "--press: not a key code (1-82) or key name: "},
+        {"--until 5", "--until needs a --steps or --slices after it"},
+        {"--until 5 --until 6 --steps 1", "--until needs a --steps or --slices after it"},
+        {"--until nowhere --steps 1",
+         "--until: not an address (0-65535, 0xFFFF, &FFFF or a label): nowhere"},
+        {"--poke 0 3E0", "--poke: not hexadecimal bytes (\"3E 01\" or 3E01): 3E0"},
+        {"--poke 0xFFFF 3E01", "--poke: the bytes go past FFFF"},
+        {"--peek 5 4", "--peek: FROM after TO"},
+        {"--peek 65536 65536", "--peek: out of range (0-65535): 65536"},
+        {"--watch-write 5", "--watch-write: not an address range FROM-TO: 5"},
+        {"--steps 1 -C", "-C needs a value: DIR"},
+        {"-C . --demo", "-C and --demo choose two folders; give one"},
+    };
+    for (const auto& c : cases) {
+        const RunResult result = run(std::string("--state ") + c.arguments);
+        EXPECT_EQ(result.status, 2) << c.arguments;
+        EXPECT_TRUE(result.out.empty()) << c.arguments;
+        EXPECT_EQ(result.err, std::string("tolvan: ") + c.problem + "\nTry 'tolvan --help'.\n");
+        EXPECT_TRUE(testing::entries_of(directory()).empty()) << c.arguments;
     }
 }
 
@@ -279,12 +303,17 @@ TEST_F(HeadlessTest, SaveRamWritesTheImageAndTheConfiguration) {
     EXPECT_TRUE(std::filesystem::exists("Tolvan.ini"));
 }
 
+// With a symbol file in the folder, the listing names the labels; --no-symbols gives the plain
+// listing from there on.
 TEST_F(HeadlessTest, UnassemblesARangeInBothFormats) {
     roms.place(0x8000, {0x10, 0x12, 0x34, 0x28, 0x03, 0xE1, 0x23, 0x85});
     roms.write();
+    testing::write_file("program.sym", "next 8007\n");
     const RunResult result =
-        run("--unassemble 0x8000 0x8007 list.txt --unassemble-source 32768 32775 source.asm");
+        run("--unassemble 0x8000 0x8007 labelled.txt --no-symbols --unassemble next-7 next "
+            "list.txt --unassemble-source 32768 32775 source.asm");
     ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(testing::read_file("labelled.txt").find("JRNZP next\n"), std::string::npos);
     EXPECT_EQ(testing::read_file("list.txt"),
               "8000: 10 12 34     LIDP  1234\n"
               "8003: 28 03        JRNZP 8007\n"
@@ -318,15 +347,49 @@ TEST_F(HeadlessTest, PokeAndPeekAnyCellAndAWatchedWriteStopsTheRun) {
         EXPECT_EQ(line.substr(0, std::string(text).size()), text);
     }
     EXPECT_NE(result.out.find("\"pc\": 13,"), std::string::npos) << "the run ends at the stop";
+
+    const RunResult single = run("--until 2 --steps 5");
+    EXPECT_EQ(single.out.substr(0, single.out.find("\n0000")),
+              "stopped before 0002: reached the --until address\n"
+              "history, oldest first (1 instruction):");
 }
 
+// -h and --help anywhere, whatever else the line holds, answer with the help alone; --version
+// with the version, unless help is asked for too. The program's own arguments, not only the
+// headless ones.
 TEST_F(HeadlessTest, HelpAndVersionAnswerWithoutRunning) {
-    const RunResult help = run("--state --help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: tolvan", 0), 0u) << help.out;
-    const RunResult version = run("--version");
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("tolvan ", 0), 0u);
+    const struct {
+        const char* arguments;
+        const char* answer;  // the start of standard output
+    } cases[] = {
+        {"--help", "Usage: tolvan [-C DIR | --demo]"},
+        {"-h", "Usage: tolvan [-C DIR | --demo]"},
+        {"--help extra", "Usage: tolvan"},
+        {"--help --version", "Usage: tolvan"},
+        {"--version --help", "Usage: tolvan"},
+        {"--frobnicate -h", "Usage: tolvan"},
+        {"-C no-such-folder --headless --state --steps x --help", "Usage: tolvan"},
+        {"--version", "tolvan 0."},
+        {"--version extra", "tolvan 0."},
+        {"--headless --save-ram --version", "tolvan 0."},
+    };
+    for (const auto& c : cases) {
+        const RunResult result =
+            testing::run_command(std::string(TOLVAN_BINARY) + " " + c.arguments);
+        EXPECT_EQ(result.status, 0) << c.arguments;
+        EXPECT_EQ(result.out.rfind(c.answer, 0), 0u) << c.arguments << ": " << result.out;
+        EXPECT_EQ(result.err, "") << c.arguments;
+        EXPECT_TRUE(testing::entries_of(directory()).empty()) << c.arguments;
+    }
+    // The one usage line of the program's own options.
+    const RunResult action = testing::run_command(std::string(TOLVAN_BINARY) + " --steps 1");
+    EXPECT_EQ(action.status, 2);
+    EXPECT_EQ(action.err, "tolvan: --steps needs --headless before it\nTry 'tolvan --help'.\n");
+    const RunResult folder = run("-C no-such-folder");
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_EQ(folder.err,
+              "tolvan: cannot change to no-such-folder: No such file or directory\n"
+              "Try 'tolvan --help'.\n");
 }
 
 TEST_F(HeadlessTest, ChangeDirectoryComesFirst) {

@@ -333,10 +333,16 @@ TEST_F(FirmwareTest, SaveThatCannotBeWrittenIsReported) {
     const testing::CommandOutput output = testing::run_command(
         std::string(TOLVAN_BINARY) + " --headless" + enter("12+34") + enter("save") + " --lcd");
     EXPECT_EQ(output.status, 1);
-    EXPECT_EQ(output.err,
-              "Erreur pendant l'écriture du fichier SAVE\nmissing/prog.bas: No such file or "
-              "directory\n");
+    const std::string failure =
+        "Erreur pendant l'écriture du fichier SAVE\nmissing/prog.bas: No such file or directory\n";
+    EXPECT_EQ(output.err, failure);
     EXPECT_FALSE(std::filesystem::exists("missing"));
+    // Two SAVEs within one action: each failure is told, and the run ends after that action.
+    const testing::CommandOutput twice = testing::run_command(
+        std::string(TOLVAN_BINARY) + " --headless --type '12+34\nsave\nsave\n' --lcd");
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.err, failure + failure);
+    EXPECT_EQ(twice.out, "");
 }
 
 TEST_F(FirmwareTest, LoadStoresTheLinesOfTheTape) {

@@ -191,11 +191,6 @@ TEST_F(ControlTest, LargeDelaySlowsTheSliceWithoutFreezingIt) {
     EXPECT_EQ(emulator->cpu.pc, 0x0000);
 }
 
-TEST_F(ControlTest, ReportedErrorIsCutToItsCapacity) {
-    const Failures failures = failure(std::string(300, 'x'));
-    EXPECT_EQ(failures.list.at(0).message.size(), kErrorTextCapacity);
-}
-
 TEST_F(ControlTest, LoadRamOfAnIncompleteImageKeepsTheRunningMachine) {
     roms.write();
     write_file("TOLVAN.RAM", kRamImageSize, 0x55);

@@ -1,0 +1,54 @@
+#include "app/trace_file.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "base/file_place.h"
+
+namespace tolvan {
+
+WriteStatus TraceFile::open(const std::string& name) {
+    name_ = name;
+    transaction_ = std::make_unique<FileTransaction>(directory_of(name));
+    const FilesStatus status = stage_stream(*transaction_, name, file_);
+    if (!status) transaction_.reset();
+    return {status.error_number};
+}
+
+void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_t address,
+                           std::uint8_t opcode) {
+    auto& trace = *static_cast<TraceFile*>(context);
+    if (!trace.file_) return;
+    const Cpu& cpu = emulator.cpu;
+    const int written = std::fprintf(
+        trace.file_,
+        "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
+        "R=%02X DP=%04X F=%02X T=%d\n",
+        address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
+        cpu.iram[kRegisterJ], register_pair(cpu, kRegisterXL), register_pair(cpu, kRegisterYL),
+        cpu.p, cpu.q, cpu.r, cpu.dp, cpu.flags, cpu.cycle_cost);
+    if (written < 0) trace.fail(errno);
+}
+
+void TraceFile::close() {
+    if (!transaction_) return;
+    const FilesStatus status = commit_files(*transaction_);
+    transaction_.reset();
+    file_ = nullptr;
+    if (!status) failure_ = status.error_number;
+}
+
+Failures TraceFile::take_failure() {
+    if (failure_ == 0) return {};
+    const int error_number = failure_;
+    failure_ = 0;
+    return failure(kTraceWriteError, describe_failure(name_, {error_number}));
+}
+
+void TraceFile::fail(int error_number) {
+    failure_ = error_number;
+    transaction_.reset();
+    file_ = nullptr;
+}
+
+}  // namespace tolvan
