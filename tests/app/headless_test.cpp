@@ -556,5 +556,26 @@ TEST_F(HeadlessTest, TraceThatCannotBeWrittenIsReported) {
     EXPECT_EQ(err.str(), "Erreur pendant l'écriture de la trace\ntrace.txt: File too large\n");
 }
 
+// On a full disk the previous trace stays whole: the new one replaces it only once complete.
+TEST_F(HeadlessTest, TraceOnAFullDiskKeepsThePreviousTrace) {
+    roms.place(0x0000, {0x79, 0x00, 0x00});  // JP 0000
+    roms.write();
+    const auto kept = testing::on_small_file_system([] {
+        testing::write_file("small/trace.txt", "previous trace\n");
+        testing::write_file("small/filler", std::string(40 * 1024, 'f'));
+        const RunResult result = testing::run_command(std::string(TOLVAN_BINARY) +
+                                                      " --headless --trace small/trace.txt "
+                                                      "--steps 1000");
+        return result.status == 1 &&
+               result.err ==
+                   "Erreur pendant l'écriture de la trace\nsmall/trace.txt: No space left on "
+                   "device\n" &&
+               testing::read_file("small/trace.txt") == "previous trace\n" &&
+               testing::entries_of("small").size() == 2;
+    });
+    if (!kept) GTEST_SKIP() << "cannot mount a small file system here";
+    EXPECT_TRUE(*kept);
+}
+
 }  // namespace
 }  // namespace tolvan

@@ -1,8 +1,6 @@
 #include "base/file_transaction.h"
 
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -77,29 +75,10 @@ TEST_F(FileTransactionTest, FilesThatARenameCannotReplaceAreWrittenInPlace) {
     }
 }
 
-// Runs a check in a child process with a small file system of its own at "small"; false when
-// this system does not let the test mount one.
-std::optional<bool> on_small_file_system(const std::function<bool()>& check) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::filesystem::create_directory("small");
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tolvan-test", "small", "tmpfs", 0, "size=64k") != 0) {
-            ::_exit(testing::kChildCannotDropPrivileges);
-        }
-        ::_exit(check() ? 1 : 0);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
-    if (WEXITSTATUS(status) == testing::kChildCannotDropPrivileges) return std::nullopt;
-    return WEXITSTATUS(status) == 1;
-}
-
 // A full disk fails before any old byte of a file written in place changes (here because its
 // temporary copy lies on another file system), and leaves no temporary file.
 TEST_F(FileTransactionTest, FullDiskKeepsTheOldBytesOfAFileWrittenInPlace) {
-    const auto kept = on_small_file_system([] {
+    const auto kept = testing::on_small_file_system([] {
         const std::string old(16 * 1024, 'o');
         write_file("small/target", old);
         std::filesystem::create_hard_link("small/target", "small/link");

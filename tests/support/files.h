@@ -3,6 +3,8 @@
 #pragma once
 
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +80,25 @@ inline std::optional<bool> run_unprivileged(const std::function<bool()>& write,
             if (::access(path.c_str(), X_OK) != 0) ::_exit(kChildCannotDropPrivileges);
         }
         ::_exit(write() ? 1 : 0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
+    if (WEXITSTATUS(status) == kChildCannotDropPrivileges) return std::nullopt;
+    return WEXITSTATUS(status) == 1;
+}
+
+// Runs a check in a child process with a full disk at hand: a file system of 64 KiB of its own
+// at "small" in the current directory. Nothing when this system does not let the test mount one.
+inline std::optional<bool> on_small_file_system(const std::function<bool()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::filesystem::create_directory("small");
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tolvan-test", "small", "tmpfs", 0, "size=64k") != 0) {
+            ::_exit(kChildCannotDropPrivileges);
+        }
+        ::_exit(check() ? 1 : 0);
     }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
