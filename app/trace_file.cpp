@@ -3,13 +3,16 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/file_place.h"
+
 namespace tolvan {
 
 WriteStatus TraceFile::open(const std::string& name) {
-    OpenedFile opened = open_regular_file_for_writing(name);
     name_ = name;
-    file_ = std::move(opened.file);
-    return {opened.error_number};
+    transaction_ = std::make_unique<FileTransaction>(directory_of(name));
+    const FilesStatus status = stage_stream(*transaction_, name, file_);
+    if (!status) transaction_.reset();
+    return {status.error_number};
 }
 
 void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_t address,
@@ -18,7 +21,7 @@ void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_
     if (!trace.file_) return;
     const Cpu& cpu = emulator.cpu;
     const int written = std::fprintf(
-        trace.file_.get(),
+        trace.file_,
         "%04X %02X A=%02X B=%02X I=%02X J=%02X X=%04X Y=%04X P=%02X Q=%02X "
         "R=%02X DP=%04X F=%02X T=%d\n",
         address, opcode, cpu.iram[kRegisterA], cpu.iram[kRegisterB], cpu.iram[kRegisterI],
@@ -28,7 +31,11 @@ void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_
 }
 
 void TraceFile::close() {
-    if (file_ && std::fclose(file_.release()) != 0) failure_ = errno;
+    if (!transaction_) return;
+    const FilesStatus status = commit_files(*transaction_);
+    transaction_.reset();
+    file_ = nullptr;
+    if (!status) failure_ = status.error_number;
 }
 
 Failures TraceFile::take_failure() {
@@ -40,7 +47,8 @@ Failures TraceFile::take_failure() {
 
 void TraceFile::fail(int error_number) {
     failure_ = error_number;
-    file_.reset();
+    transaction_.reset();
+    file_ = nullptr;
 }
 
 }  // namespace tolvan

@@ -1,6 +1,8 @@
 #include "machine/configuration.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace tolvan {
 
@@ -90,6 +92,26 @@ void read_timing(Cpu& cpu, const IniFile& file) {
     if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
 }
 
+// A name cut to what the program keeps would lead to another file: saves would go there.
+std::string overlong_file_names(const IniFile& file) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {kSectionFiles, kKeyRamFile},
+        {kSectionFiles, kKeyLoadFile},
+        {kSectionFiles, kKeySaveFile},
+        {kSectionTools, kKeyUnassembleFile},
+    };
+    std::string problems;
+    for (const auto& [section, key] : names) {
+        const std::optional<std::string> value = file.get_whole(section, key);
+        if (!value || value->size() <= kIniValueCapacity) continue;
+        if (!problems.empty()) problems += "\n";
+        problems += std::string(kConfigurationFileName) + ": " + std::string(key) + " is " +
+                    std::to_string(value->size()) + " characters long; at most " +
+                    std::to_string(kIniValueCapacity) + " are kept";
+    }
+    return problems;
+}
+
 void read_file_names(Emulator& emulator, const IniFile& file) {
     emulator.control.ram_file_name = file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
     emulator.bus.tape.load_file_name = file.get(kSectionFiles, kKeyLoadFile, kDefaultTapeFile);
@@ -161,7 +183,7 @@ std::int32_t parse_profile_int(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-void read_configuration(Emulator& emulator, const IniFile& file) {
+ConfigurationStatus read_configuration(Emulator& emulator, const IniFile& file) {
     emulator.bus.memory.ram_size =
         read_field<std::int8_t>(file, kSectionRam, kKeyRamSize, kDefaultRamSize);
     read_registers(emulator.cpu, file);
@@ -169,6 +191,7 @@ void read_configuration(Emulator& emulator, const IniFile& file) {
     read_timing(emulator.cpu, file);
     read_file_names(emulator, file);
     read_unassembler_range(emulator.unassembler, file);
+    return {overlong_file_names(file)};
 }
 
 void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
@@ -193,9 +216,9 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
     }
 }
 
-void load_configuration(Emulator& emulator) {
+ConfigurationStatus load_configuration(Emulator& emulator) {
     // A file that exists but cannot be read gives the defaults, as a missing one does.
-    read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
+    return read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
 }
 
 std::string configured_ram_file_name() {
@@ -203,12 +226,22 @@ std::string configured_ram_file_name() {
     return file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
 }
 
-WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+ConfigurationText configuration_text(const Emulator& emulator, ConfigurationKeys keys) {
     int read_error = 0;
     std::optional<IniFile> file = IniFile::load(kConfigurationFileName, &read_error);
-    if (!file) return {read_error};
+    if (!file) return {{}, read_error};
     write_configuration(emulator, *file, keys);
-    return file->save(kConfigurationFileName);
+    return {file->text(), 0};
+}
+
+ConfigurationStatus check_configured_file_names() {
+    return {overlong_file_names(IniFile::load(kConfigurationFileName).value_or(IniFile{}))};
+}
+
+WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+    const ConfigurationText text = configuration_text(emulator, keys);
+    if (text.error_number != 0) return {text.error_number};
+    return write_file_atomically(kConfigurationFileName, text.text);
 }
 
 }  // namespace tolvan
