@@ -1,5 +1,5 @@
 // Numbers written as text: digits alone, as the command lines take them (decimal, or
-// hexadecimal after "0x"), and counts in words.
+// hexadecimal after "0x" or "&"), and counts in words.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,18 @@ inline constexpr int kHexadecimal = 16;
 // spaces, junk).
 [[nodiscard]] std::optional<std::uint32_t> parse_unsigned(std::string_view text,
                                                           std::uint32_t maximum);
+
+enum class NumberStatus : std::uint8_t { kOk, kMalformed, kOutOfRange };
+
+struct NumberReading {
+    NumberStatus status = NumberStatus::kMalformed;
+    std::uint64_t value = 0;
+};
+
+// Decimal, or hexadecimal after "0x" or "&", as the programs' command lines take numbers; a
+// number that is well written but larger than `maximum` (or negative) is out of range rather
+// than malformed, so that the message can say which.
+[[nodiscard]] NumberReading read_number(std::string_view text, std::uint64_t maximum);
 
 // "1 instruction", "2 instructions": a count and its noun, plural made with an s.
 std::string counted(std::uint64_t count, std::string_view noun);

@@ -9,18 +9,18 @@ key_scan:
         ANIM    0
         OUTA
         LIDP    KEY_STROBE
-        LP      REG_K
+        LP      REG_K           ; K: the line's strobe bit, line 0 first
         ANIM    0
         ORIM    1
-        LP      REG_L
+        LP      REG_L           ; L: the places before this line, 8 a line
         ANIM    0
 scan_group_a:
-        LP      REG_K
+        LP      REG_K           ; select the line, read its keys
         LDM
         STD
         INA
         JRNZP   scan_found
-        LP      REG_L
+        LP      REG_L           ; none: the next line, until all seven are read
         ADIM    8
         LP      REG_K
         LDM
@@ -36,20 +36,20 @@ scan_group_a:
         ANIM    0
         ORIM    &FE
 scan_group_b:
-        LP      REG_K
+        LP      REG_K           ; select the line through port A, read its keys
         LDM
         LIP     PORT_A
         EXAM
         OUTA
         INA
-        LP      TMP0
+        LP      TMP0            ; the keys above the line's own bit only
         EXAM
         LP      REG_M
         LDM
         LP      TMP0
         ANMA
         JRNZP   scan_found_b
-        LP      REG_L
+        LP      REG_L           ; none: the next line, until all seven are read
         ADIM    8
         LP      REG_M
         LDM
@@ -59,7 +59,7 @@ scan_group_b:
         ADM
         CPIM    &80
         JRNZM   scan_group_b
-        RA
+        RA                      ; no key down
         JRP     scan_result
 scan_found_b:
         LDM
@@ -71,7 +71,7 @@ scan_bit:
         JRNCM   scan_bit
         LDM
 scan_result:
-        PUSH
+        PUSH                    ; no line selected any more
         LIP     PORT_A
         ANIM    0
         OUTA

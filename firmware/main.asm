@@ -114,9 +114,9 @@ K_DELETE        EQU 9
 
 ; The cursor changes every CURSOR_TICKS ticks of the 512 ms timer. The timer counts 50000
 ; cycles of executed instructions (the default), and the main loop, paced at one pass per
-; 10 ms slice by its display switch-on, spends about 5200 cycles a pass, so a tick comes
-; about every 10 passes (100 ms of real time): five ticks give a blink of about half a
-; second on and half a second off.
+; 10 ms slice by its display switch-on, spends about 5700 cycles a pass, so a tick comes
+; about every 9 passes (90 ms of real time): five ticks give a blink of about half a second
+; on and half a second off.
 CURSOR_TICKS    EQU 5
 
         ORG     &0000
@@ -128,12 +128,12 @@ CURSOR_TICKS    EQU 5
         ORG     &0100
 ; Power-on and All Reset: forget the stored lines.
 cold_start:
-        LIA     STACK_TOP
+        LIA     STACK_TOP       ; an empty stack
         STR
         CALL    init_ports
         CALL    clear_store
 start_editor:
-        CALL    clear_display
+        CALL    clear_display   ; an empty line, the greeting over it
         CALL    reset_editor
         LIA     msg_ready - 1 - ROM_TEXT
         CALL    show_message
@@ -153,6 +153,7 @@ warm_start:
         CALL    clear_store
         JRM     start_editor
 
+; No key line selected, the tape off, no transfer under way.
 init_ports:
         LIP     PORT_A
         ANIM    0
@@ -167,6 +168,7 @@ init_ports:
         ANIM    0
         RTN
 
+; No stored line; the mark says that the RAM holds this firmware's lines.
 clear_store:
         LIDP    MAGIC
         LIA     MAGIC_1
@@ -180,7 +182,7 @@ clear_store:
 
 ; Z set when the RAM holds stored lines written by this firmware.
 store_is_sound:
-        LIDP    MAGIC
+        LIDP    MAGIC           ; the mark's two bytes
         LDD
         CPIA    MAGIC_1
         JRNZP   sound_done
@@ -188,7 +190,7 @@ store_is_sound:
         LDD
         CPIA    MAGIC_2
         JRNZP   sound_done
-        LP      V_COUNT
+        LP      V_COUNT         ; and a count of lines that fits the slots
         CPIM    MAX_SLOTS + 1
         JRNCP   sound_not
         RC
@@ -199,8 +201,9 @@ sound_not:
         ORIA    1
         RTN
 
+; An empty line with the cursor showing; the arrows start from the newest stored line.
 reset_editor:
-        LP      V_LEN           ; length, cursor, scroll, mode, previous key, ticks
+        LP      V_LEN           ; length, cursor, scroll, mode, previous key, ticks := 0
         LII     5
         RA
         FILM

@@ -8,40 +8,40 @@ CHAR_EOF        EQU &1A
 ; SAVE: every stored line, oldest first, each followed by CR, then the end mark.
 do_save:
         CALL    busy_on
-        LP      V_TAPE
+        LP      V_TAPE          ; a SAVE runs, for BRK to close it
         ANIM    0
         ORIM    TAPE_SAVING
-        LIP     PORT_B
+        LIP     PORT_B          ; the tape output on
         ANIM    0
         ORIM    TAPE_OUTPUT_ON
         OUTB
-        LP      REG_K
+        LP      REG_K           ; K: the stored line being sent
         ANIM    0
 save_line:
-        LP      REG_K
+        LP      REG_K           ; all sent: the end mark
         LDM
         LP      V_COUNT
         CPMA
         JRZP    save_end
-        LP      REG_K
+        LP      REG_K           ; X := just before the slot's length byte
         LDM
         CALL    slot_address
         CALL    set_x
-        IXL
+        IXL                     ; L := the length; an empty line is its CR alone
         LP      REG_L
         EXAM
         LP      REG_L
         CPIM    0
         JRZP    save_line_end
 save_char:
-        TEST    8
+        TEST    8               ; BRK stops the transfer
         JPNZ    on_break
-        IXL
+        IXL                     ; the next character to the tape
         CALL    send_byte
         DECL
         JRNZM   save_char
 save_line_end:
-        LIA     CHAR_CR
+        LIA     CHAR_CR         ; the line ends with CR, and the next one follows
         CALL    send_byte
         LP      REG_K
         ADIM    1
@@ -57,7 +57,7 @@ save_end:
 ; file at all) leaves them as they are.
 do_load:
         CALL    busy_on
-        LP      V_TAPE
+        LP      V_TAPE          ; a LOAD runs, for BRK to end it
         ANIM    0
         ORIM    TAPE_LOADING
         CALL    tape_load_start
@@ -65,12 +65,12 @@ do_load:
         ANIM    0
         CALL    clear_line
 load_next:
-        TEST    8
+        TEST    8               ; BRK stops the transfer
         JPNZ    on_break
-        LP      TAPE_FLAGS
+        LP      TAPE_FLAGS      ; the machine hands over a character in B, marks in TAPE_FLAGS
         ANIM    0
         CALL    tape_load_char
-        LP      TAPE_FLAGS
+        LP      TAPE_FLAGS      ; the end of the file, or of a line
         TSIM    TAPE_END
         JRNZP   load_end
         TSIM    TAPE_LINE_END
@@ -83,7 +83,7 @@ load_next:
         LP      V_LEN
         CPIM    MAX_LINE
         JRNCM   load_next
-        PUSH
+        PUSH                    ; appended to LINE
         LIB     LINE_PAGE
         LP      V_LEN
         LDM
@@ -97,22 +97,24 @@ load_line_end:
         CALL    keep_loaded_line
         JRM     load_next
 load_end:
-        CALL    keep_loaded_line
+        CALL    keep_loaded_line ; the last line may lack its CR
         LIA     msg_loaded - 1 - ROM_TEXT
         LP      V_STARTED
         CPIM    0
         JRNZP   transfer_done
         LIA     msg_no_lines - 1 - ROM_TEXT
+; Ends a transfer with message A.
 transfer_done:
         LP      TMP0
         EXAM
-        LP      V_TAPE
+        LP      V_TAPE          ; no transfer runs any more
         ANIM    0
         CALL    busy_off
         LP      TMP0
         LDM
         JP      show_message
 
+; A line read from the tape is stored, unless it is empty.
 keep_loaded_line:
         LP      V_LEN
         CPIM    0
@@ -131,20 +133,20 @@ nothing_loaded:
 
 ; Sends byte A: a start bit, then eight data bits from the lowest, each inverted.
 send_byte:
-        LP      TMP1
+        LP      TMP1            ; TMP1 := the byte
         EXAM
-        LIP     PORT_F
+        LIP     PORT_F          ; the start bit
         ANIM    0
         ORIM    TAPE_BIT
         OUTF
-        LIA     7
+        LIA     7               ; eight rounds, counted on the stack by LOOP
         PUSH
 send_bit:
-        LP      TMP1
+        LP      TMP1            ; the lowest bit out into the carry
         LDM
         SR
         EXAM
-        LIP     PORT_F
+        LIP     PORT_F          ; the signal is the bit inverted
         ANIM    0
         JRCP    send_signal
         ORIM    TAPE_BIT
@@ -171,7 +173,7 @@ drain_load:
 
 ; BRK: whatever runs stops here; a transfer under way is ended properly first.
 on_break:
-        LIA     STACK_TOP
+        LIA     STACK_TOP       ; whatever was called is forgotten
         STR
         LP      V_TAPE
         CPIM    TAPE_SAVING
@@ -186,7 +188,7 @@ break_not_saving:
         CALL    drain_load
         CALL    clear_line
 break_not_loading:
-        LP      V_TAPE
+        LP      V_TAPE          ; BUSY and SHIFT off, BREAK shows, the main loop goes on
         ANIM    0
         CALL    busy_off
         LP      V_MODE

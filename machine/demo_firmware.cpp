@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <sstream>
@@ -20,9 +21,13 @@ namespace {
 constexpr const char* kMarkerFileName = ".demo-roms";
 constexpr const char* kDemoSubfolder = "demo";
 constexpr std::array kRomFileNames = {kLowRomFileName, kHighRomFileName};
-// The labels of the demo firmware, for the debugger; a build without it still runs the demo.
+// The labels of the demo firmware and its debug information, for the debugger; a build without
+// them still runs the demo.
 constexpr const char* kSymbolFileName = "TOLVAN.sym";
-constexpr std::array kDemoFileNames = {kLowRomFileName, kHighRomFileName, kSymbolFileName};
+constexpr const char* kDebugInfoFileName = "TOLVAN.debug.json";
+// The firmware's sources, which an installation keeps beside the debug information so that it
+// finds them in the demo folder too.
+constexpr const char* kSourceExtension = ".asm";
 constexpr std::size_t kLargestPath = 4096;
 
 bool holds_both_images(const std::filesystem::path& folder) {
@@ -61,6 +66,27 @@ ImageCopy bring_image(const std::filesystem::path& source, const std::filesystem
     return {write_file_atomically(target.string(), demo.bytes).error_number};
 }
 
+// The ROM images first (which the demo needs), then the files that only help the debugger.
+std::vector<std::string> demo_file_names(const std::filesystem::path& images) {
+    std::vector<std::string> names{kLowRomFileName, kHighRomFileName, kSymbolFileName,
+                                   kDebugInfoFileName};
+    std::vector<std::string> sources;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(images, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (entry->path().extension() == kSourceExtension && entry->is_regular_file(error)) {
+            sources.push_back(entry->path().filename().string());
+        }
+    }
+    std::sort(sources.begin(), sources.end());
+    names.insert(names.end(), sources.begin(), sources.end());
+    return names;
+}
+
+bool is_rom_image(const std::string& name) {
+    return std::find(kRomFileNames.begin(), kRomFileNames.end(), name) != kRomFileNames.end();
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> find_demo_images(
@@ -96,10 +122,10 @@ DemoFolderSetup prepare_demo_folder(const std::filesystem::path& images,
     const std::filesystem::path marker_path = folder / kMarkerFileName;
     const std::string marker = read_regular_file(marker_path.string()).bytes;
     std::string ours;
-    for (const char* name : kDemoFileNames) {
+    for (const std::string& name : demo_file_names(images)) {
         const std::filesystem::path target = folder / name;
         const ImageCopy copy = bring_image(images / name, target, name, marker);
-        if (copy.error_number == ENOENT && std::string_view(name) == kSymbolFileName) continue;
+        if (copy.error_number == ENOENT && !is_rom_image(name)) continue;
         if (copy.error_number != 0) return {copy.error_number, target.string(), {}};
         if (copy.foreign) {
             setup.foreign_images.push_back(target.string());

@@ -1,7 +1,8 @@
 // Tolvan's own demo firmware: where its ROM images are, and the working folder in which it runs
-// apart from the user's machine. The working folder keeps a list of the checksums of the images
-// that Tolvan put there, and an image is replaced only while it is still one of those: never an
-// image that somebody else put there or changed.
+// apart from the user's machine. Beside the images come the symbol file, the debug information
+// and the sources that the debugger shows. The working folder keeps a list of the checksums of
+// the files that Tolvan put there, and a file is replaced only while it is still one of those:
+// never a file that somebody else put there or changed.
 #pragma once
 
 #include <filesystem>
@@ -34,7 +35,8 @@ struct DemoFolderSetup {
     bool ok() const { return error_number == 0; }
 };
 
-// Brings the demo images into the working folder (created if need be).
+// Brings the demo's files into the working folder (created if need be); only the two images
+// must be there to bring.
 [[nodiscard]] DemoFolderSetup prepare_demo_folder(const std::filesystem::path& images,
                                                   const std::filesystem::path& folder);
 

@@ -185,6 +185,7 @@ constexpr std::array kKeyboardScalars = {
     member<&Keyboard::key_pending>({.name = "key_pending"}),
     member<&Keyboard::break_counter>({.name = "break_counter"}),
     member<&Keyboard::scan_pass_counter>({.name = "scan_passes"}),
+    member<&Keyboard::release_address_passed>({.name = "release_address_passed"}),
 };
 
 // The waiting keys, oldest first, each as its code in four bytes, lowest first. Where the ring

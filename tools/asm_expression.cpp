@@ -1,5 +1,6 @@
 #include "tools/asm_expression.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -14,6 +15,8 @@ constexpr int kHexadecimal = 16;
 constexpr std::uint64_t kLargestLiteral = 0xFFFFFFFF;
 constexpr char kHexPrefix = '&';
 constexpr char kCurrentAddress = '$';
+constexpr char kCharacterQuote = '\'';
+constexpr char kEscape = '\\';
 constexpr int kMaxNesting = 32;
 constexpr const char* kOutOfRange = "value leaves the 64-bit range";
 
@@ -89,9 +92,29 @@ struct ExpressionParser {
             ++position;
             return parse_number(kHexadecimal);
         }
+        if (c == kCharacterQuote) return parse_character();
         if (is_digit(c)) return parse_decimal_or_hex();
         if (is_identifier_start(c)) return parse_symbol();
         return fail(std::string("unexpected '") + c + "' in expression");
+    }
+
+    // 'A', '\'': one byte between quotes, its code as an unsigned value.
+    std::optional<std::int64_t> parse_character() {
+        const std::size_t start = position++;
+        std::optional<char> character;
+        if (position < text.size() && text[position] == kEscape) {
+            if (++position < text.size()) character = escaped_char(text[position]);
+            if (!character) return fail("unknown escape in character");
+        } else if (position < text.size() && text[position] != kCharacterQuote) {
+            character = text[position];
+        }
+        if (!character || ++position >= text.size() || text[position] != kCharacterQuote) {
+            return fail(
+                "a character constant holds one character: " +
+                std::string(text.substr(start, std::min(position + 1 - start, kExcerptLength))));
+        }
+        ++position;
+        return static_cast<unsigned char>(*character);
     }
 
     std::optional<std::int64_t> parse_parenthesised() {
@@ -125,10 +148,10 @@ struct ExpressionParser {
             std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
         if (digits.empty() || status == std::errc::invalid_argument ||
             stop != digits.data() + digits.size()) {
-            return fail("malformed number '" + std::string(digits) + "'");
+            return fail("malformed number " + quoted_excerpt(digits));
         }
         if (status == std::errc::result_out_of_range || value > kLargestLiteral) {
-            return fail("number too large '" + std::string(digits) + "'");
+            return fail("number too large " + quoted_excerpt(digits));
         }
         position = end;
         return static_cast<std::int64_t>(value);
@@ -154,7 +177,7 @@ Evaluation evaluate_expression(std::string_view text, std::int64_t here,
     const auto value = parser.parse_sum();
     if (value && !parser.at_end()) {
         return {std::nullopt,
-                "unexpected '" + std::string(text.substr(parser.position)) + "' in expression"};
+                "unexpected " + quoted_excerpt(text.substr(parser.position)) + " in expression"};
     }
     if (!value) return {std::nullopt, parser.error};
     return {value, ""};

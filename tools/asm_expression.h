@@ -1,5 +1,6 @@
-// Assembler expressions: numbers, symbols and "$" joined with "+" and "-", with parentheses.
-// Numbers are decimal, "&" hexadecimal or "0x" hexadecimal.
+// Assembler expressions: numbers, character constants, symbols and "$" joined with "+" and "-",
+// with parentheses. Numbers are decimal, "&" hexadecimal or "0x" hexadecimal; 'A' is the code
+// of the character, one byte, or an escape as in strings.
 #pragma once
 
 #include <cstdint>

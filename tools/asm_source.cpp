@@ -7,6 +7,7 @@ namespace tolvan {
 namespace {
 
 constexpr char kQuote = '"';
+constexpr char kCharacterQuote = '\'';
 constexpr char kEscape = '\\';
 constexpr char kCommentStart = ';';
 constexpr char kOperandSeparator = ',';
@@ -24,25 +25,26 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-// Walks a line keeping track of string literals, so that a ';' or ',' inside quotes is text.
+// Walks a line keeping track of string literals and character constants, so that a ';' or ','
+// inside quotes is text.
 struct QuoteTracker {
-    bool inside = false;
+    char quote = 0;  // the quote that opened the literal being walked; 0 outside
     bool escaped = false;
 
-    // True when `c` is outside any string literal (quotes themselves count as inside).
+    // True when `c` is outside any literal (quotes themselves count as inside).
     bool outside_after(char c) {
-        if (inside) {
+        if (quote != 0) {
             if (escaped) {
                 escaped = false;
             } else if (c == kEscape) {
                 escaped = true;
-            } else if (c == kQuote) {
-                inside = false;
+            } else if (c == quote) {
+                quote = 0;
             }
             return false;
         }
-        if (c == kQuote) {
-            inside = true;
+        if (c == kQuote || c == kCharacterQuote) {
+            quote = c;
             return false;
         }
         return true;
@@ -89,8 +91,8 @@ bool split_operands(std::string_view text, std::vector<std::string>& operands, s
         operands.emplace_back(operand);
         start = i + 1;
     }
-    if (quotes.inside) {
-        error = "unterminated string";
+    if (quotes.quote != 0) {
+        error = quotes.quote == kQuote ? "unterminated string" : "unterminated character";
         return false;
     }
     return true;
@@ -107,10 +109,14 @@ bool take_equ_name(Statement& statement, std::string_view& operation, std::strin
     return true;
 }
 
+}  // namespace
+
 std::optional<char> escaped_char(char c) {
     switch (c) {
         case '"':
             return '"';
+        case '\'':
+            return '\'';
         case '\\':
             return '\\';
         case 'n':
@@ -125,8 +131,6 @@ std::optional<char> escaped_char(char c) {
             return std::nullopt;
     }
 }
-
-}  // namespace
 
 bool is_identifier_start(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.';
@@ -149,6 +153,13 @@ std::string to_upper(std::string_view text) {
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper;
+}
+
+std::string quoted_excerpt(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text.substr(0, kExcerptLength));
+    if (text.size() > kExcerptLength) quoted.append("...");
+    return quoted.append(1, '\'');
 }
 
 std::optional<std::string> decode_string_literal(std::string_view operand, std::string& error) {

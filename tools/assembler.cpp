@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <numeric>
 #include <set>
 
 #include "cpu/opcode_table.h"
@@ -35,6 +36,7 @@ constexpr std::string_view kOrg = "ORG";
 constexpr std::string_view kEqu = "EQU";
 constexpr std::string_view kReserve = "DS";
 constexpr std::string_view kInclude = "INCLUDE";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kQuestionMark = "?";
 constexpr std::size_t kPtjLength = 4;
 constexpr int kByteDigits = 2;
@@ -79,6 +81,7 @@ struct Assembly {
     ReadBudget budget;
     std::vector<std::string> include_chain;  // the files being read, outermost first
     std::map<std::string, LoadedFile> loaded;
+    std::set<std::string> files_listed;  // those of result.files, to find them fast
     AssemblyResult result;
 };
 
@@ -89,6 +92,14 @@ void add_error(Assembly& assembly, std::size_t order, const SourceLocation& loca
         return;
     }
     assembly.errors.push_back({order, {location.file, location.line, std::move(message)}});
+}
+
+// False, and the error counted, once the errors kept are full: where errors can come by the
+// thousand, their messages are then not even built.
+bool keeps_error(Assembly& assembly) {
+    if (assembly.errors.size() < kMaxErrors) return true;
+    ++assembly.errors_not_kept;
+    return false;
 }
 
 std::string address_text(std::uint32_t address) {
@@ -160,10 +171,7 @@ void include_file(Assembly& assembly, const Statement& statement, int depth) {
         return;
     }
     if (!within_byte_budget(assembly, file.text->size(), statement.location)) return;
-    if (std::find(assembly.result.files.begin(), assembly.result.files.end(), path) ==
-        assembly.result.files.end()) {
-        assembly.result.files.push_back(path);
-    }
+    if (assembly.files_listed.insert(path).second) assembly.result.files.push_back(path);
     read_source(assembly, *file.text, path, depth + 1);
 }
 
@@ -178,6 +186,8 @@ bool within_line_budget(Assembly& assembly, const SourceLocation& location) {
 
 void read_source(Assembly& assembly, std::string_view text, const std::string& name, int depth) {
     assembly.include_chain.push_back(normal_path(name));
+    // Editors that save UTF-8 may start the file with a byte-order mark; it is no text.
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     int line_number = 0;
     while ((!text.empty() || line_number == 0) && !assembly.budget.exhausted) {
         const std::size_t end = text.find('\n');
@@ -212,14 +222,15 @@ std::optional<std::int64_t> address_label_value(std::string_view name) {
     return value;
 }
 
-// A symbol's value where it is already known. An EQU not yet worked out is named in `pending`
-// instead, so that no EQU is worked out inside another one's evaluation.
-Evaluation known_symbol(const Assembly& assembly, std::string_view name, std::string& pending) {
+// A symbol's value where it is already known. An EQU not yet worked out is added to `pending`
+// instead (and stands for 0), so that no EQU is worked out inside another one's evaluation.
+Evaluation known_symbol(const Assembly& assembly, std::string_view name,
+                        std::vector<std::string>& pending) {
     const std::string key(name);
     const auto found = assembly.symbols.find(key);
     if (found == assembly.symbols.end()) {
         if (const auto address = address_label_value(name)) return {address, ""};
-        return {std::nullopt, "undefined label '" + key + "'"};
+        return {std::nullopt, "undefined label " + quoted_excerpt(key)};
     }
     if (!found->second.expression) return {found->second.value, ""};
     if (const auto value = assembly.equ_values.find(key); value != assembly.equ_values.end()) {
@@ -229,60 +240,89 @@ Evaluation known_symbol(const Assembly& assembly, std::string_view name, std::st
         failure != assembly.equ_failures.end()) {
         return {std::nullopt, failure->second};
     }
-    pending = key;
-    return {std::nullopt, "EQU '" + key + "' not yet known"};
+    pending.push_back(key);
+    return {0, ""};
 }
 
 std::string refers_to_itself(const std::string& name) {
-    return "EQU '" + name + "' refers to itself";
+    return "EQU " + quoted_excerpt(name) + " refers to itself";
 }
 
-// Every EQU of the chain fails: those on the loop refer to themselves, those that lead to it
+bool worked_out(const Assembly& assembly, const std::string& name) {
+    return assembly.equ_values.contains(name) || assembly.equ_failures.contains(name);
+}
+
+// Every EQU of the path fails: those on the loop refer to themselves, those that lead to it
 // refer to where the loop was entered.
-Evaluation fail_loop(Assembly& assembly, const std::vector<std::string>& chain,
-                     const std::string& entry) {
+void fail_loop(Assembly& assembly, const std::vector<std::string>& path, const std::string& entry) {
     bool on_loop = false;
-    for (const std::string& name : chain) {
+    for (const std::string& name : path) {
         on_loop = on_loop || name == entry;
         assembly.equ_failures[name] = refers_to_itself(on_loop ? name : entry);
     }
-    return {std::nullopt, assembly.equ_failures[chain.front()]};
 }
 
-// Works an EQU out with a chain of pending names instead of recursion, so that a chain of any
-// length (limited only by the number of lines) needs no deeper stack than a single EQU.
+// An EQU on the way to being worked out: `opened` once the EQUs it needs have been found.
+struct EquFrame {
+    std::string name;
+    bool opened = false;
+};
+
+// Works an EQU out depth first with a stack of its own instead of recursion, so that a chain
+// of any length (limited only by the number of lines) needs no deeper stack than a single EQU.
+// Each EQU's expression is evaluated twice at most: once to find all the EQUs it needs, once
+// they are known; evaluating it again for each of them was quadratic in its length.
 Evaluation resolve_equ(Assembly& assembly, const std::string& root) {
-    std::vector<std::string> chain{root};
-    std::set<std::string> on_chain{root};
-    while (true) {
-        const std::string name = chain.back();
-        const SymbolDefinition& definition = assembly.symbols.at(name);
-        std::string pending;
+    std::vector<EquFrame> stack{{root, false}};
+    std::vector<std::string> path;  // the opened EQUs, outermost first
+    std::set<std::string> on_path;
+    while (!stack.empty()) {
+        EquFrame& frame = stack.back();
+        if (!frame.opened && worked_out(assembly, frame.name)) {
+            stack.pop_back();
+            continue;
+        }
+        const SymbolDefinition& definition = assembly.symbols.at(frame.name);
+        std::vector<std::string> pending;
         const Evaluation value = evaluate_expression(
             *definition.expression, definition.address,
             [&](std::string_view symbol) { return known_symbol(assembly, symbol, pending); });
-        if (!value.value && !pending.empty()) {
-            if (on_chain.contains(pending)) return fail_loop(assembly, chain, pending);
-            chain.push_back(pending);
-            on_chain.insert(pending);
+        if (!pending.empty() && !worked_out(assembly, frame.name)) {
+            if (!frame.opened) {
+                frame.opened = true;
+                path.push_back(frame.name);
+                on_path.insert(frame.name);
+            }
+            for (const std::string& needed : pending) {
+                if (on_path.contains(needed)) {
+                    fail_loop(assembly, path, needed);
+                    break;
+                }
+                stack.push_back({needed, false});  // `frame` is no longer valid
+            }
             continue;
         }
-        if (!value.value) {
-            for (const std::string& waiting : chain)
-                assembly.equ_failures[waiting] = value.error;
-            return value;
+        if (!worked_out(assembly, frame.name)) {
+            if (value.value) {
+                assembly.equ_values[frame.name] = *value.value;
+            } else {
+                assembly.equ_failures[frame.name] = value.error;
+            }
         }
-        assembly.equ_values[name] = *value.value;
-        chain.pop_back();
-        on_chain.erase(name);
-        if (chain.empty()) return value;
+        if (frame.opened) {
+            on_path.erase(frame.name);
+            path.pop_back();
+        }
+        stack.pop_back();
     }
+    std::vector<std::string> none;
+    return known_symbol(assembly, root, none);
 }
 
 Evaluation resolve_symbol(Assembly& assembly, std::string_view name) {
-    std::string pending;
+    std::vector<std::string> pending;
     const Evaluation known = known_symbol(assembly, name, pending);
-    return pending.empty() ? known : resolve_equ(assembly, pending);
+    return pending.empty() ? known : resolve_equ(assembly, pending.front());
 }
 
 Evaluation evaluate_in(Assembly& assembly, std::string_view expression, std::int64_t here) {
@@ -296,7 +336,7 @@ void define_symbol(Assembly& assembly, std::size_t order, const Statement& state
     const auto [existing, inserted] = assembly.symbols.try_emplace(statement.label, definition);
     if (!inserted) {
         add_error(assembly, order, statement.location,
-                  "duplicate label '" + statement.label + "' (first defined at " +
+                  "duplicate label " + quoted_excerpt(statement.label) + " (first defined at " +
                       where(existing->second.location) + ")");
     }
 }
@@ -376,12 +416,11 @@ bool statement_size(Assembly& assembly, std::size_t index, std::uint32_t address
     if (names_undefined_opcode(operation)) {
         size = 1;
         add_error(assembly, index, statement.location,
-                  "'" + operation +
-                      "' marks an undefined opcode but not as the unassembler "
-                      "writes it (use DB)");
+                  quoted_excerpt(operation) +
+                      " marks an undefined opcode but not as the unassembler writes it (use DB)");
         return false;
     }
-    add_error(assembly, index, statement.location, "unknown mnemonic '" + operation + "'");
+    add_error(assembly, index, statement.location, "unknown mnemonic " + quoted_excerpt(operation));
     return false;
 }
 
@@ -455,31 +494,44 @@ void layout(Assembly& assembly) {
     close_section(assembly, cursor.section, cursor.address);
 }
 
+// In address order, each range that begins before the furthest end so far overlaps the range
+// that reaches there: one error for each such range, found after sorting. Comparing every pair
+// of ranges took hours on sources of thousands of ORGs.
 void check_overlaps(Assembly& assembly) {
     const auto& ranges = assembly.result.ranges;
-    for (std::size_t later = 1; later < ranges.size(); ++later) {
-        for (std::size_t earlier = 0; earlier < later; ++earlier) {
-            const OrgRange& a = ranges[earlier];
-            const OrgRange& b = ranges[later];
-            if (b.start >= a.end || a.start >= b.end) continue;
-            // Filed with the last statement so that it follows the errors of the lines.
-            add_error(assembly, assembly.statements.size(), {b.file, b.line},
-                      "overlapping ORG ranges: " + address_text(b.start) + "-" +
-                          address_text(b.end - 1) + " overlaps " + address_text(a.start) + "-" +
-                          address_text(a.end - 1) + " (" + where({a.file, a.line}) + ")");
+    std::vector<std::size_t> by_start(ranges.size());
+    std::iota(by_start.begin(), by_start.end(), std::size_t{0});
+    std::stable_sort(by_start.begin(), by_start.end(), [&ranges](std::size_t a, std::size_t b) {
+        return ranges[a].start < ranges[b].start;
+    });
+    std::optional<std::size_t> furthest;
+    for (const std::size_t index : by_start) {
+        if (furthest && ranges[*furthest].end > ranges[index].start) {
+            // Filed with the last statement so that it follows the errors of the lines; the
+            // range later in the source is the one that overlaps.
+            const OrgRange& a = ranges[std::min(index, *furthest)];
+            const OrgRange& b = ranges[std::max(index, *furthest)];
+            if (keeps_error(assembly)) {
+                add_error(assembly, assembly.statements.size(), {b.file, b.line},
+                          "overlapping ORG ranges: " + address_text(b.start) + "-" +
+                              address_text(b.end - 1) + " overlaps " + address_text(a.start) + "-" +
+                              address_text(a.end - 1) + " (" + where({a.file, a.line}) + ")");
+            }
         }
+        if (!furthest || ranges[index].end > ranges[*furthest].end) furthest = index;
     }
 }
 
 // ---- Encoding: the bytes of every statement ----
 
-void store(Assembly& assembly, const PlacedStatement& placed, const Encoding& encoding,
-           ListingKind kind) {
+void store(Assembly& assembly, std::size_t index, const Encoding& encoding, ListingKind kind) {
+    const PlacedStatement& placed = assembly.placed[index];
     const auto address = static_cast<std::uint16_t>(placed.address);
     for (std::size_t i = 0; i < encoding.bytes.size() && i < placed.size; ++i) {
         assembly.result.bytes[static_cast<std::uint16_t>(address + i)] = encoding.bytes[i];
     }
-    assembly.result.listing.push_back({address, encoding.bytes, kind, 0});
+    assembly.result.listing.push_back(
+        {address, encoding.bytes, kind, 0, assembly.statements[index].location});
 }
 
 std::string base_missing(const Statement& statement) {
@@ -547,8 +599,11 @@ void encode_statement(Assembly& assembly, std::size_t index) {
         return;
     }
     if (statement.operation == kReserve) {
-        assembly.result.listing.push_back(
-            {static_cast<std::uint16_t>(placed.address), {}, ListingKind::kReserved, placed.size});
+        assembly.result.listing.push_back({static_cast<std::uint16_t>(placed.address),
+                                           {},
+                                           ListingKind::kReserved,
+                                           placed.size,
+                                           statement.location});
         return;
     }
     const bool instruction = is_instruction(statement);
@@ -557,7 +612,7 @@ void encode_statement(Assembly& assembly, std::size_t index) {
                                   : encode_data(statement.operation, statement.operands, evaluate);
     for (const std::string& error : encoding.errors)
         add_error(assembly, index, statement.location, error);
-    store(assembly, placed, encoding, instruction ? ListingKind::kInstruction : ListingKind::kData);
+    store(assembly, index, encoding, instruction ? ListingKind::kInstruction : ListingKind::kData);
 }
 
 void collect_symbols(Assembly& assembly) {
@@ -565,6 +620,7 @@ void collect_symbols(Assembly& assembly) {
         const Evaluation value = resolve_symbol(assembly, name);
         if (!value.value) continue;
         assembly.result.symbols[name] = *value.value;
+        assembly.result.definitions[name] = definition.location;
         if (definition.expression) assembly.result.equates.insert(name);
     }
 }
@@ -575,6 +631,7 @@ AssemblyResult finish(Assembly& assembly) {
         [](const NumberedError& a, const NumberedError& b) { return a.order < b.order; });
     for (auto& numbered : assembly.errors)
         assembly.result.errors.push_back(std::move(numbered.error));
+    assembly.result.error_count = assembly.errors.size() + assembly.errors_not_kept;
     if (assembly.errors_not_kept != 0) {
         const AssemblyError& last = assembly.result.errors.back();
         assembly.result.errors.push_back(
@@ -588,9 +645,10 @@ AssemblyResult finish(Assembly& assembly) {
 
 AssemblyResult assemble_source(std::string_view text, std::string_view name,
                                const IncludeLoader& loader, const BaseImage& base) {
-    Assembly assembly{loader, base, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    Assembly assembly{loader, base, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
     const std::string main_name(name);
     assembly.result.files.push_back(main_name);
+    assembly.files_listed.insert(normal_path(main_name));
     if (within_byte_budget(assembly, text.size(), {main_name, 0})) {
         read_source(assembly, text, main_name, 0);
     }
@@ -622,6 +680,7 @@ AssemblyResult assemble_file(const std::string& path, const BaseImage& base) {
     if (!file.text) {
         AssemblyResult result;
         result.errors.push_back({path, 0, "cannot read the source file: " + file.error});
+        result.error_count = 1;
         return result;
     }
     return assemble_source(*file.text, path, loader, base);

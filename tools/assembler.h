@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/asm_source.h"
 #include "tools/source_file.h"
 #include "tools/symbols.h"
 
@@ -44,6 +45,7 @@ struct ListingItem {
     std::vector<std::uint8_t> bytes;
     ListingKind kind = ListingKind::kInstruction;
     std::uint32_t reserved = 0;  // DS: the number of cells
+    SourceLocation source;       // the line that gave it
 };
 
 // The memory image that a source is assembled over, such as a ROM being patched: it gives the
@@ -65,7 +67,9 @@ struct AssemblyResult {
     std::vector<OrgRange> ranges;
     std::map<std::string, std::int64_t> symbols;
     std::set<std::string> equates;  // the symbols that EQU defined; the others are labels
-    std::vector<AssemblyError> errors;
+    std::map<std::string, SourceLocation> definitions;  // where each symbol is defined
+    std::vector<AssemblyError> errors;  // the first ones, then a line that counts the others
+    std::size_t error_count = 0;        // all errors found, listed or not
     std::vector<ListingItem> listing;
     std::vector<std::string> files;  // every file read, the source first
 

@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "base/atomic_file.h"
+#include "base/file_place.h"
+#include "base/file_transaction.h"
 #include "base/number_text.h"
 #include "base/version.h"
 #include "tools/assembler.h"
+#include "tools/debug_info.h"
+#include "tools/hex_text.h"
 #include "tools/source_file.h"
 
 namespace tolvan {
@@ -22,27 +25,17 @@ constexpr std::uint32_t kLastAddress = 0xFFFF;
 constexpr std::size_t kAddressSpaceSize = 0x10000;
 constexpr std::uint32_t kLargestByte = 0xFF;
 constexpr std::uint8_t kDefaultFill = 0xFF;
+constexpr int kByteDigits = 2;
+constexpr int kWordDigits = 4;
 constexpr const char* kImageExtension = ".bin";
-constexpr const char* kUsage =
-    "usage: tolvan-asm [-o IMAGE] [--range FROM-TO] [--fill BYTE] [--listing FILE]\n"
-    "                  [--symbols FILE] [--base IMAGE [--base-at ADDRESS]] SOURCE\n"
-    "       tolvan-asm -h | --help | --version\n"
-    "  -o IMAGE          binary image to write (default: SOURCE with the extension .bin)\n"
-    "  --range FROM-TO   addresses the image holds (default: all that is assembled, and the\n"
-    "                    base image)\n"
-    "  --fill BYTE       value of the cells that nothing is assembled into (default 0xFF)\n"
-    "  --listing FILE    also write a listing\n"
-    "  --symbols FILE    also write every label and EQU with its value, one per line:\n"
-    "                      NAME HHHH       a label (HHHH: its address, hexadecimal)\n"
-    "                      NAME HHHH EQU   a value set by EQU (taken modulo 0x10000)\n"
-    "                    ';' starts a comment; Tolvan reads these files (*.sym) to show\n"
-    "                    and accept the names\n"
-    "  --base IMAGE      assemble over this memory image (a ROM being patched): the cells\n"
-    "                    that the source does not define, and the bytes that its '?' lines\n"
-    "                    and one-operand PTJ lines cannot say, come from it\n"
-    "  --base-at ADDRESS where the base image starts (default 0)\n"
-    "Numbers are decimal or 0x hexadecimal. No output may be the source, an included file,\n"
-    "the base image or the other output.\n";
+constexpr std::string_view kProgram = "tolvan-asm";
+constexpr std::string_view kSourceName = "SOURCE";
+// Where the help lines start after an option and its value, and how wide the synopsis runs.
+constexpr std::size_t kHelpColumn = 20;
+constexpr std::size_t kSynopsisWidth = 90;
+constexpr const char* kHelpFooter =
+    "Numbers are decimal, or hexadecimal after 0x or &. No output may be the source, an\n"
+    "included file, the base image or another output.\n";
 
 struct AddressRange {
     std::uint16_t from = 0;
@@ -54,6 +47,7 @@ struct AsmOptions {
     std::string image;
     std::string listing;
     std::string symbols;
+    std::string debug_info;
     std::string base;
     std::uint16_t base_at = 0;
     std::optional<AddressRange> range;
@@ -62,55 +56,204 @@ struct AsmOptions {
     bool version = false;
 };
 
+// What an option's value is, which decides how it is read and checked.
+enum class ValueKind : std::uint8_t { kNone, kFile, kAddress, kByte, kRange };
+
+// An option's value once read: the text, and the number or range it stands for.
+struct OptionValue {
+    std::string text;
+    std::uint32_t number = 0;
+    AddressRange range;
+};
+
+using OptionAction = void (*)(AsmOptions& options, const OptionValue& value);
+
+// One option of the command line: everything that parsing, checking, acting and the help
+// need to know of it.
+struct OptionRow {
+    std::string_view name;
+    std::string_view alias;       // another spelling, or empty
+    std::string_view value_name;  // as the help names the value; empty for kNone
+    ValueKind kind = ValueKind::kNone;
+    std::string_view needs;  // an option without which this one means nothing
+    OptionAction action = nullptr;
+    std::string_view help;  // one line per '\n'
+};
+
+constexpr OptionRow kOptions[] = {
+    {"-o", "", "IMAGE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.image = value.text; },
+     "binary image to write (default: SOURCE with the extension .bin)"},
+    {"--range", "", "FROM-TO", ValueKind::kRange, "",
+     [](AsmOptions& options, const OptionValue& value) { options.range = value.range; },
+     "addresses the image holds (default: all that is assembled, and the\nbase image)"},
+    {"--fill", "", "BYTE", ValueKind::kByte, "",
+     [](AsmOptions& options, const OptionValue& value) {
+         options.fill = static_cast<std::uint8_t>(value.number);
+     },
+     "value of the cells that nothing is assembled into (default 0xFF)"},
+    {"--listing", "", "FILE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.listing = value.text; },
+     "also write a listing"},
+    {"--symbols", "", "FILE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.symbols = value.text; },
+     "also write every label and EQU with its value, one per line:\n"
+     "  NAME HHHH       a label (HHHH: its address, hexadecimal)\n"
+     "  NAME HHHH EQU   a value set by EQU (taken modulo 0x10000)\n"
+     "';' starts a comment; Tolvan reads these files (*.sym) to show\n"
+     "and accept the names"},
+    {"--debug-info", "", "FILE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.debug_info = value.text; },
+     "also write debug information (JSON): the source file and line of\n"
+     "every byte emitted, and where every label is defined"},
+    {"--base", "", "IMAGE", ValueKind::kFile, "",
+     [](AsmOptions& options, const OptionValue& value) { options.base = value.text; },
+     "assemble over this memory image (a ROM being patched): the cells\n"
+     "that the source does not define, and the bytes that its '?' lines\n"
+     "and one-operand PTJ lines cannot say, come from it"},
+    {"--base-at", "", "ADDRESS", ValueKind::kAddress, "--base",
+     [](AsmOptions& options, const OptionValue& value) {
+         options.base_at = static_cast<std::uint16_t>(value.number);
+     },
+     "where the base image starts (default 0)"},
+    {"-h", "--help", "", ValueKind::kNone, "",
+     [](AsmOptions& options, const OptionValue&) { options.help = true; },
+     "print this help and exit"},
+    {"--version", "", "", ValueKind::kNone, "",
+     [](AsmOptions& options, const OptionValue&) { options.version = true; },
+     "print the version and exit"},
+};
+
+const OptionRow* find_option(std::string_view name) {
+    for (const OptionRow& row : kOptions) {
+        if (name == row.name || (!row.alias.empty() && name == row.alias)) return &row;
+    }
+    return nullptr;
+}
+
+std::string spellings(const OptionRow& row) {
+    std::string text(row.name);
+    if (!row.alias.empty()) text += ", " + std::string(row.alias);
+    return text;
+}
+
+// "[--base IMAGE [--base-at ADDRESS]]": an option that needs another sits inside its brackets.
+std::string synopsis_item(const OptionRow& row) {
+    std::string item(1, '[');
+    item.append(row.name).append(1, ' ').append(row.value_name);
+    for (const OptionRow& inner : kOptions) {
+        if (inner.needs == row.name) item.append(1, ' ').append(synopsis_item(inner));
+    }
+    return item.append(1, ']');
+}
+
+std::string synopsis() {
+    constexpr std::string_view kLead = "Usage: ";
+    std::string text;
+    text.append(kLead).append(kProgram);
+    const std::string indent(text.size(), ' ');
+    std::vector<std::string> items;
+    for (const OptionRow& row : kOptions) {
+        if (row.kind != ValueKind::kNone && row.needs.empty()) items.push_back(synopsis_item(row));
+    }
+    items.emplace_back(kSourceName);
+    std::size_t line_start = 0;
+    for (const std::string& item : items) {
+        if (text.size() - line_start + 1 + item.size() > kSynopsisWidth) {
+            line_start = text.size() + 1;
+            text.append(1, '\n').append(indent);
+        }
+        text.append(1, ' ').append(item);
+    }
+    text.append(1, '\n').append(kLead.size(), ' ').append(kProgram);
+    for (const OptionRow& row : kOptions) {
+        if (row.kind != ValueKind::kNone) continue;
+        text.append(text.back() == ' ' ? "" : " ").append(row.name);
+        if (!row.alias.empty()) text.append(" | ").append(row.alias);
+        text.append(" |");
+    }
+    text.resize(text.size() - 2);
+    return text.append(1, '\n');
+}
+
+std::string help_text() {
+    std::string text = synopsis();
+    for (const OptionRow& row : kOptions) {
+        std::string head(2, ' ');
+        head.append(spellings(row));
+        if (!row.value_name.empty()) head.append(1, ' ').append(row.value_name);
+        head.resize(std::max(head.size() + 1, kHelpColumn), ' ');
+        std::string_view help = row.help;
+        for (std::string prefix = head; !help.empty(); prefix = std::string(kHelpColumn, ' ')) {
+            const std::size_t end = help.find('\n');
+            text.append(prefix).append(help.substr(0, end)).append(1, '\n');
+            help = end == std::string_view::npos ? std::string_view{} : help.substr(end + 1);
+        }
+    }
+    return text.append(kHelpFooter);
+}
+
+// 'text', in quotes as messages show what was typed.
+std::string in_quotes(std::string_view text) {
+    std::string result(1, '\'');
+    return result.append(text).append(1, '\'');
+}
+
+// Reads `text` as a number of at most `maximum`; empty `error` when it is one.
+std::uint32_t read_bounded(std::string_view text, std::uint32_t maximum, std::string& error) {
+    const NumberReading reading = read_number(text, maximum);
+    if (reading.status == NumberStatus::kOutOfRange) {
+        error = in_quotes(text) + " is out of range (0-" +
+                prefixed_hex("0x", maximum, maximum > kLargestByte ? kWordDigits : kByteDigits) +
+                ")";
+    } else if (reading.status == NumberStatus::kMalformed) {
+        error = in_quotes(text) + " is not a number";
+    }
+    return reading.value;
+}
+
+// FROM-TO: numbers have no '-', so the first one splits.
+AddressRange read_range(std::string_view text, std::string& error) {
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        error = in_quotes(text) + " is not FROM-TO";
+        return {};
+    }
+    const std::uint32_t from = read_bounded(text.substr(0, dash), kLastAddress, error);
+    if (!error.empty()) return {};
+    const std::uint32_t to = read_bounded(text.substr(dash + 1), kLastAddress, error);
+    if (!error.empty()) return {};
+    if (from > to) error = in_quotes(text) + " ends before it starts";
+    return {static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(to)};
+}
+
+// The value of `row` as its kind reads it; `error` says why it is not one.
+OptionValue read_value(const OptionRow& row, std::string_view text, std::string& error) {
+    OptionValue value{std::string(text), 0, {}};
+    switch (row.kind) {
+        case ValueKind::kNone:
+            break;
+        case ValueKind::kFile:
+            if (text.empty()) error = "the file name is empty";
+            break;
+        case ValueKind::kAddress:
+            value.number = read_bounded(text, kLastAddress, error);
+            break;
+        case ValueKind::kByte:
+            value.number = read_bounded(text, kLargestByte, error);
+            break;
+        case ValueKind::kRange:
+            value.range = read_range(text, error);
+            break;
+    }
+    if (!error.empty()) error = std::string(row.name) + ": " + error;
+    return value;
+}
+
 struct ParsedArguments {
     AsmOptions options;
     std::string error;  // wrong usage when not empty
 };
-
-std::optional<AddressRange> parse_range(std::string_view text) {
-    const std::size_t dash = text.find('-');
-    if (dash == std::string_view::npos) return std::nullopt;
-    const auto from = parse_unsigned(text.substr(0, dash), kLastAddress);
-    const auto to = parse_unsigned(text.substr(dash + 1), kLastAddress);
-    if (!from || !to || *from > *to) return std::nullopt;
-    return AddressRange{static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to)};
-}
-
-// Takes the value of the option at `index`; false when the option is the last argument.
-bool option_value(const std::vector<std::string_view>& args, std::size_t& index,
-                  std::string_view& value) {
-    if (index + 1 >= args.size()) return false;
-    value = args[++index];
-    return true;
-}
-
-std::string apply_option(const std::vector<std::string_view>& args, std::size_t& index,
-                         AsmOptions& options) {
-    const std::string_view option = args[index];
-    std::string_view value;
-    if (!option_value(args, index, value)) return std::string(option) + " needs a value";
-    if (option == "-o") {
-        options.image = std::string(value);
-    } else if (option == "--listing") {
-        options.listing = std::string(value);
-    } else if (option == "--symbols") {
-        options.symbols = std::string(value);
-    } else if (option == "--base") {
-        options.base = std::string(value);
-    } else if (option == "--base-at") {
-        const auto address = parse_unsigned(value, kLastAddress);
-        if (!address) return "bad base address '" + std::string(value) + "'";
-        options.base_at = static_cast<std::uint16_t>(*address);
-    } else if (option == "--range") {
-        options.range = parse_range(value);
-        if (!options.range) return "bad range '" + std::string(value) + "' (want FROM-TO)";
-    } else {
-        const auto fill = parse_unsigned(value, kLargestByte);
-        if (!fill) return "bad fill byte '" + std::string(value) + "'";
-        options.fill = static_cast<std::uint8_t>(*fill);
-    }
-    return "";
-}
 
 std::string default_image_path(const std::string& source) {
     std::filesystem::path image(source);
@@ -120,51 +263,79 @@ std::string default_image_path(const std::string& source) {
 }
 
 // What the options say together, once all are read.
-void complete_options(const std::vector<std::string_view>& args, ParsedArguments& parsed) {
-    AsmOptions& options = parsed.options;
-    if (options.source.empty()) {
-        parsed.error = "no source file";
-    } else if (options.base.empty() &&
-               std::find(args.begin(), args.end(), "--base-at") != args.end()) {
-        parsed.error = "--base-at needs --base";
-    } else if (options.image.empty()) {
-        options.image = default_image_path(options.source);
+std::string complete_options(const std::vector<const OptionRow*>& given, AsmOptions& options) {
+    for (const OptionRow* row : given) {
+        if (!row->needs.empty() &&
+            std::none_of(given.begin(), given.end(),
+                         [row](const OptionRow* other) { return other->name == row->needs; })) {
+            return std::string(row->name) + " needs " + std::string(row->needs);
+        }
     }
+    if (options.source.empty()) return "no source file";
+    if (options.image.empty()) options.image = default_image_path(options.source);
+    return "";
+}
+
+// Takes one argument (and the value that follows an option); the usage error, if any.
+std::string take_argument(const std::vector<std::string_view>& args, std::size_t& index,
+                          ParsedArguments& parsed, std::vector<const OptionRow*>& given) {
+    const std::string_view arg = args[index];
+    const OptionRow* row = find_option(arg);
+    if (row == nullptr && arg.size() > 1 && arg.front() == '-') {
+        return "unknown option " + in_quotes(arg);
+    }
+    if (row == nullptr) {
+        if (!parsed.options.source.empty()) {
+            return "more than one source file (" + in_quotes(parsed.options.source) + " and " +
+                   in_quotes(arg) + ")";
+        }
+        parsed.options.source = std::string(arg);
+        return "";
+    }
+    std::string error;
+    std::string_view text;
+    if (row->kind != ValueKind::kNone) {
+        if (index + 1 >= args.size()) {
+            return std::string(row->name) + " needs a value (" + std::string(row->value_name) + ")";
+        }
+        text = args[++index];
+    }
+    const OptionValue value = read_value(*row, text, error);
+    if (!error.empty()) return error;
+    row->action(parsed.options, value);
+    given.push_back(row);
+    return "";
+}
+
+bool asks_for_help(const std::vector<std::string_view>& args) {
+    return std::any_of(args.begin(), args.end(), [](std::string_view arg) {
+        const OptionRow* row = find_option(arg);
+        return row != nullptr && row->name == "-h";
+    });
 }
 
 ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
     ParsedArguments parsed;
-    for (std::size_t index = 0; index < args.size() && parsed.error.empty(); ++index) {
-        const std::string_view arg = args[index];
-        if (arg == "-h" || arg == "--help") {
-            parsed.options.help = true;
-        } else if (arg == "--version") {
-            parsed.options.version = true;
-        } else if (arg == "-o" || arg == "--listing" || arg == "--symbols" || arg == "--range" ||
-                   arg == "--fill" || arg == "--base" || arg == "--base-at") {
-            parsed.error = apply_option(args, index, parsed.options);
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            parsed.error = "unknown option '" + std::string(arg) + "'";
-        } else if (!parsed.options.source.empty()) {
-            parsed.error = "more than one source file";
-        } else {
-            parsed.options.source = std::string(arg);
-        }
+    // Help wins wherever it stands, even among arguments that are wrong.
+    if (asks_for_help(args)) {
+        parsed.options.help = true;
+        return parsed;
     }
-    if (parsed.error.empty() && !parsed.options.help && !parsed.options.version)
-        complete_options(args, parsed);
+    std::vector<const OptionRow*> given;
+    for (std::size_t index = 0; index < args.size() && parsed.error.empty(); ++index)
+        parsed.error = take_argument(args, index, parsed, given);
+    if (parsed.error.empty() && !parsed.options.version)
+        parsed.error = complete_options(given, parsed.options);
     return parsed;
 }
 
-// Two names of one file: the same device and inode, or, for files that do not exist yet, the
-// same path once "." and ".." and symbolic links of the directories are resolved.
+// Two names of one file, also before either exists: where their symbolic links lead, the same
+// folder and name, or the same existing file. A name whose folder cannot be found leads
+// nowhere and is written nowhere.
 bool same_file(const std::string& a, const std::string& b) {
-    const auto first = file_identity(a);
-    const auto second = file_identity(b);
-    if (first || second) return first == second;
-    std::error_code ignored;
-    return std::filesystem::weakly_canonical(a, ignored) ==
-           std::filesystem::weakly_canonical(b, ignored);
+    const auto first = file_place(a);
+    const auto second = file_place(b);
+    return first && second && same_place(*first, *second);
 }
 
 struct NamedFile {
@@ -176,6 +347,9 @@ std::vector<NamedFile> outputs_of(const AsmOptions& options) {
     std::vector<NamedFile> outputs{{"the image", options.image}};
     if (!options.listing.empty()) outputs.push_back({"the listing", options.listing});
     if (!options.symbols.empty()) outputs.push_back({"the symbol file", options.symbols});
+    if (!options.debug_info.empty()) {
+        outputs.push_back({"the debug information", options.debug_info});
+    }
     return outputs;
 }
 
@@ -234,9 +408,22 @@ std::string image_contents(const AssemblyResult& result, const AsmOptions& optio
     return {image.begin(), image.end()};
 }
 
-bool write_output(const std::string& path, std::string_view contents, std::ostream& err) {
-    const WriteStatus status = write_file_atomically(path, contents);
-    if (!status.ok()) err << "tolvan-asm: cannot write " << describe_failure(path, status) << '\n';
+struct Output {
+    const std::string& path;
+    std::string contents;
+};
+
+// Every output complete in its temporary file before any replaces its file: all or none.
+bool write_outputs(const std::vector<Output>& outputs, std::ostream& err) {
+    FileTransaction transaction(directory_of(outputs.front().path));
+    FilesStatus status;
+    for (const Output& output : outputs) {
+        if (!output.path.empty() && status) {
+            status = stage_file(transaction, output.path, output.contents);
+        }
+    }
+    if (status) status = commit_files(transaction);
+    if (!status) err << "tolvan-asm: cannot write " << describe_failure(status) << '\n';
     return status.ok();
 }
 
@@ -253,6 +440,12 @@ std::optional<BaseImage> load_base(const AsmOptions& options, std::ostream& err)
 }
 
 int assemble_and_write(const AsmOptions& options, std::ostream& err) {
+    // Outputs left half replaced by an interrupted run are finished or given up first.
+    if (const FilesStatus recovered = recover_files(directory_of(options.image)); !recovered) {
+        err << "tolvan-asm: cannot finish an earlier write: " << describe_failure(recovered)
+            << '\n';
+        return kAsmSourceErrors;
+    }
     const std::vector<NamedFile> outputs = outputs_of(options);
     if (const std::string reason = clash(outputs, inputs_of(options)); !reason.empty()) {
         return refuse(reason, err);
@@ -263,22 +456,23 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
     for (const AssemblyError& error : result.errors)
         err << format_error(error) << '\n';
     if (!result.ok()) {
-        err << "tolvan-asm: " << result.errors.size() << " error(s); nothing written\n";
+        err << "tolvan-asm: " << result.error_count
+            << (result.error_count == 1 ? " error" : " errors") << "; nothing written\n";
         return kAsmSourceErrors;
     }
     if (const std::string reason = clash(outputs, included_files(result)); !reason.empty()) {
         return refuse(reason, err);
     }
-    if (!write_output(options.image, image_contents(result, options, *base), err)) {
-        return kAsmSourceErrors;
-    }
-    if (!options.listing.empty() && !write_output(options.listing, assembly_listing(result), err)) {
-        return kAsmSourceErrors;
-    }
-    if (!options.symbols.empty() &&
-        !write_output(options.symbols, symbol_file_text(assembly_symbols(result)), err)) {
-        return kAsmSourceErrors;
-    }
+    const std::vector<Output> contents = {
+        {options.image, image_contents(result, options, *base)},
+        {options.listing, options.listing.empty() ? "" : assembly_listing(result)},
+        {options.symbols,
+         options.symbols.empty() ? "" : symbol_file_text(assembly_symbols(result))},
+        {options.debug_info, options.debug_info.empty()
+                                 ? ""
+                                 : debug_info_text(assembly_debug_info(result, options.source))},
+    };
+    if (!write_outputs(contents, err)) return kAsmSourceErrors;
     return kAsmSuccess;
 }
 
@@ -287,13 +481,13 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
 int run_tolvan_asm(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ParsedArguments parsed = parse_arguments(args);
-    if (!parsed.error.empty()) {
-        err << "tolvan-asm: " << parsed.error << '\n' << kUsage;
-        return kAsmUsageError;
-    }
     if (parsed.options.help) {
-        out << kUsage;
+        out << help_text();
         return kAsmSuccess;
+    }
+    if (!parsed.error.empty()) {
+        err << kProgram << ": " << parsed.error << "\nTry '" << kProgram << " --help'.\n";
+        return kAsmUsageError;
     }
     if (parsed.options.version) {
         out << "tolvan-asm " << kTolvanVersion << "\n";

@@ -179,8 +179,9 @@ MainWindow::MainWindow(QWidget* parent)
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
     set_history_minutes(emulator_->history, load_history_minutes_preference());
-    const PowerOnResult started = start_machine(*emulator_);
-    Failures failures = load_symbols_beside_roms();
+    PowerOnResult started = start_machine(*emulator_);
+    Failures failures = std::move(started.failures);
+    failures.add(load_symbols_beside_roms());
     update_check_mark();
     update_missing_roms_panel(started.roms);
     slice_timer_.setTimerType(Qt::PreciseTimer);
@@ -219,8 +220,9 @@ void MainWindow::restart_machine() {
     *emulator_ = Emulator{};
     emulator_->debugger.attached = attached;
     set_history_minutes(emulator_->history, load_history_minutes_preference());
-    const PowerOnResult started = start_machine(*emulator_);
-    const Failures failures = load_symbols_beside_roms();
+    PowerOnResult started = start_machine(*emulator_);
+    Failures failures = std::move(started.failures);
+    failures.add(load_symbols_beside_roms());
     update_check_mark();
     erase_background();
     update_missing_roms_panel(started.roms);

@@ -97,6 +97,24 @@ TEST_F(DemoFolderTest, OwnImagesAreUpdatedAndForeignOnesKept) {
     EXPECT_EQ(read_file("demo/TOLVANL.ROM"), "also the user's");
 }
 
+// The files for the debugger come along under the same rule as the images: a source that the
+// user changed in the demo folder stays as it is.
+TEST_F(DemoFolderTest, DebugInformationAndSourcesComeAlong) {
+    write_file("images/TOLVAN.debug.json", "{}");
+    write_file("images/main.asm", "RTN\n");
+    write_file("images/notes.txt", "not the demo's");
+    ASSERT_TRUE(prepare_demo_folder("images", "demo").ok());
+    EXPECT_EQ(read_file("demo/TOLVAN.debug.json"), "{}");
+    EXPECT_EQ(read_file("demo/main.asm"), "RTN\n");
+    EXPECT_FALSE(std::filesystem::exists("demo/notes.txt"));
+    write_file("demo/main.asm", "; mine\n");
+    write_file("images/main.asm", "LIA 1\n");
+    const DemoFolderSetup setup = prepare_demo_folder("images", "demo");
+    ASSERT_TRUE(setup.ok());
+    EXPECT_EQ(read_file("demo/main.asm"), "; mine\n");
+    EXPECT_EQ(setup.foreign_images, std::vector<std::string>{"demo/main.asm"});
+}
+
 TEST(DemoFirmware, ImagesAreFoundInstalledOrInTheBuildTree) {
     const testing::ScratchDirectory scratch;
     const std::filesystem::path root = scratch.path();

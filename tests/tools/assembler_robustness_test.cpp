@@ -117,5 +117,60 @@ TEST(AssemblerRobustness, SourcesBeyondTheBoundsStopWithAnError) {
               std::string::npos);
 }
 
+// 8,000 blocks at one address: every pair overlaps, 32 million pairs that were once compared and
+// each given a message. Each block after the first is one error, the summary counts them all,
+// and the messages past the first thousand are not built.
+TEST(AssemblerRobustness, ThousandsOfOverlappingBlocksAreEachOneError) {
+    constexpr int kBlocks = 8000;
+    std::string text;
+    for (int block = 0; block < kBlocks; ++block)
+        text += "ORG &100\nDB 1\n";
+    const AssemblyResult result = assemble_alone(text);
+    EXPECT_EQ(result.error_count, std::size_t{kBlocks - 1});
+    ASSERT_EQ(result.errors.size(), 1001u);
+    EXPECT_EQ(format_error(result.errors[0]),
+              "big.asm:3: overlapping ORG ranges: &0100-&0100 overlaps &0100-&0100 (big.asm:1)");
+    EXPECT_EQ(format_error(result.errors.back()), "big.asm:2001: and 6999 more errors, not listed");
+    // In a row of ranges that each overlap the next, each one is reported against the range
+    // that reaches furthest before it.
+    const AssemblyResult chain =
+        assemble_alone("ORG 10\nDS 10\nORG 0\nDS 12\nORG 15\nDS 10\nORG 30\nDS 1\n");
+    std::vector<std::string> messages;
+    for (const AssemblyError& error : chain.errors)
+        messages.push_back(format_error(error));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"big.asm:3: overlapping ORG ranges: &0000-&000B overlaps "
+                                        "&000A-&0013 (big.asm:1)",
+                                        "big.asm:5: overlapping ORG ranges: &000F-&0018 overlaps "
+                                        "&000A-&0013 (big.asm:1)"}));
+}
+
+// An EQU's failure is reported on every line that uses it: its message quotes a long name cut
+// short, or 20,000 lines would copy a megabyte each.
+TEST(AssemblerRobustness, MessagesQuoteLongTextsCutShort) {
+    std::string text = "A EQU " + std::string(1'000'000, 'n') + "\n";
+    for (int line = 0; line < 20000; ++line)
+        text += "LIA A\n";
+    const AssemblyResult result = assemble_alone(text);
+    EXPECT_EQ(result.error_count, 20001u);
+    EXPECT_EQ(format_error(result.errors[1]),
+              "big.asm:2: undefined label '" + std::string(kExcerptLength, 'n') + "...'");
+}
+
+// A byte-order mark that an editor put at the start of a file is no text, in the main source
+// as in an included one; elsewhere it is still an error.
+TEST(AssemblerRobustness, ByteOrderMarksStartingAFileAreSkipped) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const IncludeLoader loader = [&mark](const std::string& path) -> LoadedFile {
+        if (path == "part.asm") return std::optional<std::string>(mark + "LIA 1\n");
+        return std::nullopt;
+    };
+    const AssemblyResult result =
+        assemble_source(mark + "ORG 0\nINCLUDE \"part.asm\"\nRTN\n", "m.asm", loader);
+    ASSERT_TRUE(result.ok()) << format_error(result.errors.front());
+    EXPECT_EQ(result.bytes, (std::map<std::uint16_t, std::uint8_t>{{0, 2}, {1, 1}, {2, 0x37}}));
+    EXPECT_FALSE(assemble_source("RTN\n" + mark + "RTN\n", "m.asm", loader).ok());
+}
+
 }  // namespace
 }  // namespace tolvan

@@ -105,6 +105,19 @@ TEST(Assembler, DbBytesAndStrings) {
               (Bytes{1, 0xFF, 0xFF, 'A', ';', 'B', ',', '"', '\\', '\n', 0x7F}));
 }
 
+// A character constant is its code anywhere a number goes; ';' and ',' inside quotes are text.
+TEST(Assembler, CharacterConstants) {
+    const AssemblyResult result =
+        assemble("ORG 0\nCPIA ';'\nDB ',', 'A' + 1, '\\'', '\"', '\\n' ; a comment, 'x'\n");
+    ASSERT_TRUE(result.ok()) << messages(result).front();
+    EXPECT_EQ(bytes_at(result, 0, 7), (Bytes{0x67, ';', ',', 'B', '\'', '"', '\n'}));
+    EXPECT_EQ(only_error("LIA 'AB'\n"),
+              "test.asm:1: a character constant holds one character: 'AB");
+    EXPECT_EQ(only_error("LIA ''\n"), "test.asm:1: a character constant holds one character: ''");
+    EXPECT_EQ(only_error("LIA '\\q'\n"), "test.asm:1: unknown escape in character");
+    EXPECT_EQ(only_error("LIA ';\n"), "test.asm:1: unterminated character");
+}
+
 TEST(Assembler, DwStoresHighByteFirst) {
     const AssemblyResult result = assemble("ORG 0x20\nDW &1234, next, -2\nnext:\n");
     ASSERT_TRUE(result.ok()) << messages(result).front();

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "support/command_output.h"
 #include "support/files.h"
 #include "support/scratch_directory.h"
 
@@ -94,7 +95,7 @@ TEST_F(TolvanAsm, SourceErrorsExitWithOneAndWriteNothing) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, program + ":2: unknown mnemonic 'FOO'\n" + program +
                               ":3: undefined label 'nowhere'\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_FALSE(std::filesystem::exists(image));
     EXPECT_FALSE(std::filesystem::exists(listing));
 }
@@ -107,35 +108,54 @@ TEST_F(TolvanAsm, MissingSourceOrUnwritableImageExitWithOne) {
     EXPECT_NE(result.err.find("cannot write"), std::string::npos);
 }
 
-TEST_F(TolvanAsm, WrongUsageExitsWithTwo) {
+// Through the real program: one line naming the problem, a pointer to the help, exit status 2,
+// nothing written; -h anywhere wins over everything else.
+TEST_F(TolvanAsm, UsageErrorsAreOneLineAndHelpWinsAnywhere) {
     const std::string program = source("p.asm", "RTN\n");
-    const std::vector<std::vector<std::string>> misuses{
-        {},
-        {"--bogus", program},
-        {program, program},
-        {"-o"},
-        {program, "--range"},
-        {"--range", "0x10", program},
-        {"--range", "0x20-0x10", program},
-        {"--range", "0-0x10000", program},
-        {"--fill", "256", program},
-        {"--fill", "-1", program},
-        {"--fill", "ab", program},
-        {"--base-at", "0x8000", program},
-        {"--base", program, "--base-at", "0x10000", program},
+    const std::string p = "'" + program + "'";
+    const std::vector<std::pair<std::string, std::string>> misuses{
+        {"", "no source file"},
+        {"--bogus " + program, "unknown option '--bogus'"},
+        {program + " " + program, "more than one source file (" + p + " and " + p + ")"},
+        {"-o", "-o needs a value (IMAGE)"},
+        {program + " --range", "--range needs a value (FROM-TO)"},
+        {"--range 0x10 " + program, "--range: '0x10' is not FROM-TO"},
+        {"--range 0x20-0x10 " + program, "--range: '0x20-0x10' ends before it starts"},
+        {"--range 0-0x10000 " + program, "--range: '0x10000' is out of range (0-0xFFFF)"},
+        {"--range '&0-&99999999999' " + program,
+         "--range: '&99999999999' is out of range (0-0xFFFF)"},
+        {"--fill 256 " + program, "--fill: '256' is out of range (0-0xFF)"},
+        {"--fill -1 " + program, "--fill: '-1' is out of range (0-0xFF)"},
+        {"--fill ab " + program, "--fill: 'ab' is not a number"},
+        {"-o '' " + program, "-o: the file name is empty"},
+        {"--base-at 0x8000 " + program, "--base-at needs --base"},
+        {"--base " + program + " --base-at '&10000' " + program,
+         "--base-at: '&10000' is out of range (0-0xFFFF)"},
     };
-    for (const auto& args : misuses) {
-        const Outcome result = run(args);
-        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
-        EXPECT_NE(result.err.find("usage: tolvan-asm"), std::string::npos);
+    for (const auto& [args, message] : misuses) {
+        const auto result = testing::run_command(std::string(TOLVAN_ASM_BINARY) + " " + args);
+        EXPECT_EQ(result.status, 2) << args;
+        EXPECT_EQ(result.err, "tolvan-asm: " + message + "\nTry 'tolvan-asm --help'.\n");
+        EXPECT_EQ(result.out, "");
+        const auto help = testing::run_command(std::string(TOLVAN_ASM_BINARY) + " " + args + " -h");
+        EXPECT_EQ(help.status, 0) << args;
+        EXPECT_EQ(help.out.rfind("Usage: tolvan-asm [-o IMAGE]", 0), 0u) << help.out;
+        EXPECT_EQ(help.err, "");
     }
+    EXPECT_EQ(testing::run_command(std::string(TOLVAN_ASM_BINARY) + " --help --bogus").out,
+              testing::run_command(std::string(TOLVAN_ASM_BINARY) + " -h").out);
     EXPECT_FALSE(std::filesystem::exists(directory.file("p.bin")));
 }
 
-TEST_F(TolvanAsm, HelpGoesToStandardOutput) {
-    const Outcome result = run({"--help"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("usage: tolvan-asm"), std::string::npos);
+// The number forms of tolvan's command line: decimal, 0x and & hexadecimal.
+TEST_F(TolvanAsm, RangeTakesEveryNumberForm) {
+    const std::string program = source("p.asm", "ORG &1FFF\nDB 7\n");
+    for (const std::string range : {"8191-8191", "0x1FFF-0x1fff", "&1FFF-&1fff", "&1FFF-8191"}) {
+        const std::string image = directory.file("p.rom");
+        const Outcome result = run({"--range", range, "-o", image, program});
+        EXPECT_EQ(result.status, 0) << range << result.err;
+        EXPECT_EQ(testing::read_file(image), "\x07") << range;
+    }
 }
 
 // No output may replace an input or the other output, whatever name it is given: the run is
@@ -166,6 +186,52 @@ TEST_F(TolvanAsm, RefusesOutputsThatAreInputs) {
     }
 }
 
+// Outputs that do not exist yet are compared by where their names lead: the folder, links
+// followed, and the name.
+TEST_F(TolvanAsm, RefusesTwoNamesOfOneNewOutput) {
+    const std::string program = source("p.asm", "RTN\n");
+    std::filesystem::create_directory(directory.path() / "sub");
+    std::filesystem::create_symlink("later.bin", directory.path() / "link");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(directory.path());
+    const std::vector<std::vector<std::string>> clashes{
+        {"-o", "x.bin", "--listing", "sub/../x.bin"},
+        {"-o", "y.bin", "--symbols", "./y.bin"},
+        {"-o", "z.bin", "--listing", directory.file("z.bin")},
+        {"-o", "later.bin", "--debug-info", "link"},
+    };
+    for (std::vector<std::string> args : clashes) {
+        args.push_back(program);
+        const Outcome result = run(args);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("is the same file as"), std::string::npos) << result.err;
+        EXPECT_EQ(testing::entries_of(directory.path()).size(), 3U) << "nothing written";
+    }
+    std::filesystem::current_path(previous);
+}
+
+// All outputs or none: one that cannot be written leaves the others as they were, also when
+// the program meets its file size limit, which it reports instead of dying of it.
+TEST_F(TolvanAsm, OutputsAreWrittenAllOrNone) {
+    const std::string program = source("p.asm", "ORG 0\nDS &2000\nRTN\n");
+    const std::string image = source("p.bin", "old image");
+    const std::string listing = directory.file("listing");
+    std::filesystem::create_directory(listing);
+    Outcome result = run({"-o", image, "--listing", listing, program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "tolvan-asm: cannot write " + listing + ": Is a directory\n");
+    EXPECT_EQ(testing::read_file(image), "old image");
+
+    std::filesystem::remove(listing);
+    const testing::CommandOutput limited =
+        testing::run_command("ulimit -f 4 && " + std::string(TOLVAN_ASM_BINARY) + " -o " + image +
+                             " --listing " + listing + " " + program);
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_EQ(limited.err, "tolvan-asm: cannot write " + image + ": File too large\n");
+    EXPECT_EQ(testing::read_file(image), "old image");
+    EXPECT_EQ(testing::entries_of(directory.path()).size(), 2U) << "no temporary file left";
+}
+
 // Neither a directory nor a FIFO is read: the run ends at once with the file, line and reason.
 TEST_F(TolvanAsm, DirectoryAndFifoIncludesAreRefused) {
     const std::string fifo = directory.file("pipe.asm");
@@ -177,12 +243,12 @@ TEST_F(TolvanAsm, DirectoryAndFifoIncludesAreRefused) {
                               "': is a directory\n" + program + ":3: cannot read include file '" +
                               fifo +
                               "': is not a regular file (a device, FIFO or socket)\n"
-                              "tolvan-asm: 2 error(s); nothing written\n");
+                              "tolvan-asm: 2 errors; nothing written\n");
     EXPECT_EQ(run({directory.file("")}).status, 1);
     EXPECT_EQ(run({fifo}).err, fifo +
                                    ": cannot read the source file: is not a regular file (a "
                                    "device, FIFO or socket)\n"
-                                   "tolvan-asm: 1 error(s); nothing written\n");
+                                   "tolvan-asm: 1 error; nothing written\n");
 }
 
 // Each of the three INCLUDEs is refused at once, instead of 3^16 nested readings.
@@ -194,7 +260,7 @@ TEST_F(TolvanAsm, FileThatIncludesItselfThreeTimesEndsWithErrors) {
     EXPECT_EQ(result.err, program + ":1: INCLUDE of '" + program + "' within itself\n" + program +
                               ":2: INCLUDE of '" + program + "' within itself\n" + program +
                               ":3: INCLUDE of '" + program + "' within itself\n" +
-                              "tolvan-asm: 3 error(s); nothing written\n");
+                              "tolvan-asm: 3 errors; nothing written\n");
 }
 
 // A full disk leaves the previous image as it was, and says so with the system's reason.
