@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include <charconv>
+#include <limits>
 #include <utility>
 
 #include "app/headless_session.h"
@@ -158,7 +158,7 @@ constexpr Option kOptions[] = {
      .values = {{kFile}},
      .perform = [](HeadlessSession& session,
                    const Values& values) { return session.write_screenshot(values.text(0)); },
-     .help = "write the client area as a PNG file"},
+     .help = "write the calculator's face as a PNG file"},
     {.name = "--trace",
      .values = {{kFile}},
      .perform = [](HeadlessSession& session,
@@ -276,35 +276,14 @@ std::string missing_values(const Option& option) {
     return text + value_names(option);
 }
 
-// A number as the command line writes counts: decimal, or hexadecimal with a 0x prefix.
-struct ReadNumber {
-    std::optional<std::uint64_t> value;
-    bool out_of_range = false;  // digits, but too many for the value
-};
-
-ReadNumber read_number(std::string_view text) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    std::string_view digits = text.substr(hex ? 2 : 0);
-    // A minus sign before digits writes a number below every range here.
-    const bool negative = !hex && digits.size() > 1 && digits.front() == '-';
-    if (negative) digits.remove_prefix(1);
-    if (digits.empty() || digits.front() == '+' || digits.front() == '-') return {};
-    std::uint64_t value = 0;
-    const char* last = digits.data() + digits.size();
-    const auto [end, error] = std::from_chars(digits.data(), last, value, hex ? 16 : 10);
-    if (end != last) return {};
-    if (error == std::errc::result_out_of_range || negative) return {std::nullopt, true};
-    if (error != std::errc{}) return {};
-    return {value};
+// Counts and key codes are written as addresses are: decimal, or hexadecimal after 0x or &.
+NumberReading read_count(std::string_view text) {
+    return read_number(text, std::numeric_limits<std::uint64_t>::max());
 }
 
-// A number, or hexadecimal digits after &, as an address may be written.
+// A number as an address may be written, whether or not it fits.
 bool is_written_as_number(std::string_view text) {
-    if (text.size() > 1 && text.front() == '&') {
-        return text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string_view::npos;
-    }
-    const ReadNumber number = read_number(text);
-    return number.value || number.out_of_range;
+    return read_count(text).status != NumberStatus::kMalformed;
 }
 
 // Hexadecimal bytes, spaces between them allowed: "3E 01" or "3E01".
@@ -351,29 +330,34 @@ ReadValue wrong(std::string_view what, const std::string& text) {
 }
 
 ReadValue read_key(const std::string& text) {
-    const ReadNumber number = read_number(text);
-    if (!number.value && !number.out_of_range) {
+    const NumberReading number = read_count(text);
+    if (number.status == NumberStatus::kMalformed) {
         if (const auto key = key_code_named(text)) return {*key};
         return wrong("not a key code (1-82) or key name", text);
     }
-    if (number.out_of_range || *number.value < key_number(KeyCode::kCal) ||
-        *number.value > key_number(kHighestKeyCode)) {
+    if (number.status == NumberStatus::kOutOfRange ||
+        number.value < static_cast<std::uint64_t>(key_number(KeyCode::kCal)) ||
+        number.value > static_cast<std::uint64_t>(key_number(kHighestKeyCode))) {
         return wrong("out of range (1-82)", text);
     }
-    return {key_code(static_cast<int>(*number.value))};
+    return {key_code(static_cast<int>(number.value))};
 }
 
 ReadValue read_value(ValueKind kind, const std::string& text, const Symbols& symbols) {
     switch (kind) {
         case ValueKind::kCount: {
-            const ReadNumber number = read_number(text);
-            if (number.value) return {*number.value};
-            return wrong(number.out_of_range ? "out of range" : "not a number", text);
+            const NumberReading number = read_count(text);
+            if (number.status == NumberStatus::kOk) return {number.value};
+            return wrong(
+                number.status == NumberStatus::kOutOfRange ? "out of range" : "not a number", text);
         }
         case ValueKind::kRamSize: {
-            const ReadNumber number = read_number(text);
+            const NumberReading number = read_count(text);
             for (const std::int8_t size : {kRamSize4K, kRamSize8K, kRamSize16K}) {
-                if (number.value == static_cast<std::uint64_t>(size)) return {*number.value};
+                if (number.status == NumberStatus::kOk &&
+                    number.value == static_cast<std::uint64_t>(size)) {
+                    return {number.value};
+                }
             }
             return wrong("not 4, 8 or 16", text);
         }
@@ -544,15 +528,16 @@ std::string help_text() {
            "\n" +
            help_entries(Stage::kProgram) +
            "Without -C or --demo, the window works in the current directory when it holds\n"
-           "ROM images or Tolvan.ini, and otherwise in the user's machine folder; a headless\n"
-           "run always works in the current directory.\n"
+           "ROM images or Tolvan.ini, otherwise in the folder last chosen in the window, or\n"
+           "else in the user's machine folder; a headless run always works in the current\n"
+           "directory.\n"
            "\n"
            "Actions, carried out in order:\n" +
            help_entries(Stage::kHeadless) +
            "When a run stops at the --until address or on a watched write, the stop and the\n"
            "last instructions executed, oldest first, are printed.\n"
-           "Numbers are decimal, or hexadecimal with a 0x prefix. An ADDRESS may also be\n"
-           "hexadecimal after &, a label, or label+N / label-N.\n"
+           "Numbers are decimal, or hexadecimal after 0x or &. An ADDRESS may also be a\n"
+           "label, or label+N / label-N.\n"
            "A headless run spends no time in the delay loop: MaxDelay in Tolvan.ini slows\n"
            "only the window, and is read, kept and saved as before.\n"
            "The history keeps the last 10 minutes of emulated time or more; --back,\n"

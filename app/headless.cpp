@@ -65,6 +65,7 @@ int run_headless_line(const CommandLine& line, std::ostream& out, std::ostream& 
         return kExitUsage;
     }
     HeadlessSession session(out, err, std::move(symbols));
+    if (!print_failures(err, session.take_start_failures())) return kExitReportedError;
     for (const Action& action : read.actions) {
         Failures failures = action.option->perform(session, action.values);
         session.report_stop();

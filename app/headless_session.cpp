@@ -55,7 +55,9 @@ HeadlessSession::HeadlessSession(std::ostream& out, std::ostream& err, Symbols s
     display_.pixel_bitmap = make_pixel_bitmap();
     // The window's first paint erases its background with the case picture.
     draw_case(display_);
-    warn_about_roms(start_machine(*emulator_).roms);
+    PowerOnResult started = start_machine(*emulator_);
+    warn_about_roms(started.roms);
+    start_failures_ = std::move(started.failures);
     emulator_->symbols = std::move(symbols);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/trace_file.h"
@@ -61,6 +62,8 @@ class HeadlessSession {
     // After a run that the debugger stopped: what stopped it and how the machine got there;
     // the machine runs on at the next run.
     void report_stop();
+    // What went wrong while the machine was started, told once.
+    Failures take_start_failures() { return std::move(start_failures_); }
     // What the trace lost since the last call.
     Failures take_trace_failure() { return trace_.take_failure(); }
     // Whether every target (--until, --back, --reverse-until, --last-write) was reached.
@@ -88,6 +91,7 @@ class HeadlessSession {
     std::unique_ptr<Emulator> emulator_ = std::make_unique<Emulator>();
     Display display_;
     TraceFile trace_;
+    Failures start_failures_;
     int stalled_slices_ = 0;
     std::optional<std::uint16_t> until_;
     bool missed_target_ = false;

@@ -1,4 +1,5 @@
 // The program's entry point: the window, or the headless front end with --headless.
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -74,6 +75,9 @@ struct ChosenFolder {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past the file size limit a write must fail with its reason, which the program reports,
+    // instead of ending the program before it can say which file or remove its temporary file.
+    std::signal(SIGXFSZ, SIG_IGN);
     const tolvan::ParsedCommandLine parsed =
         tolvan::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto status = tolvan::answer_at_once(parsed, std::cout, std::cerr)) return *status;

@@ -3,28 +3,34 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/file_place.h"
 #include "machine/state_description.h"
 
 namespace tolvan {
 
 WriteStatus TraceFile::open(const std::string& name) {
-    OpenedFile opened = open_regular_file_for_writing(name);
     name_ = name;
-    file_ = std::move(opened.file);
-    return {opened.error_number};
+    transaction_ = std::make_unique<FileTransaction>(directory_of(name));
+    const FilesStatus status = stage_stream(*transaction_, name, file_);
+    if (!status) transaction_.reset();
+    return {status.error_number};
 }
 
 void TraceFile::write_line(void* context, const Emulator& emulator, std::uint16_t address,
                            std::uint8_t opcode) {
     auto& trace = *static_cast<TraceFile*>(context);
     if (!trace.file_) return;
-    const int written = std::fprintf(trace.file_.get(), "%04X %02X %s T=%d\n", address, opcode,
+    const int written = std::fprintf(trace.file_, "%04X %02X %s T=%d\n", address, opcode,
                                      registers_text(emulator.cpu).c_str(), emulator.cpu.cycle_cost);
     if (written < 0) trace.fail(errno);
 }
 
 void TraceFile::close() {
-    if (file_ && std::fclose(file_.release()) != 0) failure_ = errno;
+    if (!transaction_) return;
+    const FilesStatus status = commit_files(*transaction_);
+    transaction_.reset();
+    file_ = nullptr;
+    if (!status) failure_ = status.error_number;
 }
 
 Failures TraceFile::take_failure() {
@@ -36,7 +42,8 @@ Failures TraceFile::take_failure() {
 
 void TraceFile::fail(int error_number) {
     failure_ = error_number;
-    file_.reset();
+    transaction_.reset();
+    file_ = nullptr;
 }
 
 }  // namespace tolvan

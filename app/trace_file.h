@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 
-#include "base/atomic_file.h"
-#include "base/regular_file.h"
+#include "base/file_transaction.h"
 #include "machine/failures.h"
 #include "machine/slice.h"
 
@@ -13,7 +14,9 @@ namespace tolvan {
 
 inline constexpr const char* kTraceWriteError = "Erreur pendant l'écriture de la trace";
 
-// The first failed write ends the trace and is told once.
+// The trace replaces its file only once it is complete, when it is closed: a trace that fails
+// (a full disk, the file size limit) or is cut short leaves the previous file as it was. The
+// first failed write ends the trace and is told once.
 class TraceFile {
   public:
     [[nodiscard]] WriteStatus open(const std::string& name);
@@ -23,7 +26,8 @@ class TraceFile {
     static void write_line(void* context, const Emulator& emulator, std::uint16_t address,
                            std::uint8_t opcode);
 
-    // Flushes what is still buffered; the trace is complete only if this succeeds.
+    // Flushes what is still buffered and puts the trace in its file's place; the trace is
+    // complete only if this succeeds.
     void close();
 
     // A failed write, told once.
@@ -33,7 +37,8 @@ class TraceFile {
     void fail(int error_number);
 
     std::string name_;
-    FileHandle file_;
+    std::unique_ptr<FileTransaction> transaction_;
+    std::FILE* file_ = nullptr;  // belongs to the transaction
     int failure_ = 0;
 };
 

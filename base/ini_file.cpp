@@ -150,14 +150,20 @@ std::optional<IniFile> IniFile::load(const std::string& path, int* error_number)
 
 std::string IniFile::get(std::string_view section, std::string_view key,
                          std::string_view fallback) const {
-    const auto header = find_section(*this, section);
-    if (!header) return std::string(fallback);
-    const auto line = find_key(*this, *header, key);
-    if (!line) return std::string(fallback);
-    const std::string_view entry = lines[*line];
-    const std::string_view value = trim(entry.substr(entry.find('=') + 1));
+    const std::optional<std::string> value = get_whole(section, key);
+    if (!value) return std::string(fallback);
     // Cutting can expose blanks that stood inside the value; a value never ends in one.
-    return std::string(trim_right(value.substr(0, kIniValueCapacity)));
+    return std::string(trim_right(std::string_view(*value).substr(0, kIniValueCapacity)));
+}
+
+std::optional<std::string> IniFile::get_whole(std::string_view section,
+                                              std::string_view key) const {
+    const auto header = find_section(*this, section);
+    if (!header) return std::nullopt;
+    const auto line = find_key(*this, *header, key);
+    if (!line) return std::nullopt;
+    const std::string_view entry = lines[*line];
+    return std::string(trim(entry.substr(entry.find('=') + 1)));
 }
 
 void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {

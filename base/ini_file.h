@@ -34,6 +34,8 @@ struct IniFile {
     // cut to kIniValueCapacity characters; fallback when the section or key is missing.
     std::string get(std::string_view section, std::string_view key,
                     std::string_view fallback) const;
+    // The same value whole, however long; nothing when the section or key is missing.
+    std::optional<std::string> get_whole(std::string_view section, std::string_view key) const;
     // Replaces the value of the key where it stands; a new key goes after the last entry of its
     // section, a new section at the end of the file. A value ends at its first line break (CR or
     // LF), which the format cannot hold.

@@ -26,7 +26,12 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text, std::uint32_t
     return parse_digits(text, base, maximum);
 }
 
-NumberReading read_number(std::string_view text, std::uint32_t maximum) {
+NumberReading read_number(std::string_view text, std::uint64_t maximum) {
+    // A minus sign before digits writes a number below every range the programs take.
+    if (text.size() > 1 && text[0] == '-' &&
+        read_number(text.substr(1), maximum).status != NumberStatus::kMalformed) {
+        return {NumberStatus::kOutOfRange, 0};
+    }
     int base = kDecimal;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
@@ -35,14 +40,15 @@ NumberReading read_number(std::string_view text, std::uint32_t maximum) {
         text.remove_prefix(1);
         base = kHexadecimal;
     }
-    if (const auto value = parse_digits(text, base, maximum)) {
-        return {NumberStatus::kOk, *value};
-    }
     const bool digits_only = !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
         const auto u = static_cast<unsigned char>(c);
         return base == kHexadecimal ? std::isxdigit(u) != 0 : std::isdigit(u) != 0;
     });
-    return {digits_only ? NumberStatus::kOutOfRange : NumberStatus::kMalformed, 0};
+    if (!digits_only) return {NumberStatus::kMalformed, 0};
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc{} || value > maximum) return {NumberStatus::kOutOfRange, 0};
+    return {NumberStatus::kOk, value};
 }
 
 std::string counted(std::uint64_t count, std::string_view noun) {

@@ -26,13 +26,13 @@ enum class NumberStatus : std::uint8_t { kOk, kMalformed, kOutOfRange };
 
 struct NumberReading {
     NumberStatus status = NumberStatus::kMalformed;
-    std::uint32_t value = 0;
+    std::uint64_t value = 0;
 };
 
 // Decimal, or hexadecimal after "0x" or "&", as the programs' command lines take numbers; a
-// number that is well written but larger than `maximum` is out of range rather than malformed,
-// so that the message can say which.
-[[nodiscard]] NumberReading read_number(std::string_view text, std::uint32_t maximum);
+// number that is well written but larger than `maximum` (or negative) is out of range rather
+// than malformed, so that the message can say which.
+[[nodiscard]] NumberReading read_number(std::string_view text, std::uint64_t maximum);
 
 // "1 instruction", "2 instructions": a count and its noun, plural made with an s.
 std::string counted(std::uint64_t count, std::string_view noun);

@@ -19,6 +19,10 @@ trap 'rm -rf "$work"' EXIT
 { printf '\x79\x00\x00'; head -c $((0x2000 - 3)) /dev/zero; } >"$work/TOLVANL.ROM"
 head -c $((0x8000)) /dev/zero >"$work/TOLVANH.ROM"
 
+# A scratch home keeps the user's own window configuration as it is.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
+    XDG_CACHE_HOME=$work/home/.cache
+
 cat >"$work/measure.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail

@@ -13,6 +13,13 @@ void advance_break_counter(Keyboard& keyboard) {
     keyboard.break_counter =
         keyboard.break_counter < kBreakCounterLimit ? keyboard.break_counter + 1 : 0;
 }
+
+void post_next_queued_key(Keyboard& keyboard) {
+    KeyQueue& queue = keyboard.queue;
+    post_key(keyboard, queue.keys[queue.first]);
+    queue.first = (queue.first + 1) % queue.keys.size();
+    --queue.count;
+}
 }  // namespace
 
 // clang-format off
@@ -83,6 +90,11 @@ KeyCode take_pending_key(Keyboard& keyboard) {
 }
 
 bool poll_keyboard(Keyboard& keyboard) {
+    // Firmware that has never reached the key-release address lets no key go that the slice
+    // could wait for: each poll that finds the previous key taken hands it the next one.
+    if (!keyboard.release_address_passed && !keyboard.key_pending && keyboard.queue.count != 0) {
+        post_next_queued_key(keyboard);
+    }
     if (keyboard.key_down) {
         if (keyboard.pending_code == KeyCode::kBrk) advance_break_counter(keyboard);
     } else if (keyboard.key_pending) {
@@ -127,7 +139,9 @@ bool queue_key(Keyboard& keyboard, KeyCode code) {
         post_break(keyboard);
         return true;
     }
-    if (keyboard_idle(keyboard)) {
+    const bool replaces_held_key =
+        !keyboard.release_address_passed && !keyboard.key_pending && queue.count == 0;
+    if (keyboard_idle(keyboard) || replaces_held_key) {
         post_key(keyboard, code);
         return true;
     }
@@ -138,11 +152,8 @@ bool queue_key(Keyboard& keyboard, KeyCode code) {
 }
 
 void deliver_queued_key(Keyboard& keyboard) {
-    KeyQueue& queue = keyboard.queue;
-    if (queue.count == 0 || keyboard.key_pending || keyboard.key_down) return;
-    post_key(keyboard, queue.keys[queue.first]);
-    queue.first = (queue.first + 1) % queue.keys.size();
-    --queue.count;
+    if (keyboard.queue.count == 0 || keyboard.key_pending || keyboard.key_down) return;
+    post_next_queued_key(keyboard);
 }
 
 namespace {

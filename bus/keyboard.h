@@ -155,6 +155,10 @@ struct Keyboard {
     std::int32_t break_counter = 0;
     // Passes of the firmware through its key-release address since the last post.
     std::int32_t scan_pass_counter = 0;
+    // The firmware has reached its key-release address since power on, so it lets keys go the
+    // way the queue waits for. Firmware that scans the matrix its own way never gets there;
+    // until then a new key replaces the one held once the firmware has taken it.
+    bool release_address_passed = false;
     KeyQueue queue;
 };
 
@@ -173,9 +177,11 @@ void clear_pending_key(Keyboard& keyboard);
 // BRK: posted at once, and the keys waiting behind the previous one are dropped.
 void post_break(Keyboard& keyboard);
 // A key pressed by the user. It is posted at once when the keyboard is idle (nothing pending,
-// nothing down, nothing queued); otherwise it waits behind the keys pressed before it. BRK is
-// never queued: it is posted at once and the waiting keys are dropped. Returns false when the
-// queue is full and the key was not kept.
+// nothing down, nothing queued); otherwise it waits behind the keys pressed before it. Until the
+// firmware has passed the key-release address, nothing lets a held key go, so a key that finds
+// the previous one taken and none waiting replaces it at once, and each poll that finds the
+// previous key taken posts the next waiting one. BRK is never queued: it is posted at once and
+// the waiting keys are dropped. Returns false when the queue is full and the key was not kept.
 [[nodiscard]] bool queue_key(Keyboard& keyboard, KeyCode code);
 // Called each time the firmware reaches its keyboard scan, before the scan: when the previous key
 // has been taken and released (nothing pending, nothing down), the oldest waiting key is posted.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "base/file_place.h"
 #include "bus/ports.h"
 
 namespace tolvan {
@@ -21,28 +22,34 @@ void close_load_file(Tape& tape) {
 }
 
 void fail_save(Tape& tape, int error_number, std::uint8_t value) {
-    tape.save_file.reset();
+    tape.save.reset();
+    tape.save_stream = nullptr;
     tape.save_error = error_number;
     tape.save_failed = value != kTapeEndOfFile;
 }
 
 bool put(Tape& tape, std::uint8_t value) {
-    return std::fputc(value, tape.save_file.get()) != EOF;
+    return std::fputc(value, tape.save_stream) != EOF;
 }
 
-// Unbuffered, so that a failed byte is known at once and every byte before it is on the disk.
 bool open_save_file(Tape& tape, std::uint8_t value) {
-    OpenedFile opened = open_regular_file_for_writing(tape.save_file_name);
-    if (!opened.file || std::setvbuf(opened.file.get(), nullptr, _IONBF, 0) != 0) {
-        fail_save(tape, opened.file ? EIO : opened.error_number, value);
+    auto save = std::make_unique<FileTransaction>(directory_of(tape.save_file_name));
+    std::FILE* stream = nullptr;
+    const FilesStatus status = stage_stream(*save, tape.save_file_name, stream);
+    if (!status) {
+        fail_save(tape, status.error_number, value);
         return false;
     }
-    tape.save_file = std::move(opened.file);
+    tape.save = std::move(save);
+    tape.save_stream = stream;
     return true;
 }
 
 void close_save_file(Tape& tape, std::uint8_t value) {
-    if (std::fclose(tape.save_file.release()) != 0) fail_save(tape, errno, value);
+    const FilesStatus status = commit_files(*tape.save);
+    tape.save.reset();
+    tape.save_stream = nullptr;
+    if (!status) fail_save(tape, status.error_number, value);
 }
 }  // namespace
 
@@ -74,7 +81,7 @@ void tape_emit_byte(Tape& tape, std::uint8_t value) {
         if (value == kTapeEndOfFile) tape.save_failed = false;
         return;
     }
-    if (!tape.save_file && !open_save_file(tape, value)) return;
+    if (!tape.save && !open_save_file(tape, value)) return;
     if (value == kTapeEndOfFile) {
         close_save_file(tape, value);
         return;

@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/file_transaction.h"
 #include "base/regular_file.h"
 
 namespace tolvan {
@@ -28,7 +31,10 @@ struct TapeReplay {
 
 struct Tape {
     std::string save_file_name;
-    FileHandle save_file;
+    // The SAVE being recorded: its bytes replace the file's only once its end mark has come, so
+    // that a SAVE cut short or failing leaves the file as it was.
+    std::unique_ptr<FileTransaction> save;
+    std::FILE* save_stream = nullptr;  // belongs to the transaction
     // The current SAVE could not be written: its remaining bytes are dropped until its end mark.
     bool save_failed = false;
     // The system's error number of a SAVE failure that the machine has yet to report; 0 if none.
@@ -49,8 +55,8 @@ struct Tape {
 
 // One OUTF: takes the port F tape bit while port B enables tape output.
 void tape_output_bit(Tape& tape, std::uint8_t port_b, std::uint8_t port_f);
-// A SAVE file that cannot be opened or written ends that SAVE: the bytes already written stay,
-// and the failure is left in save_error, once per SAVE.
+// A SAVE file that cannot be opened or written ends that SAVE: the file keeps its previous
+// contents, and the failure is left in save_error, once per SAVE.
 void tape_emit_byte(Tape& tape, std::uint8_t value);
 // Opens the LOAD file unless it is open; returns whether it tried.
 bool tape_load_open(Tape& tape);

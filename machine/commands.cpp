@@ -11,6 +11,9 @@ namespace tolvan {
 PowerOnResult start_machine(Emulator& emulator) {
     emulator.bus.keyboard.key_down = false;
     emulator.bus.keyboard.scan_pass_counter = 0;
+    // The firmware now running may release keys its own way: until it shows otherwise, keys
+    // replace one another.
+    emulator.bus.keyboard.release_address_passed = false;
     const PowerOnResult result = power_on(emulator);
     // Whatever power-on found: a missing or short RAM image is a first run, which the firmware's
     // cold start at PC 0 handles, and missing ROM images are for the caller to show; the reset
@@ -21,9 +24,14 @@ PowerOnResult start_machine(Emulator& emulator) {
 }
 
 LoadRamResult load_ram(Emulator& emulator) {
-    Failures failures = check_ram_image(configured_ram_file_name());
+    // The image to check is the one that an interrupted Save RAM leaves once recovered.
+    Failures failures = recover_saved_files();
     if (!failures) return {std::move(failures), std::nullopt};
-    return {{}, start_machine(emulator)};
+    failures = check_ram_image(configured_ram_file_name());
+    if (!failures) return {std::move(failures), std::nullopt};
+    PowerOnResult started = start_machine(emulator);
+    failures = std::move(started.failures);
+    return {std::move(failures), std::move(started)};
 }
 
 void simple_reset(Emulator& emulator) {

@@ -26,7 +26,8 @@ struct [[nodiscard]] LoadRamResult {
     std::optional<PowerOnResult> started;
 };
 // Load RAM: start_machine, but only once the RAM image that power-on will read is known to be
-// complete; otherwise the running machine is left as it was.
+// complete; otherwise the running machine is left as it was. The failures are those of the
+// check and of power-on.
 LoadRamResult load_ram(Emulator& emulator);
 // Simple Reset: the firmware restarts at its warm start with BRK pending.
 void simple_reset(Emulator& emulator);

@@ -1,7 +1,9 @@
 #include "machine/configuration.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "machine/state_description.h"
@@ -84,6 +86,26 @@ void apply_timing_checks(Cpu& cpu) {
     if (cpu.max_delay < kMinMaxDelay) cpu.max_delay = kDefaultMaxDelay;
 }
 
+// A name cut to what the program keeps would lead to another file: saves would go there.
+std::string overlong_file_names(const IniFile& file) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {kSectionFiles, kKeyRamFile},
+        {kSectionFiles, kKeyLoadFile},
+        {kSectionFiles, kKeySaveFile},
+        {kSectionTools, kKeyUnassembleFile},
+    };
+    std::string problems;
+    for (const auto& [section, key] : names) {
+        const std::optional<std::string> value = file.get_whole(section, key);
+        if (!value || value->size() <= kIniValueCapacity) continue;
+        if (!problems.empty()) problems += "\n";
+        problems += std::string(kConfigurationFileName) + ": " + std::string(key) + " is " +
+                    std::to_string(value->size()) + " characters long; at most " +
+                    std::to_string(kIniValueCapacity) + " are kept";
+    }
+    return problems;
+}
+
 void read_file_names(Emulator& emulator, const IniFile& file) {
     emulator.control.ram_file_name = file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
     emulator.bus.tape.load_file_name = file.get(kSectionFiles, kKeyLoadFile, kDefaultTapeFile);
@@ -159,13 +181,14 @@ std::int32_t parse_profile_int(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-void read_configuration(Emulator& emulator, const IniFile& file) {
+ConfigurationStatus read_configuration(Emulator& emulator, const IniFile& file) {
     for_each_state_component(emulator, [&file](const auto& component, auto& owner) {
         read_kept_fields(component, owner, file);
     });
     apply_timing_checks(emulator.cpu);
     read_file_names(emulator, file);
     read_unassembler_range(emulator.unassembler, file);
+    return {overlong_file_names(file)};
 }
 
 void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationKeys keys) {
@@ -188,9 +211,9 @@ void write_configuration(const Emulator& emulator, IniFile& file, ConfigurationK
     }
 }
 
-void load_configuration(Emulator& emulator) {
+ConfigurationStatus load_configuration(Emulator& emulator) {
     // A file that exists but cannot be read gives the defaults, as a missing one does.
-    read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
+    return read_configuration(emulator, IniFile::load(kConfigurationFileName).value_or(IniFile{}));
 }
 
 std::string configured_ram_file_name() {
@@ -198,12 +221,22 @@ std::string configured_ram_file_name() {
     return file.get(kSectionFiles, kKeyRamFile, kDefaultRamFile);
 }
 
-WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+ConfigurationText configuration_text(const Emulator& emulator, ConfigurationKeys keys) {
     int read_error = 0;
     std::optional<IniFile> file = IniFile::load(kConfigurationFileName, &read_error);
-    if (!file) return {read_error};
+    if (!file) return {{}, read_error};
     write_configuration(emulator, *file, keys);
-    return file->save(kConfigurationFileName);
+    return {file->text(), 0};
+}
+
+ConfigurationStatus check_configured_file_names() {
+    return {overlong_file_names(IniFile::load(kConfigurationFileName).value_or(IniFile{}))};
+}
+
+WriteStatus save_configuration(const Emulator& emulator, ConfigurationKeys keys) {
+    const ConfigurationText text = configuration_text(emulator, keys);
+    if (text.error_number != 0) return {text.error_number};
+    return write_file_atomically(kConfigurationFileName, text.text);
 }
 
 }  // namespace tolvan

@@ -36,17 +36,34 @@ enum class ConfigurationKeys {
 // keeps the low-order 32 bits of the value, however many digits there are.
 std::int32_t parse_profile_int(std::string_view text);
 
+// What a configuration file holds that the program cannot take as it stands: file names longer
+// than it keeps, a line for each ("Tolvan.ini: FileRAM is 300 characters long; at most 255 are
+// kept"). The fields then hold the names cut short, which must not be written to.
+struct [[nodiscard]] ConfigurationStatus {
+    std::string problems;
+
+    bool ok() const { return problems.empty(); }
+};
+
 // Every key into its field, defaults for what is missing, then the checks of the timing values.
 // Internal RAM cells 0x60-0x7F are not kept and read as 0.
-void read_configuration(Emulator& emulator, const IniFile& file);
+ConfigurationStatus read_configuration(Emulator& emulator, const IniFile& file);
 // Every key from its field (or those of one section), in the order in which a new file gets
 // them.
 void write_configuration(const Emulator& emulator, IniFile& file,
                          ConfigurationKeys keys = ConfigurationKeys::kEverything);
 
-void load_configuration(Emulator& emulator);
+ConfigurationStatus load_configuration(Emulator& emulator);
 // The RAM image file that the configuration file names now, which the next power-on reads.
 std::string configured_ram_file_name();
+// The file as a save of those keys would leave it: what it holds, with the keys named changed.
+struct [[nodiscard]] ConfigurationText {
+    std::string text;
+    int error_number = 0;  // why the file could not be read; its contents were then never seen
+};
+ConfigurationText configuration_text(const Emulator& emulator, ConfigurationKeys keys);
+// The file names of the file as it is now that the program cannot keep whole.
+ConfigurationStatus check_configured_file_names();
 // Rewrites the whole file at once, changing only the keys named and keeping whatever else it
 // holds; fails when the file could not be read or written, and then leaves it as it was.
 [[nodiscard]] WriteStatus save_configuration(

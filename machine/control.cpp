@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/atomic_file.h"
+#include "base/file_transaction.h"
 #include "base/number_text.h"
 #include "base/regular_file.h"
 #include "base/sha256.h"
@@ -30,10 +31,20 @@ std::string image_digest(const AddressSpace& memory, std::uint16_t start, std::s
 
 }  // namespace
 
+Failures recover_saved_files() {
+    const FilesStatus status = recover_files(kSaveFolder);
+    if (status) return {};
+    return failure(
+        status.path == kConfigurationFileName ? kConfigurationWriteError : kRamWriteError,
+        describe_failure(status));
+}
+
 PowerOnResult power_on(Emulator& emulator) {
     AddressSpace& memory = emulator.bus.memory;
-    load_configuration(emulator);
     PowerOnResult result;
+    result.failures = recover_saved_files();
+    if (const ConfigurationStatus configuration = load_configuration(emulator); !configuration.ok())
+        result.failures.add(kConfigurationReadError, configuration.problems);
     result.roms = load_image_file(kLowRomFileName, memory, 0x0000, kLowRomSize,
                                   PowerOnStatus::kLowRomShort, PowerOnStatus::kLowRomMissing);
     // A high ROM failure replaces a low ROM code.
@@ -48,7 +59,8 @@ PowerOnResult power_on(Emulator& emulator) {
     result.ram = load_image_file(emulator.control.ram_file_name.c_str(), memory, kRamImageStart,
                                  kRamImageSize, PowerOnStatus::kRamImageShort,
                                  PowerOnStatus::kRamImageMissing);
-    load_configuration(emulator);
+    // The same problems as the first time, already told.
+    static_cast<void>(load_configuration(emulator));
     if (result.roms != PowerOnStatus::kOk || result.ram != PowerOnStatus::kOk) emulator.cpu.pc = 0;
     return result;
 }
@@ -63,11 +75,27 @@ void after_load_reset(Emulator& emulator) {
 }
 
 Failures save_ram_image(const Emulator& emulator) {
+    // The names held were cut short: the image would go to another file, and the configuration
+    // would lose the names it holds.
+    if (const ConfigurationStatus names = check_configured_file_names(); !names.ok()) {
+        return failure(kRamWriteError, names.problems);
+    }
+    const ConfigurationText configuration =
+        configuration_text(emulator, ConfigurationKeys::kEverything);
+    if (configuration.error_number != 0) {
+        return failure(kConfigurationWriteError,
+                       describe_failure(kConfigurationFileName, {configuration.error_number}));
+    }
     const auto* cells = reinterpret_cast<const char*>(&emulator.bus.memory.image[kRamImageStart]);
-    const std::string& name = emulator.control.ram_file_name;
-    const WriteStatus status = write_file_atomically(name, {cells, kRamImageSize});
-    if (!status) return failure(kRamWriteError, describe_failure(name, status));
-    return save_configuration_keys(emulator, ConfigurationKeys::kEverything);
+    FileTransaction transaction(kSaveFolder);
+    FilesStatus status =
+        stage_file(transaction, emulator.control.ram_file_name, {cells, kRamImageSize});
+    if (status) status = stage_file(transaction, kConfigurationFileName, configuration.text);
+    if (status) status = commit_files(transaction);
+    if (status) return {};
+    return failure(
+        status.path == kConfigurationFileName ? kConfigurationWriteError : kRamWriteError,
+        describe_failure(status));
 }
 
 Failures save_configuration_keys(const Emulator& emulator, ConfigurationKeys keys) {

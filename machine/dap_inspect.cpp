@@ -5,6 +5,7 @@
 #include "base/base64.h"
 #include "machine/dap_arguments.h"
 #include "machine/debugger.h"
+#include "machine/inputs.h"
 #include "machine/register_fields.h"
 #include "tools/hex_text.h"
 #include "tools/labelled_instruction.h"
@@ -215,7 +216,7 @@ DapResult set_variable_body(Emulator& emulator, const json& arguments) {
         if (!index) return {nullptr, "no internal RAM cell " + name};
         const auto byte = parse_field_value(FieldFormat::kHex2, without_hex_prefix(value));
         if (!byte) return {nullptr, "not a byte in hexadecimal: " + value};
-        emulator.cpu.iram[*index] = static_cast<std::uint8_t>(*byte);
+        poke_internal(emulator, static_cast<std::uint8_t>(*index), static_cast<std::uint8_t>(*byte));
         return {{{"value", prefixed_hex("0x", *byte & 0xFFu, 2)}}, {}};
     }
     const Scope* scope = scope_of(reference);
@@ -291,8 +292,8 @@ DapResult write_memory_body(Emulator& emulator, const json& arguments) {
     }
     const std::size_t count = std::min(room, data->size());
     for (std::size_t n = 0; n < count; ++n) {
-        debug_write_byte(emulator, static_cast<std::uint16_t>(*address + std::int64_t(n)),
-                         (*data)[n]);
+        // Through the inputs, so that the history logs it and going back passes it again.
+        poke(emulator, static_cast<std::uint16_t>(*address + std::int64_t(n)), (*data)[n]);
     }
     return {{{"bytesWritten", count}}, {}};
 }

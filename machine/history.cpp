@@ -91,6 +91,19 @@ bool recording(const History& history) {
     return history.settings.length_cycles != 0;
 }
 
+void set_history_minutes(History& history, int minutes) {
+    constexpr std::uint64_t kSecondsPerMinute = 60;
+    history.settings.length_cycles =
+        static_cast<std::uint64_t>(minutes) * kSecondsPerMinute * kCyclesPerSecond;
+    if (minutes != 0) return;
+    history.checkpoints.clear();
+    history.inputs.clear();
+    history.first_input = history.next_input;
+    history.reference.clear();
+    history.memory = 0;
+    history.end = history.now;
+}
+
 RunCount history_start(const History& history) {
     return history.checkpoints.empty() ? history.now : history.checkpoints.front().at;
 }

@@ -1,5 +1,5 @@
 // The recorded session. While the machine runs, the history keeps checkpoints of its state
-// (one every two seconds of emulated time, each coded as its difference from the last whole
+// (one every four seconds of emulated time, each coded as its difference from the last whole
 // one) and a log of every input with the moment it took effect (see inputs.h). From the latest
 // checkpoint before a moment, replaying the steps and the logged inputs gives that moment
 // again, instruction for instruction: the time machine of time_travel.h stands on this.
@@ -33,11 +33,13 @@ struct RunCount {
 // Emulated time at the default speed of the 512 ms timer: 50,000 cycles per 512 ms.
 inline constexpr std::uint64_t kCyclesPerSecond = 97'656;
 inline constexpr int kDefaultHistoryMinutes = 10;
+// The most that the user may ask to keep; the memory limit may keep less.
+inline constexpr int kMostHistoryMinutes = 120;
 inline constexpr std::size_t kDefaultHistoryMemory = std::size_t{64} << 20;
-// A checkpoint every two seconds of emulated time: often enough that a replay to any moment
-// takes a millisecond or so, seldom enough that recording costs the slices a few percent. A
-// whole one every this many: restoring any of them decodes two.
-inline constexpr std::uint64_t kCheckpointCycles = 2 * kCyclesPerSecond;
+// A checkpoint every four seconds of emulated time: often enough that a replay to any moment
+// takes a millisecond or so, seldom enough that recording costs the slices a few percent.
+inline constexpr std::uint64_t kCheckpointCycles = 4 * kCyclesPerSecond;
+// A whole one every this many, the others coded against it: restoring any decodes two.
 inline constexpr std::size_t kCheckpointsPerKeyframe = 16;
 
 struct LoggedInput {
@@ -83,6 +85,9 @@ struct History {
 };
 
 bool recording(const History& history);
+// Keeps that many minutes of emulated time from now on; none forgets the whole history and
+// records nothing more.
+void set_history_minutes(History& history, int minutes);
 // The earliest moment that the history can give again.
 RunCount history_start(const History& history);
 // The bytes that the checkpoints and the log take.

@@ -66,6 +66,10 @@ bool apply_input(Emulator& emulator, const Input& input) {
             debug_write_byte(emulator, static_cast<std::uint16_t>(input.value),
                              static_cast<std::uint8_t>(input.detail));
             return true;
+        case InputKind::kInternalPoke:
+            cpu.iram[static_cast<std::size_t>(input.value) % cpu.iram.size()] =
+                static_cast<std::uint8_t>(input.detail);
+            return true;
         case InputKind::kSetField:
             return set_field(emulator, input.name, input.value);
         case InputKind::kLoadFile:
@@ -90,6 +94,10 @@ bool press_key(Emulator& emulator, KeyCode code) {
 
 void poke(Emulator& emulator, std::uint16_t address, std::uint8_t value) {
     enter_input(emulator, {InputKind::kPoke, address, value, {}, {}});
+}
+
+void poke_internal(Emulator& emulator, std::uint8_t index, std::uint8_t value) {
+    enter_input(emulator, {InputKind::kInternalPoke, index, value, {}, {}});
 }
 
 bool edit_field(Emulator& emulator, std::string_view name, std::int64_t value) {

@@ -24,6 +24,7 @@ enum class InputKind : std::uint8_t {
     kTimerLimits,  // the speed box: value the 512 ms limit, detail the 2 ms limit
     kLcdRedraw,    // the window painted its face again: the next refresh draws the LCD
     kPoke,         // the debugger writes a byte (value: address, detail: byte), ROM included
+    kInternalPoke,  // the debugger writes a cell of internal RAM (value: index, detail: byte)
     kSetField,     // the debugger edits a field of the state description (name, value)
     kLoadFile,     // the LOAD file as the firmware opened it (value 1 if it opened; bytes)
     kNewState,     // power-on, Load RAM or a loaded state: the history's next checkpoint holds it
@@ -49,6 +50,8 @@ bool apply_input(Emulator& emulator, const Input& input);
 [[nodiscard]] bool press_key(Emulator& emulator, KeyCode code);
 // A byte written by the debugger into the cell that the address reaches (see debug_write_byte).
 void poke(Emulator& emulator, std::uint16_t address, std::uint8_t value);
+// A cell of the processor's internal RAM written by the debugger.
+void poke_internal(Emulator& emulator, std::uint8_t index, std::uint8_t value);
 // A field of the state description, by name, set by the debugger; false for an unknown name.
 [[nodiscard]] bool edit_field(Emulator& emulator, std::string_view name, std::int64_t value);
 // The window painted the calculator's face again: the LCD comes back at the next refresh.

@@ -1,97 +1,50 @@
 #include "machine/register_fields.h"
 
 #include <charconv>
-#include <type_traits>
 
+#include "machine/inputs.h"
+#include "machine/state_description.h"
 #include "tools/hex_text.h"
 
 namespace tolvan {
 
 namespace {
 
-template <std::uint8_t kIndex>
-constexpr RegisterField iram_byte(const char* name) {
-    return {
-        name, FieldFormat::kHex2, FieldGroup::kRegister,
-        [](const Emulator& e) -> std::uint32_t { return e.cpu.iram[kIndex]; },
-        [](Emulator& e, std::uint32_t v) { e.cpu.iram[kIndex] = static_cast<std::uint8_t>(v); }};
-}
-
-template <std::uint8_t kLow>
-constexpr RegisterField iram_pair(const char* name) {
-    return {name, FieldFormat::kHex4, FieldGroup::kRegister,
-            [](const Emulator& e) -> std::uint32_t { return register_pair(e.cpu, kLow); },
-            [](Emulator& e, std::uint32_t v) {
-                set_register_pair(e.cpu, kLow, static_cast<std::uint16_t>(v));
-            }};
-}
-
-template <std::uint8_t kMask>
-constexpr RegisterField flag(const char* name) {
-    return {name, FieldFormat::kBit, FieldGroup::kFlag,
-            [](const Emulator& e) -> std::uint32_t { return (e.cpu.flags & kMask) != 0; },
-            [](Emulator& e, std::uint32_t v) {
-                e.cpu.flags =
-                    static_cast<std::uint8_t>(v != 0 ? e.cpu.flags | kMask : e.cpu.flags & ~kMask);
-            }};
-}
-
-// Member pointers name the field once for both directions.
-template <auto kMember>
-std::uint32_t read_cpu(const Emulator& e) {
-    return static_cast<std::uint32_t>(e.cpu.*kMember);
-}
-template <auto kMember>
-void write_cpu(Emulator& e, std::uint32_t v) {
-    e.cpu.*kMember = static_cast<std::remove_reference_t<decltype(e.cpu.*kMember)>>(v);
-}
-template <auto kMember>
-constexpr RegisterField cpu_field(const char* name, FieldFormat format, FieldGroup group) {
-    return {name, format, group, &read_cpu<kMember>, &write_cpu<kMember>};
-}
-
-template <auto kMember>
-std::uint32_t read_port(const Emulator& e) {
-    return e.bus.ports.*kMember;
-}
-template <auto kMember>
-void write_port(Emulator& e, std::uint32_t v) {
-    e.bus.ports.*kMember = static_cast<std::uint8_t>(v);
-}
-template <auto kMember>
-constexpr RegisterField port(const char* name) {
-    return {name, FieldFormat::kHex2, FieldGroup::kPort, &read_port<kMember>, &write_port<kMember>};
-}
-
 constexpr FieldGroup kRegister = FieldGroup::kRegister;
+constexpr FieldGroup kFlag = FieldGroup::kFlag;
 constexpr FieldGroup kTimer = FieldGroup::kTimer;
+constexpr FieldGroup kPort = FieldGroup::kPort;
+constexpr FieldFormat kHex2 = FieldFormat::kHex2;
+constexpr FieldFormat kHex4 = FieldFormat::kHex4;
+constexpr FieldFormat kBit = FieldFormat::kBit;
+constexpr FieldFormat kDecimal = FieldFormat::kDecimal;
 
-const RegisterField kFields[] = {
-    iram_byte<kRegisterA>("A"),
-    iram_byte<kRegisterB>("B"),
-    iram_byte<kRegisterI>("I"),
-    iram_byte<kRegisterJ>("J"),
-    iram_byte<kRegisterK>("K"),
-    iram_byte<kRegisterL>("L"),
-    iram_byte<kRegisterM>("M"),
-    iram_byte<kRegisterN>("N"),
-    iram_pair<kRegisterXL>("X"),
-    iram_pair<kRegisterYL>("Y"),
-    cpu_field<&Cpu::p>("P", FieldFormat::kHex2, kRegister),
-    cpu_field<&Cpu::q>("Q", FieldFormat::kHex2, kRegister),
-    cpu_field<&Cpu::r>("R", FieldFormat::kHex2, kRegister),
-    cpu_field<&Cpu::dp>("DP", FieldFormat::kHex4, kRegister),
-    cpu_field<&Cpu::pc>("PC", FieldFormat::kHex4, kRegister),
-    flag<kFlagZ>("Z"),
-    flag<kFlagC>("C"),
-    cpu_field<&Cpu::counter_512ms>("512 ms timer", FieldFormat::kDecimal, kTimer),
-    cpu_field<&Cpu::elapsed_512ms>("512 ms elapsed", FieldFormat::kBit, kTimer),
-    cpu_field<&Cpu::counter_2ms>("2 ms timer", FieldFormat::kDecimal, kTimer),
-    cpu_field<&Cpu::elapsed_2ms>("2 ms elapsed", FieldFormat::kBit, kTimer),
-    port<&Ports::port_a>("port A"),
-    port<&Ports::port_b>("port B"),
-    port<&Ports::port_f>("port F"),
-    port<&Ports::port_c>("port C"),
+constexpr RegisterField kFields[] = {
+    {"A", kHex2, kRegister, "register_a"},
+    {"B", kHex2, kRegister, "register_b"},
+    {"I", kHex2, kRegister, "register_i"},
+    {"J", kHex2, kRegister, "register_j"},
+    {"K", kHex2, kRegister, "register_k"},
+    {"L", kHex2, kRegister, "register_l"},
+    {"M", kHex2, kRegister, "register_m"},
+    {"N", kHex2, kRegister, "register_n"},
+    {"X", kHex4, kRegister, "register_x"},
+    {"Y", kHex4, kRegister, "register_y"},
+    {"P", kHex2, kRegister, "ram_pointer_p"},
+    {"Q", kHex2, kRegister, "ram_pointer_q"},
+    {"R", kHex2, kRegister, "stack_pointer"},
+    {"DP", kHex4, kRegister, "data_pointer"},
+    {"PC", kHex4, kRegister, "program_counter"},
+    {"Z", kBit, kFlag, "zero_flag"},
+    {"C", kBit, kFlag, "carry_flag"},
+    {"512 ms timer", kDecimal, kTimer, "timer_count_512ms"},
+    {"512 ms elapsed", kBit, kTimer, "timer_elapsed_512ms"},
+    {"2 ms timer", kDecimal, kTimer, "timer_count_2ms"},
+    {"2 ms elapsed", kBit, kTimer, "timer_elapsed_2ms"},
+    {"port A", kHex2, kPort, "port_a"},
+    {"port B", kHex2, kPort, "port_b"},
+    {"port F", kHex2, kPort, "port_f"},
+    {"port C", kHex2, kPort, "port_c"},
 };
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {
@@ -117,6 +70,15 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text, int base) {
 }
 
 }  // namespace
+
+std::uint32_t RegisterField::read(const Emulator& emulator) const {
+    return static_cast<std::uint32_t>(field_value(emulator, field).value_or(0));
+}
+
+void RegisterField::write(Emulator& emulator, std::uint32_t value) const {
+    // Every field of the table is one of the description's, so the edit cannot miss.
+    static_cast<void>(edit_field(emulator, field, value));
+}
 
 std::span<const RegisterField> register_fields() {
     return kFields;

@@ -15,12 +15,16 @@ namespace tolvan {
 enum class FieldFormat : std::uint8_t { kHex2, kHex4, kBit, kDecimal };
 enum class FieldGroup : std::uint8_t { kRegister, kFlag, kTimer, kPort };
 
+// A field of the state description as a debugger shows it. A change goes through the machine's
+// inputs, so that the history logs it and going back passes it again.
 struct RegisterField {
     const char* name;
     FieldFormat format;
     FieldGroup group;
-    std::uint32_t (*read)(const Emulator&);
-    void (*write)(Emulator&, std::uint32_t);
+    std::string_view field;  // its name in the state description
+
+    std::uint32_t read(const Emulator& emulator) const;
+    void write(Emulator& emulator, std::uint32_t value) const;
 };
 
 // In the order the debugger shows them: A, B, I, J, K, L, M, N, X, Y, P, Q, R, DP, PC, Z, C,

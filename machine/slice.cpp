@@ -20,6 +20,7 @@ constexpr std::int64_t kWorkBetweenClockChecks = std::int64_t{1} << 16;
 // The next waiting key goes in once the previous one is gone; a held key is let go after three
 // scans.
 void count_scan_pass(Keyboard& keyboard) {
+    keyboard.release_address_passed = true;
     deliver_queued_key(keyboard);
     if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
     keyboard.scan_pass_counter = 0;

@@ -185,6 +185,7 @@ constexpr std::array kKeyboardScalars = {
     member<&Keyboard::key_pending>({.name = "key_pending"}),
     member<&Keyboard::break_counter>({.name = "break_counter"}),
     member<&Keyboard::scan_pass_counter>({.name = "scan_passes"}),
+    member<&Keyboard::release_address_passed>({.name = "release_address_passed"}),
 };
 
 // The waiting keys, oldest first, each as its code in four bytes, lowest first. Where the ring
@@ -296,6 +297,16 @@ const StateComponent<SliceProgress> kSliceState{kSliceScalars, {}};
 const StateComponent<MachineControl> kControlState{kControlScalars, {}};
 const StateComponent<RunCount> kExecutedState{kExecutedScalars, {}};
 const StateComponent<Screen> kScreenState{{}, kScreenBytes};
+
+std::optional<std::int64_t> field_value(const Emulator& emulator, std::string_view name) {
+    std::optional<std::int64_t> value;
+    for_each_state_component(emulator, [&](const auto& component, const auto& owner) {
+        for (const auto& field : component.scalars) {
+            if (!value && field.info.name == name) value = field.get(owner);
+        }
+    });
+    return value;
+}
 
 std::string registers_text(const Cpu& cpu) {
     std::string text;

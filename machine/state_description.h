@@ -7,6 +7,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -107,6 +108,9 @@ void for_each_state_component(E& emulator, Visit&& visit) {
     visit(kExecutedState, emulator.executed);
     visit(kScreenState, emulator.screen);
 }
+
+// The value of the scalar field of that name, if the description has one.
+std::optional<std::int64_t> field_value(const Emulator& emulator, std::string_view name);
 
 // The register text of the trace, the history and the debugger's stops: "A=02 B=00 I=00 J=00
 // X=0000 Y=0000 P=00 Q=00 R=5C DP=0000 F=00", each field in hexadecimal at its width.

@@ -89,7 +89,9 @@ StateFileStatus apply_records(const Records& records, Emulator& fresh) {
     });
     if (status && used != records.size()) {
         // Name the first record that no field took.
-        for (const auto& [name, value] : records) {
+        for (const auto& record : records) {
+            // Named, not bound: clang before 16 cannot capture a structured binding in a lambda.
+            const std::string& name = record.first;
             bool known = name == kLowRomRecord || name == kHighRomRecord;
             for_each_machine_field(
                 fresh, [&](const auto& field, auto&) { known = known || field.info.name == name; });
@@ -100,6 +102,10 @@ StateFileStatus apply_records(const Records& records, Emulator& fresh) {
 }
 
 }  // namespace
+
+std::string quick_slot_file_name(int slot) {
+    return "TOLVAN" + std::to_string(slot) + ".STA";
+}
 
 std::string state_file_bytes(const Emulator& emulator) {
     std::vector<std::uint8_t> records;

@@ -22,6 +22,9 @@
 namespace tolvan {
 
 inline constexpr std::uint32_t kStateFileVersion = 1;
+// The window's quick slots keep their states beside the ROM images: TOLVAN1.STA, TOLVAN2.STA...
+inline constexpr int kQuickSlots = 3;
+std::string quick_slot_file_name(int slot);
 
 enum class StateFileProblem : std::uint8_t {
     kNone,

@@ -164,10 +164,12 @@ struct MatcherBase {
         moment = start;
         before = limit;
     }
-    void found_at(std::uint64_t at) {
-        if (at >= before) return;
+    // Whether the moment counts: one before the search's limit.
+    bool found_at(std::uint64_t at) {
+        if (at >= before) return false;
         found = true;
         match = at;
+        return true;
     }
 };
 
@@ -214,8 +216,7 @@ struct BreakOrWatch : WatchingMatcher {
     static void before_step(void* context, const Emulator& emulator) {
         auto& self = *static_cast<BreakOrWatch*>(context);
         self.pc = emulator.cpu.pc;
-        if (self.debugger->breakpoint_at[self.pc] && self.moment < self.before) {
-            self.found_at(self.moment);
+        if (self.debugger->breakpoint_at[self.pc] && self.found_at(self.moment)) {
             self.stop = {StopReason::kBreakpoint, self.pc, 0, 0, false};
         }
     }
@@ -223,8 +224,7 @@ struct BreakOrWatch : WatchingMatcher {
         auto& self = *static_cast<BreakOrWatch*>(context);
         ++self.moment;
         const WatchHit hit = self.take_hit(emulator);
-        if (hit.hit && self.moment < self.before) {
-            self.found_at(self.moment);
+        if (hit.hit && self.found_at(self.moment)) {
             self.stop = {StopReason::kWatchpoint, emulator.cpu.pc, self.pc, hit.address, hit.write};
         }
     }
@@ -272,8 +272,7 @@ struct WriteTo : WatchingMatcher {
     static void after_step(void* context, const Emulator& emulator) {
         auto& self = *static_cast<WriteTo*>(context);
         const WatchHit hit = self.take_hit(emulator);
-        if (hit.hit && hit.write && self.moment < self.before) {
-            self.found_at(self.moment);
+        if (hit.hit && hit.write && self.found_at(self.moment)) {
             const auto after = static_cast<std::int64_t>(self.moment + 1) + self.executed_offset;
             self.last = {self.moment, static_cast<std::uint64_t>(after), self.pc, hit.value};
         }
@@ -321,6 +320,20 @@ bool travel_to(Emulator& emulator, std::uint64_t moment) {
     const StepProbe probe{&HistoryRecorder::before_step, nullptr, &recorder};
     move_to(emulator, moment, &probe);
     return true;
+}
+
+bool travel_back_in_time(Emulator& emulator, std::uint64_t cycles) {
+    if (at_history_start(emulator)) return false;
+    const History& history = emulator.history;
+    const RunCount start = history_start(history);
+    const double span_cycles = static_cast<double>(history.end.cycles - start.cycles);
+    const double span_instructions =
+        static_cast<double>(history.end.instructions - start.instructions);
+    const double per_cycle = span_cycles > 0 ? span_instructions / span_cycles : 1;
+    const auto back = std::max<std::uint64_t>(
+        1, static_cast<std::uint64_t>(static_cast<double>(cycles) * per_cycle));
+    const std::uint64_t now = history.now.instructions;
+    return travel_to(emulator, now - std::min(back, now - start.instructions));
 }
 
 bool step_back(Emulator& emulator) {

@@ -20,6 +20,10 @@ namespace tolvan {
 // (see history_start and History::end).
 [[nodiscard]] bool travel_to(Emulator& emulator, std::uint64_t moment);
 
+// About `cycles` of emulated time back (the instructions that they took on average in the
+// history); as far as the start of the history at most. False when the machine is there already.
+[[nodiscard]] bool travel_back_in_time(Emulator& emulator, std::uint64_t cycles);
+
 // The debugger's commands. Each leaves the debugger paused at the moment reached, with the
 // reason as its last stop, and returns false (the machine unchanged) when the history holds no
 // earlier moment.

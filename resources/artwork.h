@@ -1,5 +1,6 @@
 // The program's pictures, drawn by code: the LCD column images, the calculator's face on which
-// the LCD is drawn and the keys are clicked, the small picture of the Info box and the icon.
+// the LCD is drawn and the keys are clicked and the small picture of the Info box. The icon is
+// drawn apart, as a scalable picture (icon.svg).
 #pragma once
 
 #include "base/image.h"
@@ -10,8 +11,6 @@ namespace tolvan {
 // and the LCD's colours are those of machine/display.h, which draws with them.
 constexpr int kInfoPictureWidth = 64;
 constexpr int kInfoPictureHeight = 27;
-constexpr int kMinIconSize = 48;
-constexpr int kMaxIconSize = 256;
 
 // The 128 images of a dot column: the image of column value v (bit b = dot row b from the top)
 // is 2 x 21 pixels at x = 2v, each set bit a 2 x 2 dot at y = 3b.
@@ -23,8 +22,5 @@ Image make_case_bitmap();
 
 // The face scaled down to 64 x 27.
 Image make_info_picture();
-
-// A square icon of the given size, clamped to kMinIconSize..kMaxIconSize.
-Image make_icon(int size);
 
 }  // namespace tolvan

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/file_place.h"
+
 namespace tolvan {
 
 // The contents of a source file, or why there are none.
@@ -28,14 +30,6 @@ struct LoadedFile {
 
 // Refuses directories, devices, FIFOs and sockets, and files longer than `limit` bytes.
 LoadedFile read_source_file(const std::string& path, std::size_t limit);
-
-// What tells two names of one file apart from names of two files.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-
-    bool operator==(const FileIdentity&) const = default;
-};
 
 // Nothing when the file does not exist (or cannot be examined).
 std::optional<FileIdentity> file_identity(const std::string& path);

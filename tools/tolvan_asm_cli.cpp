@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/atomic_file.h"
+#include "base/file_place.h"
+#include "base/file_transaction.h"
 #include "base/number_text.h"
 #include "base/version.h"
 #include "tools/assembler.h"
@@ -328,15 +329,13 @@ ParsedArguments parse_arguments(const std::vector<std::string_view>& args) {
     return parsed;
 }
 
-// Two names of one file: the same device and inode, or, for files that do not exist yet, the
-// same path once "." and ".." and symbolic links of the directories are resolved.
+// Two names of one file, also before either exists: where their symbolic links lead, the same
+// folder and name, or the same existing file. A name whose folder cannot be found leads
+// nowhere and is written nowhere.
 bool same_file(const std::string& a, const std::string& b) {
-    const auto first = file_identity(a);
-    const auto second = file_identity(b);
-    if (first || second) return first == second;
-    std::error_code ignored;
-    return std::filesystem::weakly_canonical(a, ignored) ==
-           std::filesystem::weakly_canonical(b, ignored);
+    const auto first = file_place(a);
+    const auto second = file_place(b);
+    return first && second && same_place(*first, *second);
 }
 
 struct NamedFile {
@@ -409,9 +408,22 @@ std::string image_contents(const AssemblyResult& result, const AsmOptions& optio
     return {image.begin(), image.end()};
 }
 
-bool write_output(const std::string& path, std::string_view contents, std::ostream& err) {
-    const WriteStatus status = write_file_atomically(path, contents);
-    if (!status.ok()) err << "tolvan-asm: cannot write " << describe_failure(path, status) << '\n';
+struct Output {
+    const std::string& path;
+    std::string contents;
+};
+
+// Every output complete in its temporary file before any replaces its file: all or none.
+bool write_outputs(const std::vector<Output>& outputs, std::ostream& err) {
+    FileTransaction transaction(directory_of(outputs.front().path));
+    FilesStatus status;
+    for (const Output& output : outputs) {
+        if (!output.path.empty() && status) {
+            status = stage_file(transaction, output.path, output.contents);
+        }
+    }
+    if (status) status = commit_files(transaction);
+    if (!status) err << "tolvan-asm: cannot write " << describe_failure(status) << '\n';
     return status.ok();
 }
 
@@ -428,6 +440,12 @@ std::optional<BaseImage> load_base(const AsmOptions& options, std::ostream& err)
 }
 
 int assemble_and_write(const AsmOptions& options, std::ostream& err) {
+    // Outputs left half replaced by an interrupted run are finished or given up first.
+    if (const FilesStatus recovered = recover_files(directory_of(options.image)); !recovered) {
+        err << "tolvan-asm: cannot finish an earlier write: " << describe_failure(recovered)
+            << '\n';
+        return kAsmSourceErrors;
+    }
     const std::vector<NamedFile> outputs = outputs_of(options);
     if (const std::string reason = clash(outputs, inputs_of(options)); !reason.empty()) {
         return refuse(reason, err);
@@ -445,21 +463,16 @@ int assemble_and_write(const AsmOptions& options, std::ostream& err) {
     if (const std::string reason = clash(outputs, included_files(result)); !reason.empty()) {
         return refuse(reason, err);
     }
-    if (!write_output(options.image, image_contents(result, options, *base), err)) {
-        return kAsmSourceErrors;
-    }
-    if (!options.listing.empty() && !write_output(options.listing, assembly_listing(result), err)) {
-        return kAsmSourceErrors;
-    }
-    if (!options.symbols.empty() &&
-        !write_output(options.symbols, symbol_file_text(assembly_symbols(result)), err)) {
-        return kAsmSourceErrors;
-    }
-    if (!options.debug_info.empty() &&
-        !write_output(options.debug_info,
-                      debug_info_text(assembly_debug_info(result, options.source)), err)) {
-        return kAsmSourceErrors;
-    }
+    const std::vector<Output> contents = {
+        {options.image, image_contents(result, options, *base)},
+        {options.listing, options.listing.empty() ? "" : assembly_listing(result)},
+        {options.symbols,
+         options.symbols.empty() ? "" : symbol_file_text(assembly_symbols(result))},
+        {options.debug_info, options.debug_info.empty()
+                                 ? ""
+                                 : debug_info_text(assembly_debug_info(result, options.source))},
+    };
+    if (!write_outputs(contents, err)) return kAsmSourceErrors;
     return kAsmSuccess;
 }
 

@@ -11,11 +11,16 @@ namespace tolvan {
 
 enum class DebugCommand : std::uint8_t {
     kRun,
+    kReverseContinue,
     kPause,
     kStep,
+    kStepBack,
     kStepOver,
+    kStepBackOver,
     kStepOut,
     kRunToCursor,
+    kReverseRunToCursor,
+    kLastWrite,
     kToggleBreakpoint,
     kStepLine,
     kShowUnassembly,

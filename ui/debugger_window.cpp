@@ -15,6 +15,7 @@
 
 #include "machine/debugger.h"
 #include "machine/source_map.h"
+#include "machine/time_travel.h"
 #include "tools/labelled_instruction.h"
 #include "ui/breakpoint_view.h"
 #include "ui/code_view.h"
@@ -116,6 +117,9 @@ DebuggerWindow::DebuggerWindow(Emulator& emulator, Display& display, QWidget* pa
 
     connect(registers_, &RegisterView::edited, this, [this] { refresh(false); });
     connect(memory_, &MemoryView::edited, this, [this] { refresh(false); });
+    connect(history_, &HistoryView::moment_chosen, this, &DebuggerWindow::travel_to_entry);
+    connect(memory_, &MemoryView::last_write_requested, this,
+            [this] { run_command(DebugCommand::kLastWrite); });
     connect(memory_, &MemoryView::watch_requested, this, [this](Watchpoint watchpoint) {
         breakpoints_->add_watchpoint(watchpoint);
         refresh(false);
@@ -330,6 +334,7 @@ void DebuggerWindow::update_actions(bool paused) {
     // Without the firmware nothing runs, nor steps.
     const bool runs = emulator_.control.power_on_status == PowerOnStatus::kOk;
     for (const auto& [command, action] : actions_) {
+        // Going back needs a machine that stands still, as stepping does.
         const bool always = command == DebugCommand::kToggleBreakpoint;
         action->setEnabled(always || (runs && (command == DebugCommand::kPause) != paused));
     }
@@ -401,8 +406,50 @@ void DebuggerWindow::run_command(DebugCommand command) {
                 statusBar()->showMessage(tr("No source line for this instruction"), kMessageMs);
             }
             return;
+        case DebugCommand::kReverseContinue:
+            went_back(reverse_continue(emulator_));
+            break;
+        case DebugCommand::kStepBack:
+            went_back(step_back(emulator_));
+            break;
+        case DebugCommand::kStepBackOver:
+            went_back(step_back_over(emulator_));
+            break;
+        case DebugCommand::kReverseRunToCursor:
+            if (const auto cursor = code_->cursor()) {
+                went_back(reverse_run_to(emulator_, *cursor),
+                          tr("PC was not at %1 in the history")
+                              .arg(QString::fromStdString(
+                                  describe_with_hex(emulator_.symbols, *cursor))));
+            }
+            break;
+        case DebugCommand::kLastWrite:
+            went_back(go_to_last_write(emulator_, memory_->selected()),
+                      tr("Nothing wrote %1 in the history")
+                          .arg(QString::fromStdString(
+                              describe_with_hex(emulator_.symbols, memory_->selected()))));
+            break;
     }
     refresh(emulator_.debugger.stop_count != seen_stop_count_);
+}
+
+void DebuggerWindow::went_back(bool moved, const QString& why_not) {
+    if (!moved) {
+        statusBar()->showMessage(
+            why_not.isEmpty() ? tr("The history holds nothing earlier") : why_not, kMessageMs);
+        return;
+    }
+    // The LCD as it showed at that moment.
+    draw_lcd(display_, emulator_.screen.cells);
+    emit lcd_changed();
+}
+
+void DebuggerWindow::travel_to_entry(std::uint64_t moment) {
+    if (!is_paused(emulator_)) pause(emulator_);
+    if (!travel_to(emulator_, moment)) return;
+    mark_stop(emulator_, {StopReason::kTravel, emulator_.cpu.pc, 0, 0, false});
+    went_back(true);
+    refresh(true);
 }
 
 std::optional<std::uint16_t> DebuggerWindow::address_in(QLineEdit* field) {

@@ -85,6 +85,10 @@ class DebuggerWindow : public QMainWindow {
     void show_state();
     // The address that a field names, or nothing after telling the user why not.
     std::optional<std::uint16_t> address_in(QLineEdit* field);
+    // After a command that goes back: the LCD as it was, or why the machine did not move.
+    void went_back(bool moved, const QString& why_not = {});
+    // A row of the history chosen: the machine goes back to the moment before that instruction.
+    void travel_to_entry(std::uint64_t moment);
     void go_to_code();
     void go_to_memory();
     void follow_in_memory();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/version.h"
+#include "machine/commands.h"
 #include "machine/configuration.h"
 #include "machine/control.h"
 #include "resources/artwork.h"
@@ -316,11 +317,10 @@ void edit_speed(QWidget* owner, Emulator& emulator) {
     connect_reject(dialog, form.cancel_button);
     if (run(dialog) != QDialog::Accepted) return;
     // The fields were checked before the box closed.
-    cpu.max_delay = timing_from_field(text_of(form.delay_edit)).value_or(cpu.max_delay);
-    cpu.timer_limit_512ms =
-        timer_limit_512ms_from_field(text_of(form.timer512_edit)).value_or(cpu.timer_limit_512ms);
-    cpu.timer_limit_2ms =
-        timing_from_field(text_of(form.timer2_edit)).value_or(cpu.timer_limit_2ms);
+    change_speed(
+        emulator, timing_from_field(text_of(form.delay_edit)).value_or(cpu.max_delay),
+        timer_limit_512ms_from_field(text_of(form.timer512_edit)).value_or(cpu.timer_limit_512ms),
+        timing_from_field(text_of(form.timer2_edit)).value_or(cpu.timer_limit_2ms));
     show_failures(owner, save_configuration_keys(emulator, ConfigurationKeys::kTiming));
 }
 

@@ -23,6 +23,10 @@ const HelpRow kPcKeys[] = {
      "the nine keys of the top row: CAL, BASIC, BRK (F3), the three teal keys, down, up, left"},
     {"Shift held with Enter, Backspace, Esc, an arrow or F1-F9",
      "SHIFT, then that key (so Shift + left arrow deletes in the demo)"},
+    {"Page Up, held",
+     "none: the calculator runs backwards through its history, faster the longer the key is "
+     "held; let go and it runs on from there"},
+    {"F10, F11, F12; with Shift", "none: load quick slot 1, 2, 3; save it (File)"},
 };
 
 // `text` becomes code, everything else is escaped.
@@ -90,6 +94,15 @@ debugger; Tools, Load debug information... adds another.</li>
 <li>The window's size and place, the debugger's layout and the machine folder last chosen:
 <code>~/.config/tolvan/tolvan.conf</code>.</li>
 </ul>
+<h2>Going back in time</h2>
+<p>While the machine runs, Tolvan keeps its history: the last ten minutes of emulated time or
+more. Hold Page Up and the calculator runs backwards; let go and it runs on from there. Tools,
+Timeline... (Ctrl+T) shows a slider over the history: drag it to any moment, the LCD shows it as
+it was, and Resume here goes on from there (Back to now returns); it also sets how many minutes
+the history keeps. File, Save state... and Load
+state... keep the whole machine in a file (<code>.sta</code>) that only a machine with the same
+ROM images loads; the quick slots (F10, F11, F12 to load, with Shift to save) keep theirs
+beside the ROM images.</p>
 <h2>The debugger</h2>
 <p>Tools, Debugger (Ctrl+D) opens the debugger's window beside the calculator. The machine
 keeps running until you pause it or it reaches a breakpoint or a watchpoint. Its keys:</p>
@@ -98,7 +111,10 @@ keeps running until you pause it or it reaches a breakpoint or a watchpoint. Its
 <code>&amp;1A2F</code>), a label, or <code>label+N</code> / <code>label-N</code>. In the memory
 view, select bytes (drag, or Shift+click) and use the context menu to stop on reads or writes
 of them; the Breakpoints pane lists breakpoints and watchpoints, to enable, disable, delete or
-go to. The View menu shows or hides the panes; their places and sizes are kept.</p>
+go to. The View menu shows or hides the panes; their places and sizes are kept. The commands
+that go back (step back, step back over, reverse continue, reverse run to cursor, go to the last
+write of the memory byte selected) take the machine back through its history; a click on a row
+of the History pane goes back to the moment before that instruction.</p>
 )";
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/history_view.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 #include "machine/debugger.h"
@@ -58,12 +59,28 @@ HistoryView::HistoryView(const Emulator& emulator, QWidget* parent)
 
 void HistoryView::show_values() {
     std::string text;
+    moments_.clear();
     for (const HistoryEntry& entry : history(emulator_.debugger)) {
         text += history_line(emulator_, entry);
         text += '\n';
+        moments_.push_back(entry.moment);
     }
     setPlainText(QString::fromStdString(text));
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+std::optional<std::uint64_t> HistoryView::moment_of_row(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= moments_.size()) return std::nullopt;
+    return moments_[static_cast<std::size_t>(row)];
+}
+
+void HistoryView::mouseReleaseEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseReleaseEvent(event);
+    // A click, not the end of a selection of text to copy.
+    if (textCursor().hasSelection()) return;
+    if (const auto moment = moment_of_row(cursorForPosition(event->pos()).blockNumber())) {
+        emit moment_chosen(*moment);
+    }
 }
 
 }  // namespace tolvan

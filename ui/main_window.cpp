@@ -18,10 +18,13 @@
 #include "machine/commands.h"
 #include "machine/control.h"
 #include "machine/demo_firmware.h"
+#include "machine/inputs.h"
 #include "machine/key_mapping.h"
 #include "machine/rom_check.h"
 #include "machine/slice.h"
 #include "machine/source_map.h"
+#include "machine/state_file.h"
+#include "machine/time_travel.h"
 #include "resources/artwork.h"
 #include "ui/client_view.h"
 #include "ui/debugger_window.h"
@@ -35,6 +38,7 @@
 #include "ui/preferences.h"
 #include "ui/qt_keys.h"
 #include "ui/status_note.h"
+#include "ui/timeline_box.h"
 #include "ui/window_placement.h"
 
 namespace tolvan {
@@ -55,6 +59,11 @@ constexpr MenuItem kFileMenu[] = {
     kSeparator,
     {MenuCommand::kSaveRam, "&Save RAM"},
     {MenuCommand::kLoadRam, "&Load RAM"},
+    kSeparator,
+    {MenuCommand::kSaveState, "Save s&tate..."},
+    {MenuCommand::kLoadState, "Load st&ate..."},
+    {MenuCommand::kQuickSaveMenu, "&Quick save"},
+    {MenuCommand::kQuickLoadMenu, "Quic&k load"},
     kSeparator,
     {MenuCommand::kExit, "E&xit"},
 };
@@ -84,6 +93,7 @@ constexpr MenuItem kToolsMenu[] = {
     {MenuCommand::kDebugger, "&Debugger"},
     {MenuCommand::kLoadSymbols, "Load s&ymbols..."},
     {MenuCommand::kLoadDebugInfo, "Load debug &information..."},
+    {MenuCommand::kTimeline, "&Timeline..."},
 };
 
 constexpr MenuItem kHelpMenu[] = {
@@ -102,6 +112,19 @@ constexpr QKeyCombination kDebuggerShortcut(Qt::ControlModifier, Qt::Key_D);
 constexpr QKeyCombination kExitShortcut(Qt::ControlModifier, Qt::Key_Q);
 constexpr const char* kSymbolFilesError =
     "Some symbol files or debug information could not be read";
+constexpr QKeyCombination kTimelineShortcut(Qt::ControlModifier, Qt::Key_T);
+// Between the calculator and the timeline below it.
+constexpr int kTimelineGap = 8;
+// No machine key uses F10-F12: they load the quick slots, and with Shift save them.
+constexpr Qt::Key kQuickSlotKeys[kQuickSlots] = {Qt::Key_F10, Qt::Key_F11, Qt::Key_F12};
+// Held, it runs the calculator backwards through its history; no machine key uses it either.
+constexpr Qt::Key kRewindKey = Qt::Key_PageUp;
+// Rewinding starts at twice the emulated time per tick that the machine runs forwards at full
+// speed, and doubles each second the key stays down, up to this many times.
+constexpr int kRewindStartSpeed = 2;
+constexpr int kRewindFastestSpeed = 128;
+constexpr int kMillisecondsPerDoubling = 1000;
+constexpr const char* kStateFiles = "State files (*.sta *.STA);;All files (*)";
 
 // Items that are one choice among several, shown with radio marks.
 enum class Choice { kNone, kRamSize, kZoom };
@@ -158,8 +181,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     display_->case_bitmap = make_case_bitmap();
     display_->pixel_bitmap = make_pixel_bitmap();
-    const PowerOnResult started = start_machine(*emulator_);
-    Failures failures = load_symbols_beside_roms();
+    set_history_minutes(emulator_->history, load_history_minutes_preference());
+    PowerOnResult started = start_machine(*emulator_);
+    Failures failures = std::move(started.failures);
+    failures.add(load_symbols_beside_roms());
     update_check_mark();
     update_missing_roms_panel(started.roms);
     slice_timer_.setTimerType(Qt::PreciseTimer);
@@ -197,8 +222,10 @@ void MainWindow::restart_machine() {
     const bool attached = emulator_->debugger.attached;
     *emulator_ = Emulator{};
     emulator_->debugger.attached = attached;
-    const PowerOnResult started = start_machine(*emulator_);
-    const Failures failures = load_symbols_beside_roms();
+    set_history_minutes(emulator_->history, load_history_minutes_preference());
+    PowerOnResult started = start_machine(*emulator_);
+    Failures failures = std::move(started.failures);
+    failures.add(load_symbols_beside_roms());
     update_check_mark();
     erase_background();
     update_missing_roms_panel(started.roms);
@@ -270,6 +297,13 @@ void MainWindow::build_menu() {
                 menu->addSeparator();
                 continue;
             }
+            if (item.command == MenuCommand::kQuickSaveMenu ||
+                item.command == MenuCommand::kQuickLoadMenu) {
+                QMenu* slot_menu = menu->addMenu(QString::fromLatin1(item.text));
+                slot_menu->menuAction()->setData(static_cast<int>(item.command));
+                add_quick_slots(slot_menu, item.command == MenuCommand::kQuickSaveMenu);
+                continue;
+            }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setData(static_cast<int>(item.command));
             const Choice choice = choice_of(item.command);
@@ -279,6 +313,7 @@ void MainWindow::build_menu() {
             }
             if (item.command == MenuCommand::kPasteText) action->setShortcut(QKeySequence::Paste);
             if (item.command == MenuCommand::kDebugger) action->setShortcut(kDebuggerShortcut);
+            if (item.command == MenuCommand::kTimeline) action->setShortcut(kTimelineShortcut);
             if (item.command == MenuCommand::kExit) {
                 action->setShortcut(kExitShortcut);
                 // From the debugger's and the help's windows too.
@@ -296,12 +331,32 @@ void MainWindow::build_menu() {
     add_menu("&Help", kHelpMenu);
 }
 
+void MainWindow::add_quick_slots(QMenu* menu, bool saving) {
+    for (int slot = 1; slot <= kQuickSlots; ++slot) {
+        const MenuCommand command = saving ? quick_save_item(slot) : quick_load_item(slot);
+        QAction* action = menu->addAction(
+            tr("Slot &%1 (%2)").arg(slot).arg(QString::fromStdString(quick_slot_file_name(slot))));
+        action->setData(static_cast<int>(command));
+        const Qt::Key key = kQuickSlotKeys[slot - 1];
+        action->setShortcut(saving ? QKeySequence(QKeyCombination(Qt::ShiftModifier, key))
+                                   : QKeySequence(key));
+        connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
+        actions_[command] = action;
+    }
+}
+
 QAction* MainWindow::command_action(MenuCommand command) const {
     const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;
 }
 
 void MainWindow::run_timer_slice() {
+    // The machine stays at the moment that the rewind key or the timeline chose.
+    if (rewinding_) {
+        rewind_tick();
+        return;
+    }
+    if (holding_moment()) return;
     const SliceResult result = run_slice(*emulator_, *display_, {{}, wall_clock()});
     if (result.drew_lcd) update_rect(lcd_area());
     if (debugger_window_) debugger_window_->after_slice(result);
@@ -425,8 +480,82 @@ void MainWindow::save_preferences() {
 
 void MainWindow::erase_background() {
     draw_case(*display_);
-    emulator_->bus.memory.lcd_redraw = true;
+    if (holding_moment() || at_earlier_moment()) {
+        // A repaint is no reason to forget what followed the moment that the user looks at: the
+        // LCD shows as it was there.
+        draw_lcd(*display_, emulator_->screen.cells);
+    } else {
+        // The LCD comes back at the next refresh of the firmware.
+        request_lcd_redraw(*emulator_);
+    }
     client_view_->update();
+}
+
+bool MainWindow::holding_moment() const {
+    return rewinding_ || (timeline_ && timeline_->isVisible());
+}
+
+bool MainWindow::at_earlier_moment() const {
+    const History& history = emulator_->history;
+    return history.now != history.end;
+}
+
+void MainWindow::show_moment() {
+    draw_lcd(*display_, emulator_->screen.cells);
+    update_rect(lcd_area());
+    update_check_mark();
+    if (debugger_window_ && debugger_window_->isVisible()) debugger_window_->refresh(true);
+}
+
+void MainWindow::rewind_tick() {
+    const qint64 held = rewind_held_.elapsed();
+    const int speed = static_cast<int>(std::min<qint64>(
+        kRewindFastestSpeed,
+        kRewindStartSpeed << std::min<qint64>(held / kMillisecondsPerDoubling, 8)));
+    const auto tick_cycles =
+        static_cast<std::uint64_t>(kSlicePeriod.count()) * kCyclesPerSecond / 1000;
+    if (travel_back_in_time(*emulator_, tick_cycles * static_cast<std::uint64_t>(speed))) {
+        show_moment();
+    }
+}
+
+void MainWindow::save_state_as() {
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Save state"), QString(), tr(kStateFiles));
+    if (!file.isEmpty()) save_state_into(file.toStdString());
+}
+
+void MainWindow::load_state_from() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Load state"), QString(), tr(kStateFiles));
+    if (!file.isEmpty()) load_state_file_named(file.toStdString());
+}
+
+void MainWindow::save_state_into(const std::string& file) {
+    const Failures failures = save_state(*emulator_, file);
+    if (failures.ok()) note_done(tr("State saved in %1"), file);
+    show_failures(this, failures);
+}
+
+void MainWindow::load_state_file_named(const std::string& file) {
+    const Failures failures = load_state(*emulator_, file);
+    if (failures.ok()) {
+        show_moment();
+        note_done(tr("State loaded from %1"), file);
+    }
+    show_failures(this, failures);
+}
+
+void MainWindow::open_timeline() {
+    if (!timeline_) {
+        timeline_ = new TimelineBox(*emulator_, *display_, this);
+        connect(timeline_, &TimelineBox::moved, this, &MainWindow::show_moment);
+    }
+    timeline_->start();
+    // Below the calculator, so that its face stays in sight.
+    timeline_->move(frameGeometry().bottomLeft() + QPoint(0, kTimelineGap));
+    timeline_->show();
+    timeline_->raise();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -451,14 +580,14 @@ void MainWindow::press_at(QPoint position) {
 }
 
 void MainWindow::press_key(KeyCode code) {
-    if (!queue_key(emulator_->bus.keyboard, code)) QApplication::beep();
+    if (!tolvan::press_key(*emulator_, code)) QApplication::beep();
 }
 
 void MainWindow::paste_text() {
     const TypedText typed = keys_for_text(QApplication::clipboard()->text().toStdString());
     std::size_t dropped = 0;
     for (const KeyCode key : typed.keys) {
-        if (!queue_key(emulator_->bus.keyboard, key)) ++dropped;
+        if (!tolvan::press_key(*emulator_, key)) ++dropped;
     }
     if (typed.untypeable.empty() && dropped == 0) return;
     QString message;
@@ -486,6 +615,14 @@ void MainWindow::release_pressed_key() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == kRewindKey) {
+        if (!event->isAutoRepeat() && !rewinding_) {
+            rewinding_ = true;
+            rewind_held_.start();
+            rewind_tick();
+        }
+        return;
+    }
     if (event->key() == Qt::Key_Shift) {
         if (!event->isAutoRepeat()) shift_tapped_ = true;
         return;
@@ -502,6 +639,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    // Let go, the machine runs on from the moment reached.
+    if (event->key() == kRewindKey && !event->isAutoRepeat()) rewinding_ = false;
     if (event->key() != Qt::Key_Shift || event->isAutoRepeat()) return;
     if (shift_tapped_) press_key(shift_tap_key());
     shift_tapped_ = false;
@@ -509,6 +648,8 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 
 void MainWindow::run_command(MenuCommand command) {
     Emulator& e = *emulator_;
+    // Shift held for a shortcut (Shift+F10) was no tap of SHIFT.
+    shift_tapped_ = false;
     switch (command) {
         case MenuCommand::kAbout:
             show_about_box(this);
@@ -575,7 +716,21 @@ void MainWindow::run_command(MenuCommand command) {
         case MenuCommand::kZoom3:
             set_zoom(zoom_of_menu_item(command));
             break;
+        case MenuCommand::kSaveState:
+            save_state_as();
+            break;
+        case MenuCommand::kLoadState:
+            load_state_from();
+            break;
+        case MenuCommand::kTimeline:
+            open_timeline();
+            break;
         default:
+            if (const int slot = quick_save_slot(command)) {
+                save_state_into(quick_slot_file_name(slot));
+            } else if (const int slot_to_load = quick_load_slot(command)) {
+                load_state_file_named(quick_slot_file_name(slot_to_load));
+            }
             break;
     }
     // A reset, a RAM load or new symbols change what the debugger shows.

@@ -3,12 +3,14 @@
 // carries out the menu commands.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMargins>
 #include <QTimer>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "machine/display.h"
@@ -19,6 +21,7 @@
 #include "ui/menu_ids.h"
 
 class QAction;
+class QMenu;
 class QScreen;
 
 namespace tolvan {
@@ -29,6 +32,7 @@ class DebuggerWindow;
 class FocusReturn;
 class HelpWindow;
 class StatusNote;
+class TimelineBox;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -55,6 +59,10 @@ class MainWindow : public QMainWindow {
     StatusNote* status_note() const { return status_note_; }
     // Null until Help > Tolvan help first opens it.
     HelpWindow* help_window() const { return help_window_; }
+    // Null until Tools > Timeline first opens it.
+    TimelineBox* timeline_box() const { return timeline_; }
+    // The rewind key is held: the machine goes back through its history at every tick.
+    bool rewinding() const { return rewinding_; }
 
     // The folder that the machine was started in (the current directory) and why; the title
     // names it.
@@ -129,6 +137,21 @@ class MainWindow : public QMainWindow {
     void save_ram();
     void shut_down();
     void update_rect(const Rect& rect);
+    // After the machine was put at another moment (rewind, timeline, a state loaded): its LCD
+    // as it showed then, and the views that depend on the state.
+    void show_moment();
+    // One tick of the held rewind key: back through the history, faster the longer it is held.
+    void rewind_tick();
+    void save_state_as();
+    void load_state_from();
+    void save_state_into(const std::string& file);
+    void load_state_file_named(const std::string& file);
+    void open_timeline();
+    // The rewind key is held or the timeline open: the machine stays at the moment chosen.
+    bool holding_moment() const;
+    // The machine stands at a moment that the history holds more after (taken back).
+    bool at_earlier_moment() const;
+    void add_quick_slots(QMenu* menu, bool saving);
     void save_preferences();
     void open_machine_folder();
     // Shows the missing-images panel when the ROM images did not load, hides it otherwise.
@@ -154,6 +177,9 @@ class MainWindow : public QMainWindow {
     KeyCode pressed_key_code_ = KeyCode::kNone;
     // The PC's Shift key went down and no other key since.
     bool shift_tapped_ = false;
+    TimelineBox* timeline_ = nullptr;
+    bool rewinding_ = false;
+    QElapsedTimer rewind_held_;
 };
 
 }  // namespace tolvan

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "machine/debugger.h"
+#include "machine/inputs.h"
 #include "tools/hex_text.h"
 
 namespace tolvan {
@@ -214,6 +215,12 @@ void MemoryView::contextMenuEvent(QContextMenuEvent* event) {
     add(tr("Stop on &writes to %1"), false, true);
     add(tr("Stop on &reads of %1"), true, false);
     add(tr("Stop on reads &and writes of %1"), true, true);
+    menu.addSeparator();
+    // Back through the history: only a machine that stands still goes there.
+    QAction* last_write = menu.addAction(
+        tr("Go to the &last write of %1").arg(QString::fromStdString(hex4(selected_))));
+    last_write->setEnabled(editable_);
+    connect(last_write, &QAction::triggered, this, [this] { emit last_write_requested(); });
     menu.exec(event->globalPos());
 }
 
@@ -256,12 +263,12 @@ void MemoryView::keyPressEvent(QKeyEvent* event) {
 void MemoryView::type_digit(int digit) {
     const std::uint8_t old = debug_read_byte(emulator_, selected_);
     if (low_digit_next_) {
-        debug_write_byte(emulator_, selected_, static_cast<std::uint8_t>((old & 0xF0) | digit));
+        poke(emulator_, selected_, static_cast<std::uint8_t>((old & 0xF0) | digit));
         emit edited();
         select(static_cast<std::uint16_t>(selected_ + 1));
         return;
     }
-    debug_write_byte(emulator_, selected_, static_cast<std::uint8_t>(digit << 4 | (old & 0x0F)));
+    poke(emulator_, selected_, static_cast<std::uint8_t>(digit << 4 | (old & 0x0F)));
     low_digit_next_ = true;
     viewport()->update();
     emit edited();

@@ -1,6 +1,7 @@
 // The 64 KB address space, 16 bytes a row: hex, characters and the region each row lies in.
 // A click selects a byte, a drag or Shift a range; while the machine is paused, hex digits
-// typed there change the byte at the cursor. The context menu sets watchpoints on the range.
+// typed there change the byte at the cursor. The context menu sets watchpoints on the range,
+// and goes back to the last write of the byte at the cursor.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -38,6 +39,8 @@ class MemoryView : public QAbstractScrollArea {
     void edited();
     // The user asked to stop on accesses to the selected range.
     void watch_requested(Watchpoint watchpoint);
+    // The user asked to go back to the instruction that last wrote the byte at the cursor.
+    void last_write_requested();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

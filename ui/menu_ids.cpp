@@ -1,5 +1,7 @@
 #include "ui/menu_ids.h"
 
+#include "machine/state_file.h"
+
 namespace tolvan {
 
 namespace {
@@ -38,6 +40,30 @@ std::int8_t ram_size_of_menu_item(MenuCommand command) {
         default:
             return 0;
     }
+}
+
+namespace {
+// Slots from 1; 0 for an id outside the range.
+int slot_of(MenuCommand command, MenuCommand first) {
+    const int slot = static_cast<int>(command) - static_cast<int>(first) + 1;
+    return slot >= 1 && slot <= kQuickSlots ? slot : 0;
+}
+}  // namespace
+
+int quick_save_slot(MenuCommand command) {
+    return slot_of(command, MenuCommand::kQuickSave1);
+}
+
+int quick_load_slot(MenuCommand command) {
+    return slot_of(command, MenuCommand::kQuickLoad1);
+}
+
+MenuCommand quick_save_item(int slot) {
+    return static_cast<MenuCommand>(static_cast<int>(MenuCommand::kQuickSave1) + slot - 1);
+}
+
+MenuCommand quick_load_item(int slot) {
+    return static_cast<MenuCommand>(static_cast<int>(MenuCommand::kQuickLoad1) + slot - 1);
 }
 
 }  // namespace tolvan

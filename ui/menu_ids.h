@@ -21,13 +21,20 @@ enum class MenuCommand : int {
     kContent = 112,
     kOpenMachineFolder = 113,
     kHelp = 114,
+    kSaveState = 115,
+    kLoadState = 116,
+    kQuickSaveMenu = 120,  // the submenus of the slots
+    kQuickSave1 = 121,     // to kQuickSave1 + kQuickSlots - 1
+    kQuickLoadMenu = 130,
+    kQuickLoad1 = 131,  // to kQuickLoad1 + kQuickSlots - 1
     kExit = 200,
     kSimpleReset = 300,
     kPasteText = 400,
     kUnassemble = 600,
     kDebugger = 601,
     kLoadSymbols = 602,
-    kLoadDebugInfo = 603,
+    kTimeline = 603,
+    kLoadDebugInfo = 604,
     kZoom1 = 701,
     kZoom2 = 702,
     kZoom3 = 703,
@@ -39,5 +46,10 @@ int zoom_of_menu_item(MenuCommand command);
 MenuCommand ram_size_menu_item(int kilobytes);
 // The RAM size in kilobytes that a RAM size item selects, or 0 for any other command.
 std::int8_t ram_size_of_menu_item(MenuCommand command);
+// The quick slot (from 1) that a Quick save or Quick load item names, or 0 for any other id.
+int quick_save_slot(MenuCommand command);
+int quick_load_slot(MenuCommand command);
+MenuCommand quick_save_item(int slot);
+MenuCommand quick_load_item(int slot);
 
 }  // namespace tolvan

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "machine/history.h"
+
 namespace tolvan {
 
 namespace {
@@ -16,6 +18,7 @@ const QString kMachineFolderKey = QStringLiteral("machine/folder");
 const QString kDebuggerSizeKey = QStringLiteral("debugger/size");
 const QString kDebuggerPanesKey = QStringLiteral("debugger/panes");
 const QString kUnassembleSymbolsKey = QStringLiteral("unassemble/use_symbols");
+const QString kHistoryMinutesKey = QStringLiteral("history/minutes");
 
 // A text file in the user's configuration folder ($XDG_CONFIG_HOME/tolvan/tolvan.conf on Linux).
 QSettings user_settings() {
@@ -70,6 +73,20 @@ bool save_debugger_layout(const DebuggerLayout& layout) {
     QSettings settings = user_settings();
     if (layout.size) settings.setValue(kDebuggerSizeKey, *layout.size);
     settings.setValue(kDebuggerPanesKey, layout.panes);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+int load_history_minutes_preference() {
+    bool ok = false;
+    const int minutes =
+        user_settings().value(kHistoryMinutesKey, kDefaultHistoryMinutes).toInt(&ok);
+    return ok && minutes >= 0 && minutes <= kMostHistoryMinutes ? minutes : kDefaultHistoryMinutes;
+}
+
+bool save_history_minutes_preference(int minutes) {
+    QSettings settings = user_settings();
+    settings.setValue(kHistoryMinutesKey, minutes);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -1,7 +1,7 @@
 // What the user chose for the windows and gets again at the next start: the calculator's zoom
-// and place on the screen, the debugger's size and panes, the Unassemble box's switch and the
-// machine folder. They live in the user's configuration folder, apart from
-// Tolvan.ini, which holds the machine's state.
+// and place on the screen, the debugger's size and panes, the Unassemble box's switch, the length
+// of the machine's history and the machine folder. They live in the user's configuration folder,
+// apart from Tolvan.ini, which holds the machine's state.
 #pragma once
 
 #include <QByteArray>
@@ -40,6 +40,10 @@ DebuggerLayout load_debugger_layout();
 // The Unassemble box's "Use symbol names": on unless the user turned it off.
 bool load_unassemble_symbols_preference();
 [[nodiscard]] bool save_unassemble_symbols_preference(bool use_symbols);
+// How many minutes of emulated time the machine's history keeps (0: none), as the timeline's
+// box sets it.
+int load_history_minutes_preference();
+[[nodiscard]] bool save_history_minutes_preference(int minutes);
 // The machine folder chosen with Open machine folder, if any.
 std::optional<QString> load_machine_folder_preference();
 // False when the preferences file could not be written.

@@ -1,18 +1,19 @@
 #include "ui/run_window.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QIcon>
-#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 
 #include "machine/debugger.h"
-#include "resources/artwork.h"
 #include "tools/symbols.h"
 #include "ui/debugger_window.h"
 #include "ui/main_window.h"
@@ -25,18 +26,26 @@ namespace {
 constexpr int kDefaultGrabDelayMs = 1500;
 constexpr int kGrabGap = 12;
 constexpr int kGrabBackgroundDarker = 130;
-constexpr int kIconSizes[] = {48, 64, 128, 256};
 
+// Every size of the icon that the build rendered into the program (:/icons/SIZExSIZE/).
 QIcon make_window_icon() {
     QIcon icon;
-    for (const int size : kIconSizes) {
-        const Image image = make_icon(size);
-        icon.addPixmap(
-            QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(image.pixels.data()),
-                                      image.width, image.height, QImage::Format_RGB32)
-                                   .copy()));
-    }
+    QDirIterator sizes(QStringLiteral(":/icons"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (sizes.hasNext())
+        icon.addFile(sizes.next() + QStringLiteral("/tolvan.png"));
     return icon;
+}
+
+bool variable_is_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Qt aborts the process when it finds no display to connect to, as over SSH or in a container.
+// A platform chosen by name (QT_QPA_PLATFORM, such as offscreen) is left to Qt.
+bool has_graphical_session() {
+    return variable_is_set("QT_QPA_PLATFORM") || variable_is_set("DISPLAY") ||
+           variable_is_set("WAYLAND_DISPLAY");
 }
 
 // The calculator and, to its right, the debugger's window, on the desktop's colour.
@@ -107,6 +116,11 @@ MachineFolder enter_machine_folder() {
 }  // namespace
 
 int run_window(int argc, char** argv, const std::optional<MachineFolder>& chosen) {
+    if (!has_graphical_session()) {
+        std::cerr << "tolvan: the window needs a graphical session (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set); tolvan --headless runs without one\n";
+        return kExitNoDisplay;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
     QApplication::setDesktopFileName(QStringLiteral("tolvan"));

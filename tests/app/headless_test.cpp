@@ -11,6 +11,7 @@
 
 #include "app/headless.h"
 #include "base/png.h"
+#include "machine/control.h"
 #include "machine/display.h"
 #include "support/command_output.h"
 #include "support/files.h"
@@ -98,6 +99,25 @@ TEST_F(HeadlessTest, KeyPressFromEndToEnd) {
     EXPECT_EQ(lcd_row(lcd[0], 0).substr(0, 5), ".....");
     EXPECT_EQ(lcd_row(lcd[1], 6).substr(0, 5), "#....") << "still held before the third pass";
     EXPECT_EQ(lcd_row(lcd[2], 6).substr(0, 5), ".....") << "released after three passes";
+}
+
+// Firmware that reads the matrix its own way never reaches the key-release address: each new key
+// replaces the one held, as no queue could know when the firmware is done with it.
+TEST_F(HeadlessTest, FirmwareThatNeverPassesTheReleaseAddressGetsEveryKey) {
+    roms.place(0x0000, {0x6B, 0x08,          // TEST 8
+                        0x10, 0x7E, 0x00,    // LIDP 7E00
+                        0x02, 0x04,          // LIA  04
+                        0x52,                // STD        strobe line 2
+                        0x4C,                // INA
+                        0x10, 0x70, 0x00,    // LIDP 7000
+                        0x52,                // STD
+                        0x79, 0x00, 0x00});  // JP   0000
+    roms.write();
+    const RunResult result =
+        run("--steps 200 --press LetterA --steps 100 --peek 0x7000 0x7000 --press LetterZ "
+            "--steps 100 --peek 0x7000 0x7000 --press LetterA --steps 100 --peek 0x7000 0x7000");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "7000: 40\n7000: 80\n7000: 40\n");
 }
 
 TEST_F(HeadlessTest, TypingWaitsForEachKeyToBeTakenAndReleased) {
@@ -451,16 +471,20 @@ TEST_F(HeadlessTest, ReadOnlyRamImageAndConfigurationAreReportedAndKept) {
         ::chmod("TOLVAN.RAM", 0666);
         ::chmod("Tolvan.ini", 0666);
         ::chmod(c.read_only, 0444);
-        const auto reported = testing::run_unprivileged([&] {
-            const RunResult result = run("--save-ram");
-            return result.status == 1 && result.err == c.expected;
-        });
-        if (!reported) GTEST_SKIP() << "cannot give up privileges here";
+        const testing::ReachableProgram program(TOLVAN_BINARY);
+        const auto reported = testing::run_unprivileged(
+            [&] {
+                const RunResult result =
+                    testing::run_command(program.path() + " --headless --save-ram");
+                return result.status == 1 && result.err == c.expected;
+            },
+            {program.path()});
+        if (!reported) GTEST_SKIP() << testing::kCannotRunUnprivileged;
         EXPECT_TRUE(*reported) << c.read_only;
+        // Neither file is replaced when the other cannot be.
         EXPECT_EQ(testing::read_file("Tolvan.ini"), old_configuration) << c.read_only;
-        if (std::string(c.read_only) == "TOLVAN.RAM") {
-            EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image);
-        }
+        EXPECT_EQ(testing::read_file("TOLVAN.RAM"), old_image) << c.read_only;
+        EXPECT_EQ(testing::entries_of(directory()).size(), 4U) << "no temporary file left";
     }
 }
 
@@ -484,6 +508,42 @@ TEST_F(HeadlessTest, FullDiskKeepsThePreviousFilesAndIsReported) {
     EXPECT_EQ(testing::entries_of(directory()).size(), 4U) << "the ROM images and the two files";
 }
 
+// Under a file size limit the program reports the failure instead of dying of it, and leaves
+// the previous files and nothing else.
+TEST_F(HeadlessTest, FileSizeLimitIsReportedAndKeepsThePreviousFiles) {
+    roms.write();
+    testing::write_file("TOLVAN.RAM", std::string(0x6000, '\x11'));
+    testing::write_file("Tolvan.ini", "[Registres]\nPC=5\n");
+    const RunResult result = testing::run_command("ulimit -f 8 && " + std::string(TOLVAN_BINARY) +
+                                                  " --headless --save-ram");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Erreur pendant l'écriture de la RAM\nTOLVAN.RAM: File too large\n");
+    EXPECT_EQ(testing::read_file("TOLVAN.RAM"), std::string(0x6000, '\x11'));
+    EXPECT_EQ(testing::read_file("Tolvan.ini"), "[Registres]\nPC=5\n");
+    EXPECT_EQ(testing::entries_of(directory()).size(), 4U);
+}
+
+// A file name cut to what the program keeps would lead to another file: it is reported at the
+// start, and Save RAM writes nothing.
+TEST_F(HeadlessTest, OverlongFileNameIsReportedAndNotSavedTo) {
+    roms.write();
+    const std::string name(300, 'n');
+    const std::string configuration = "[Fichiers]\nFileRAM=" + name + "\n";
+    testing::write_file("Tolvan.ini", configuration);
+    const std::string problem =
+        "Tolvan.ini: FileRAM is 300 characters long; at most 255 are kept\n";
+    RunResult result = run("--state");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Erreur pendant la lecture de Tolvan.ini\n" + problem);
+    Emulator emulator;
+    static_cast<void>(power_on(emulator));
+    const Failures failures = save_ram_image(emulator);
+    ASSERT_EQ(failures.list.size(), 1U);
+    EXPECT_EQ(failures.list[0].detail + "\n", problem);
+    EXPECT_EQ(testing::read_file("Tolvan.ini"), configuration);
+    EXPECT_EQ(testing::entries_of(directory()).size(), 3U) << "the ROM images and Tolvan.ini";
+}
+
 TEST_F(HeadlessTest, TraceThatCannotBeWrittenIsReported) {
     roms.place(0x0000, {0x79, 0x00, 0x00});  // JP 0000
     roms.write();
@@ -502,6 +562,27 @@ TEST_F(HeadlessTest, TraceThatCannotBeWrittenIsReported) {
     }));
     EXPECT_EQ(status, 1);
     EXPECT_EQ(err.str(), "Erreur pendant l'écriture de la trace\ntrace.txt: File too large\n");
+}
+
+// On a full disk the previous trace stays whole: the new one replaces it only once complete.
+TEST_F(HeadlessTest, TraceOnAFullDiskKeepsThePreviousTrace) {
+    roms.place(0x0000, {0x79, 0x00, 0x00});  // JP 0000
+    roms.write();
+    const auto kept = testing::on_small_file_system([] {
+        testing::write_file("small/trace.txt", "previous trace\n");
+        testing::write_file("small/filler", std::string(40 * 1024, 'f'));
+        const RunResult result = testing::run_command(std::string(TOLVAN_BINARY) +
+                                                      " --headless --trace small/trace.txt "
+                                                      "--steps 1000");
+        return result.status == 1 &&
+               result.err ==
+                   "Erreur pendant l'écriture de la trace\nsmall/trace.txt: No space left on "
+                   "device\n" &&
+               testing::read_file("small/trace.txt") == "previous trace\n" &&
+               testing::entries_of("small").size() == 2;
+    });
+    if (!kept) GTEST_SKIP() << "cannot mount a small file system here";
+    EXPECT_TRUE(*kept);
 }
 
 }  // namespace

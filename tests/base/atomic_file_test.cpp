@@ -82,7 +82,7 @@ TEST_F(AtomicFile, ReadOnlyDirectoryIsRefused) {
     ::chmod(directory().c_str(), 0555);
     const auto written =
         testing::run_unprivileged([] { return write_file_atomically("target", "new").ok(); });
-    if (!written) GTEST_SKIP() << "cannot give up privileges here";
+    if (!written) GTEST_SKIP() << testing::kCannotRunUnprivileged;
     EXPECT_FALSE(*written);
     EXPECT_EQ(read_file("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});
@@ -95,7 +95,7 @@ TEST_F(AtomicFile, FileTheProcessMayNotWriteIsRefusedAndUntouched) {
     ::chmod("target", 0444);
     const auto written =
         testing::run_unprivileged([] { return write_file_atomically("target", "new").ok(); });
-    if (!written) GTEST_SKIP() << "cannot give up privileges here";
+    if (!written) GTEST_SKIP() << testing::kCannotRunUnprivileged;
     EXPECT_FALSE(*written);
     EXPECT_EQ(read_file("target"), kOldContents);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{"target"});

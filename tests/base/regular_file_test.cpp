@@ -56,7 +56,7 @@ TEST_F(RegularFile, WritingRefusesAFileTheProcessMayNotWrite) {
     ::chmod("file", 0444);
     const auto opened = testing::run_unprivileged(
         [] { return open_regular_file_for_writing("file").file != nullptr; });
-    if (!opened) GTEST_SKIP() << "cannot give up privileges here";
+    if (!opened) GTEST_SKIP() << testing::kCannotRunUnprivileged;
     EXPECT_FALSE(*opened);
     EXPECT_EQ(read_file("file"), "old contents");
 }

@@ -141,6 +141,7 @@ TEST(KeyMatrix, CodesOutsideTheKeysSetNoBit) {
 
 TEST(KeyQueue, KeysWaitInOrderUpToTheBoundAndBreakDropsThem) {
     Keyboard keyboard;
+    keyboard.release_address_passed = true;
     ASSERT_TRUE(queue_key(keyboard, KeyCode::kDigit1));
     EXPECT_EQ(keyboard.pending_code, KeyCode::kDigit1) << "an idle keyboard takes it at once";
     for (std::size_t n = 0; n < kKeyQueueCapacity; ++n) {

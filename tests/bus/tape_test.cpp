@@ -74,7 +74,8 @@ TEST_F(TapeTest, EndMarkClosesAndTheNextByteStartsAnEmptyFile) {
     send_byte(0x41);
     send_byte(0x1A);
     send_byte(0x43);
-    emulator.bus.tape.save_file.reset();  // flush
+    EXPECT_EQ(testing::read_file("out.bas"), "A") << "a SAVE counts once it has ended";
+    send_byte(0x1A);
     EXPECT_EQ(testing::read_file("out.bas"), "C");
 }
 
@@ -92,7 +93,7 @@ TEST_F(TapeTest, DisablingOutputMidByteFlushesWhatArrived) {
     send_bit(0);  // data bit 1
     set_port_b(0x00);
     send_bit(0);
-    emulator.bus.tape.save_file.reset();
+    tape_emit_byte(emulator.bus.tape, kTapeEndOfFile);
     // Three bits shifted in from the top: 1, 0, 1 -> 0b10100000.
     EXPECT_EQ(testing::read_file("out.bas"), std::string(1, '\xA0'));
 }
@@ -158,16 +159,21 @@ TEST_F(TapeTest, SaveIntoAMissingFolderFailsOncePerSave) {
     EXPECT_TRUE(testing::entries_of(directory()).empty());
 }
 
-TEST_F(TapeTest, FullDiskKeepsTheBytesAlreadyWritten) {
+// A SAVE that fails (a full disk, or one cut short by the program's end) leaves the file that
+// was there whole, and no temporary file beside it.
+TEST_F(TapeTest, SaveThatFailsLeavesThePreviousFile) {
     Tape& tape = emulator.bus.tape;
+    testing::write_file("out.bas", "10 OLD\r\n");
     const bool failed = testing::with_file_size_limit(4, [&] {
-        for (char c : std::string("10 A=1\r20 END\r"))
+        for (char c : std::string("10 A=1\r20 END\r\x1A"))
             send_byte(static_cast<std::uint8_t>(c));
         return tape.save_error == EFBIG;
     });
     EXPECT_TRUE(failed);
-    send_byte(kTapeEndOfFile);
-    EXPECT_EQ(testing::read_file("out.bas"), "10 A");
+    send_byte('X');
+    tape = Tape{};
+    EXPECT_EQ(testing::read_file("out.bas"), "10 OLD\r\n");
+    EXPECT_EQ(testing::entries_of(directory()), std::vector<std::string>{"out.bas"});
 }
 
 }  // namespace

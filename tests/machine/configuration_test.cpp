@@ -46,7 +46,7 @@ Emulator distinctive_emulator() {
 Emulator loaded_from(const std::string& text) {
     write_file(kConfigurationFileName, text);
     Emulator emulator;
-    load_configuration(emulator);
+    EXPECT_TRUE(load_configuration(emulator).ok());
     return emulator;
 }
 
@@ -89,7 +89,7 @@ TEST(ParseProfileInt, KeepsTheLowOrder32Bits) {
 
 TEST_F(Configuration, DefaultsWithoutAFile) {
     Emulator emulator = distinctive_emulator();
-    load_configuration(emulator);
+    EXPECT_TRUE(load_configuration(emulator).ok());
     EXPECT_EQ(emulator.bus.memory.ram_size, kRamSize16K);
     EXPECT_EQ(emulator.cpu.pc, 0);
     EXPECT_EQ(emulator.cpu.dp, 0);
@@ -205,7 +205,7 @@ TEST_F(Configuration, RoundTripKeepsEveryField) {
     const Emulator saved = distinctive_emulator();
     ASSERT_TRUE(save_configuration(saved));
     Emulator loaded;
-    load_configuration(loaded);
+    EXPECT_TRUE(load_configuration(loaded).ok());
     EXPECT_EQ(loaded.bus.memory.ram_size, saved.bus.memory.ram_size);
     EXPECT_EQ(loaded.cpu.pc, saved.cpu.pc);
     EXPECT_EQ(loaded.cpu.dp, saved.cpu.dp);
@@ -252,7 +252,7 @@ TEST_F(Configuration, SaveKeepsWhatTheUserWrote) {
                "[Extra]\r\n"
                "key=value\r\n");
     Emulator emulator = distinctive_emulator();
-    load_configuration(emulator);
+    EXPECT_TRUE(load_configuration(emulator).ok());
     EXPECT_EQ(emulator.cpu.pc, 5);
     emulator.cpu.pc = 0xF10F;
     ASSERT_TRUE(save_configuration(emulator));
@@ -291,7 +291,7 @@ TEST_F(Configuration, SaveIntoAReadOnlyDirectoryFails) {
     ::chmod(directory().c_str(), 0555);
     const auto saved =
         testing::run_unprivileged([] { return save_configuration(distinctive_emulator()).ok(); });
-    if (!saved) GTEST_SKIP() << "cannot give up privileges here";
+    if (!saved) GTEST_SKIP() << testing::kCannotRunUnprivileged;
     EXPECT_FALSE(*saved);
     EXPECT_EQ(read_file(kConfigurationFileName), old_text);
     EXPECT_EQ(entries_of(directory()), std::vector<std::string>{kConfigurationFileName});
@@ -306,7 +306,7 @@ TEST_F(Configuration, UnreadableFileIsNotReplaced) {
     EXPECT_TRUE(std::filesystem::is_directory(kConfigurationFileName));
 
     Emulator emulator = distinctive_emulator();
-    load_configuration(emulator);
+    EXPECT_TRUE(load_configuration(emulator).ok());
     EXPECT_EQ(emulator.cpu.pc, 0);
 }
 

@@ -326,7 +326,7 @@ TEST(History, KeepsItsLengthAndNoMore) {
     Recorded run(0);
     run.emulator->history.settings.length_cycles = kLength;
     Display display = make_display();
-    ASSERT_TRUE(testing::run_to_moment(*run.emulator, display, 2'000'000));
+    ASSERT_TRUE(testing::run_to_moment(*run.emulator, display, 6'000'000));
     const History& history = run.emulator->history;
     EXPECT_GE(history.end.cycles - history_start(history).cycles, kLength);
     // Without its oldest group of checkpoints (a whole one and those coded against it), the

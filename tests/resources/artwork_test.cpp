@@ -279,30 +279,5 @@ TEST(InfoPictureTest, IsTheFaceScaledDownWithItsColoursKept) {
         EXPECT_NEAR(mean(picture, shift), mean(face, shift), 0.5);
 }
 
-TEST(IconTest, IsSquareAtEverySupportedSize) {
-    for (const int size : {48, 64, 128, 256}) {
-        const Image icon = make_icon(size);
-        EXPECT_EQ(icon.width, size);
-        EXPECT_EQ(icon.height, size);
-    }
-    EXPECT_EQ(make_icon(16).width, 48);
-    EXPECT_EQ(make_icon(1000).width, 256);
-    EXPECT_EQ(make_icon(-5).height, 48);
-}
-
-TEST(IconTest, ShowsTheGlassAboveTheKeys) {
-    const Image icon = make_icon(128);
-    const auto glass_pixels = [&](int top, int bottom) {
-        int count = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = 0; x < icon.width; ++x)
-                count += icon.at(x, y) == kBackground;
-        }
-        return count;
-    };
-    EXPECT_GT(glass_pixels(0, 64), 1000);
-    EXPECT_EQ(glass_pixels(64, 128), 0);
-}
-
 }  // namespace
 }  // namespace tolvan

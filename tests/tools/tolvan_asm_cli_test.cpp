@@ -125,7 +125,7 @@ TEST_F(TolvanAsm, UsageErrorsAreOneLineAndHelpWinsAnywhere) {
         {"--range '&0-&99999999999' " + program,
          "--range: '&99999999999' is out of range (0-0xFFFF)"},
         {"--fill 256 " + program, "--fill: '256' is out of range (0-0xFF)"},
-        {"--fill -1 " + program, "--fill: '-1' is not a number"},
+        {"--fill -1 " + program, "--fill: '-1' is out of range (0-0xFF)"},
         {"--fill ab " + program, "--fill: 'ab' is not a number"},
         {"-o '' " + program, "-o: the file name is empty"},
         {"--base-at 0x8000 " + program, "--base-at needs --base"},
@@ -184,6 +184,52 @@ TEST_F(TolvanAsm, RefusesOutputsThatAreInputs) {
         EXPECT_EQ(testing::read_file(base), "ABCD");
         EXPECT_FALSE(std::filesystem::exists(image));
     }
+}
+
+// Outputs that do not exist yet are compared by where their names lead: the folder, links
+// followed, and the name.
+TEST_F(TolvanAsm, RefusesTwoNamesOfOneNewOutput) {
+    const std::string program = source("p.asm", "RTN\n");
+    std::filesystem::create_directory(directory.path() / "sub");
+    std::filesystem::create_symlink("later.bin", directory.path() / "link");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(directory.path());
+    const std::vector<std::vector<std::string>> clashes{
+        {"-o", "x.bin", "--listing", "sub/../x.bin"},
+        {"-o", "y.bin", "--symbols", "./y.bin"},
+        {"-o", "z.bin", "--listing", directory.file("z.bin")},
+        {"-o", "later.bin", "--debug-info", "link"},
+    };
+    for (std::vector<std::string> args : clashes) {
+        args.push_back(program);
+        const Outcome result = run(args);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("is the same file as"), std::string::npos) << result.err;
+        EXPECT_EQ(testing::entries_of(directory.path()).size(), 3U) << "nothing written";
+    }
+    std::filesystem::current_path(previous);
+}
+
+// All outputs or none: one that cannot be written leaves the others as they were, also when
+// the program meets its file size limit, which it reports instead of dying of it.
+TEST_F(TolvanAsm, OutputsAreWrittenAllOrNone) {
+    const std::string program = source("p.asm", "ORG 0\nDS &2000\nRTN\n");
+    const std::string image = source("p.bin", "old image");
+    const std::string listing = directory.file("listing");
+    std::filesystem::create_directory(listing);
+    Outcome result = run({"-o", image, "--listing", listing, program});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "tolvan-asm: cannot write " + listing + ": Is a directory\n");
+    EXPECT_EQ(testing::read_file(image), "old image");
+
+    std::filesystem::remove(listing);
+    const testing::CommandOutput limited =
+        testing::run_command("ulimit -f 4 && " + std::string(TOLVAN_ASM_BINARY) + " -o " + image +
+                             " --listing " + listing + " " + program);
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_EQ(limited.err, "tolvan-asm: cannot write " + image + ": File too large\n");
+    EXPECT_EQ(testing::read_file(image), "old image");
+    EXPECT_EQ(testing::entries_of(directory.path()).size(), 2U) << "no temporary file left";
 }
 
 // Neither a directory nor a FIFO is read: the run ends at once with the file, line and reason.

@@ -19,6 +19,7 @@
 #include "ui/breakpoint_view.h"
 #include "ui/code_view.h"
 #include "ui/debugger_window.h"
+#include "ui/history_view.h"
 #include "ui/memory_view.h"
 #include "ui/register_view.h"
 
@@ -387,6 +388,50 @@ TEST_F(DebuggerWindowTest, RegistersShowWholeAndTheLayoutIsKept) {
     DebuggerWindow& again = *window().debugger_window();
     EXPECT_EQ(again.size(), size);
     EXPECT_TRUE(again.findChild<QDockWidget*>(QStringLiteral("HistoryPane"))->isHidden());
+}
+
+// The commands that go back, by their keys: a step back undoes a step, a reverse continue
+// returns to the last time the loop passed a breakpoint, and a row of the history goes back to
+// the moment before its instruction.
+TEST_F(DebuggerWindowTest, StepBackReverseContinueAndTheHistoryGoBackInTime) {
+    DebuggerWindow& debugger = open_debugger();
+    EXPECT_TRUE(wait_for_pc_change(emulator(), emulator().cpu.pc));
+    pause_with_key(debugger);
+    const History& history = emulator().history;
+    const std::uint16_t pc = emulator().cpu.pc;
+    const std::uint64_t moment = history.now.instructions;
+
+    QTest::keyClick(&debugger, Qt::Key_F11);
+    EXPECT_EQ(emulator().cpu.pc, after_step(pc));
+    QTest::keyClick(&debugger, Qt::Key_F11, Qt::ControlModifier);
+    EXPECT_EQ(emulator().cpu.pc, pc);
+    EXPECT_EQ(history.now.instructions, moment);
+    EXPECT_EQ(value_of(debugger, "PC"), QString::fromStdString(hex4(pc)));
+    EXPECT_TRUE(debugger.state_label()->text().endsWith(QStringLiteral("step back")))
+        << debugger.state_label()->text().toStdString();
+
+    // 0x0100 lies some 2,000 instructions before every pass through 0x1000: reverse continue
+    // from there finds the pass before.
+    set_breakpoint(emulator().debugger, 0x0100, true);
+    QTest::keyClick(&debugger, Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_EQ(emulator().cpu.pc, 0x0100);
+    EXPECT_LT(history.now.instructions, moment);
+    EXPECT_TRUE(debugger.state_label()->text().endsWith(QStringLiteral("breakpoint")));
+
+    // The top row in sight, wherever the view is scrolled.
+    HistoryView* rows = debugger.history_view();
+    const QPoint top(rows->viewport()->width() / 2, 4);
+    const auto chosen = rows->moment_of_row(rows->cursorForPosition(top).blockNumber());
+    ASSERT_TRUE(chosen.has_value());
+    ASSERT_LT(*chosen, history.now.instructions);
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, top);
+    EXPECT_EQ(history.now.instructions, *chosen);
+    EXPECT_TRUE(debugger.state_label()->text().endsWith(QStringLiteral("moved in the history")));
+
+    // Run goes on from the moment reached.
+    set_breakpoint(emulator().debugger, 0x0100, false);
+    QTest::keyClick(&debugger, Qt::Key_F5);
+    EXPECT_TRUE(wait_for_pc_change(emulator(), emulator().cpu.pc));
 }
 
 }  // namespace

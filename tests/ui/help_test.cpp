@@ -2,9 +2,11 @@
 // the Info box gives the program's version.
 #include <QTextBrowser>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "tests/ui/window_fixture.h"
+#include "ui/debug_commands.h"
 #include "ui/help_text.h"
 #include "ui/help_window.h"
 
@@ -28,6 +30,19 @@ TEST(Help, TheReadmeHoldsTheKeyTablesAsTheHelpShowsThem) {
         EXPECT_NE(text.find(expected), std::string::npos)
             << "The README should hold, as it stands:\n"
             << expected;
+    }
+}
+
+// Two commands on one key, or one accelerator letter, would leave one of them unreachable.
+TEST(Help, EveryDebuggerCommandHasAKeyAndALetterOfItsOwn) {
+    std::set<int> keys;
+    std::set<QChar> letters;
+    for (const DebugCommandItem& item : debug_commands()) {
+        EXPECT_TRUE(keys.insert(item.key.toCombined()).second) << item.text;
+        const QString text = QString::fromLatin1(item.text);
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << item.text;
+        EXPECT_TRUE(letters.insert(text.at(amp + 1).toLower()).second) << item.text;
     }
 }
 

@@ -65,6 +65,8 @@ class SourceViewTest : public WindowTest {
 TEST_F(SourceViewTest, MarksPcsLineTakesBreakpointsStepsByLineAndLeadsToTheUnassembly) {
     DebuggerWindow& debugger = open_debugger();
     SourceView* source = debugger.source_view();
+    // A slice runs thousands of instructions: once PC has left the start, it is in the loop.
+    ASSERT_TRUE(wait_for_pc_change(emulator(), 0x0000));
     run(debugger, DebugCommand::kPause);
     EXPECT_EQ(source->file().filename(), "prog.asm");
     EXPECT_GE(source->pc_line(), 4);

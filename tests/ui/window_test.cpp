@@ -106,6 +106,11 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {101, "&Save RAM"},
                  {102, "&Load RAM"},
                  {0, nullptr},
+                 {115, "Save s&tate..."},
+                 {116, "Load st&ate..."},
+                 {120, "&Quick save"},
+                 {130, "Quic&k load"},
+                 {0, nullptr},
                  {200, "E&xit"}});
     expect_menu(menus[1]->menu(), "&Edit", {{400, "&Paste text"}});
     EXPECT_EQ(w.command_action(MenuCommand::kPasteText)->shortcut(),
@@ -126,8 +131,12 @@ TEST_F(WindowShape, MenuHasItsDropDownsWithTheirItemsAndIds) {
                  {600, "&Unassemble"},
                  {601, "&Debugger"},
                  {602, "Load s&ymbols..."},
-                 {603, "Load debug &information..."}});
+                 {604, "Load debug &information..."},
+                 {603, "&Timeline..."}});
     EXPECT_EQ(w.command_action(MenuCommand::kDebugger)->shortcut(), QKeySequence("Ctrl+D"));
+    EXPECT_EQ(w.command_action(MenuCommand::kTimeline)->shortcut(), QKeySequence("Ctrl+T"));
+    EXPECT_EQ(w.command_action(quick_load_item(1))->shortcut(), QKeySequence("F10"));
+    EXPECT_EQ(w.command_action(quick_save_item(3))->shortcut(), QKeySequence("Shift+F12"));
     EXPECT_EQ(w.command_action(MenuCommand::kExit)->shortcut(), QKeySequence("Ctrl+Q"));
     expect_menu(menus[4]->menu(), "&Help",
                 {{114, "Tolvan &help..."}, {112, "&Content ..."}, {100, "&About ..."}});
