@@ -216,7 +216,8 @@ DapResult set_variable_body(Emulator& emulator, const json& arguments) {
         if (!index) return {nullptr, "no internal RAM cell " + name};
         const auto byte = parse_field_value(FieldFormat::kHex2, without_hex_prefix(value));
         if (!byte) return {nullptr, "not a byte in hexadecimal: " + value};
-        poke_internal(emulator, static_cast<std::uint8_t>(*index), static_cast<std::uint8_t>(*byte));
+        poke_internal(emulator, static_cast<std::uint8_t>(*index),
+                      static_cast<std::uint8_t>(*byte));
         return {{{"value", prefixed_hex("0x", *byte & 0xFFu, 2)}}, {}};
     }
     const Scope* scope = scope_of(reference);

@@ -16,18 +16,18 @@ namespace tolvan {
 struct Emulator;
 
 enum class InputKind : std::uint8_t {
-    kKey,          // a key pressed by the user, queued behind the others (value: its code)
-    kBreak,        // Break: BRK at once
-    kSimpleReset,  // the firmware's warm start, with BRK
-    kAllReset,     // restart at 0 with nothing pending
-    kRamSize,      // value: the RAM size option in kilobytes; the firmware restarts
-    kTimerLimits,  // the speed box: value the 512 ms limit, detail the 2 ms limit
-    kLcdRedraw,    // the window painted its face again: the next refresh draws the LCD
-    kPoke,         // the debugger writes a byte (value: address, detail: byte), ROM included
+    kKey,           // a key pressed by the user, queued behind the others (value: its code)
+    kBreak,         // Break: BRK at once
+    kSimpleReset,   // the firmware's warm start, with BRK
+    kAllReset,      // restart at 0 with nothing pending
+    kRamSize,       // value: the RAM size option in kilobytes; the firmware restarts
+    kTimerLimits,   // the speed box: value the 512 ms limit, detail the 2 ms limit
+    kLcdRedraw,     // the window painted its face again: the next refresh draws the LCD
+    kPoke,          // the debugger writes a byte (value: address, detail: byte), ROM included
     kInternalPoke,  // the debugger writes a cell of internal RAM (value: index, detail: byte)
-    kSetField,     // the debugger edits a field of the state description (name, value)
-    kLoadFile,     // the LOAD file as the firmware opened it (value 1 if it opened; bytes)
-    kNewState,     // power-on, Load RAM or a loaded state: the history's next checkpoint holds it
+    kSetField,      // the debugger edits a field of the state description (name, value)
+    kLoadFile,      // the LOAD file as the firmware opened it (value 1 if it opened; bytes)
+    kNewState,      // power-on, Load RAM or a loaded state: the history's next checkpoint holds it
 };
 
 struct Input {
