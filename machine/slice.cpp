@@ -22,7 +22,12 @@ constexpr std::int64_t kWorkBetweenClockChecks = std::int64_t{1} << 16;
 void count_scan_pass(Keyboard& keyboard) {
     keyboard.release_address_passed = true;
     deliver_queued_key(keyboard);
-    if (++keyboard.scan_pass_counter < kKeyReleasePasses) return;
+    // Compared before counting, so that a count from a state file far past the limit lets the
+    // key go rather than overflow.
+    if (keyboard.scan_pass_counter < kKeyReleasePasses - 1) {
+        ++keyboard.scan_pass_counter;
+        return;
+    }
     keyboard.scan_pass_counter = 0;
     release_matrix_keys(keyboard);
 }
