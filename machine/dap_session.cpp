@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/number_text.h"
 #include "machine/dap_arguments.h"
 #include "machine/dap_inspect.h"
 #include "machine/debugger.h"
@@ -218,8 +219,7 @@ void DapSession::load_debug_information(DapOutput& out) {
     std::string loaded = "debug information:";
     for (const DebugInfo& info : emulator.debug_info) {
         loaded += ' ';
-        loaded +=
-            std::to_string(info.files.size()) + " source file(s) of " + folder_name(info.folder);
+        loaded += counted(info.files.size(), "source file") + " of " + folder_name(info.folder);
     }
     if (emulator.debug_info.empty()) loaded += " none; breakpoints go on instructions only";
     out.messages.push_back(output_event(loaded));
