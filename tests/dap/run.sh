@@ -11,4 +11,4 @@ if [ ! -d node_modules/@vscode/debugadapter-testsupport ]; then
   echo "tests/dap: the DAP client library is missing: run scripts/test, or npm ci in tests/dap" >&2
   exit 1
 fi
-exec node --test --test-reporter=spec
+exec node --test --test-reporter=tap
