@@ -53,18 +53,23 @@ class HeadlessTest : public testing::ScratchDirectoryTest {
     }
 };
 
-// Firmware that scans one key the way the machine's own does: TEST 8 takes a posted key into
-// the matrix, a write to 0x7E00 strobes group A line 2, INA reads it, the value goes to the
-// first LCD column, and the scan passes 0x1330 before switching the display on.
+// Reads one key at 0x0000: TEST 8 takes a posted key into the matrix, a write to 0x7E00
+// strobes group A line 2, INA reads it, the value goes to the first LCD column; then a jump.
+void place_matrix_reader(testing::RomImages& roms, std::uint8_t jump_high, std::uint8_t jump_low) {
+    roms.place(0x0000, {0x6B, 0x08,                   // TEST 8
+                        0x10, 0x7E, 0x00,             // LIDP 7E00
+                        0x02, 0x04,                   // LIA  04
+                        0x52,                         // STD        strobe line 2
+                        0x4C,                         // INA
+                        0x10, 0x70, 0x00,             // LIDP 7000
+                        0x52,                         // STD        first LCD column
+                        0x79, jump_high, jump_low});  // JP
+}
+
+// Firmware that scans one key the way the machine's own does: the matrix reader, then the scan
+// passes 0x1330 before switching the display on.
 void place_key_scanner(testing::RomImages& roms) {
-    roms.place(0x0000, {0x6B, 0x08,          // TEST 8
-                        0x10, 0x7E, 0x00,    // LIDP 7E00
-                        0x02, 0x04,          // LIA  04
-                        0x52,                // STD        strobe line 2
-                        0x4C,                // INA
-                        0x10, 0x70, 0x00,    // LIDP 7000
-                        0x52,                // STD        first LCD column
-                        0x79, 0x13, 0x30});  // JP   1330
+    place_matrix_reader(roms, 0x13, 0x30);
     roms.place(0x1330, {0x12, 0x5F,          // LIP  5F
                         0x61, 0x01,          // ORIM 01
                         0xDF,                // OUTC       display on: the slice ends
@@ -104,14 +109,7 @@ TEST_F(HeadlessTest, KeyPressFromEndToEnd) {
 // Firmware that reads the matrix its own way never reaches the key-release address: each new key
 // replaces the one held, as no queue could know when the firmware is done with it.
 TEST_F(HeadlessTest, FirmwareThatNeverPassesTheReleaseAddressGetsEveryKey) {
-    roms.place(0x0000, {0x6B, 0x08,          // TEST 8
-                        0x10, 0x7E, 0x00,    // LIDP 7E00
-                        0x02, 0x04,          // LIA  04
-                        0x52,                // STD        strobe line 2
-                        0x4C,                // INA
-                        0x10, 0x70, 0x00,    // LIDP 7000
-                        0x52,                // STD
-                        0x79, 0x00, 0x00});  // JP   0000
+    place_matrix_reader(roms, 0x00, 0x00);
     roms.write();
     const RunResult result =
         run("--steps 200 --press LetterA --steps 100 --peek 0x7000 0x7000 --press LetterZ "
